@@ -11,14 +11,18 @@ if(KORVANE_TSAN)
     add_link_options(-fsanitize=thread)
 endif()
 
-# korvane_library(<name> [QT <components>...] [DEPS <targets>...])
+# korvane_library(<name> [QT <components>...] [DEPS <targets>...] [EXCLUDE <regex>])
 # A static library of every .cpp/.h in the calling folder and its sub-folders.
 # Includes are written from the source root: #include "support/TelegraphCode.h".
 function(korvane_library name)
-    cmake_parse_arguments(ARG "" "" "QT;DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "" "EXCLUDE" "QT;DEPS" ${ARGN})
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS
         ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    if(ARG_EXCLUDE)
+        list(FILTER sources EXCLUDE REGEX "${ARG_EXCLUDE}")
+    endif()
     add_library(${name} STATIC ${sources})
+    set_target_properties(${name} PROPERTIES LINKER_LANGUAGE CXX)
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
     target_compile_options(${name} PRIVATE ${KORVANE_WARNINGS})
     set(qtlibs Qt6::Core)

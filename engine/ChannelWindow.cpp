@@ -1,0 +1,22 @@
+#include "engine/ChannelWindow.h"
+
+namespace korvane {
+
+bool ChannelWindow::ClearChannelCommand(std::uint8_t carriedOut)
+{
+    return command_.compare_exchange_strong(carriedOut, ChannelCommands::None);
+}
+
+QString ChannelWindow::Number() const
+{
+    const std::lock_guard lock(numberMutex_);
+    return number_;
+}
+
+void ChannelWindow::SetNumber(const QString& number)
+{
+    const std::lock_guard lock(numberMutex_);
+    number_ = number.left(NumberCapacity);
+}
+
+} // namespace korvane

@@ -1,0 +1,103 @@
+// Closing: threads, events still in flight, queued output, concurrent callers.
+#include "SerialTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using namespace korvane;
+using namespace korvane::test;
+
+namespace {
+
+TEST(CommPortClose, CloseRunsTheEventsStillInFlight)
+{
+    SimPort sim;
+    sim.port.Open();
+    ASSERT_TRUE(sim.port.Opened());
+    QStringList log;
+    sim.port.OnCTSSignal = [&](QObject*) { log << "CTS"; };
+    sim.port.OnClose = [&](QObject*) { log << "Close"; };
+    sim.device->setCts(true);
+    // The status thread now waits for the main thread, which does not run
+    // its event loop; Close must serve the event instead of deadlocking.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(log.isEmpty());
+    sim.port.Close();
+    EXPECT_EQ(log, (QStringList{"CTS", "Close"}));
+}
+
+TEST(CommPortClose, AHandlerMayCloseThePortOfItsWorker)
+{
+    serial::VirtualClock clock;
+    SimPort sim({&clock, false});
+    sim.port.SetBaudRate(br__9600);
+    sim.port.Open();
+    ASSERT_TRUE(sim.port.Opened());
+    int closes = 0;
+    sim.port.OnClose = [&](QObject*) { ++closes; };
+    sim.port.OnDataAvail = [&](QObject*, int) { sim.port.Close(); };
+    sim.device->send("x");
+    clock.advance(5);
+    ASSERT_TRUE(waitUntil([&] { return !sim.port.Opened(); }));
+    EXPECT_EQ(closes, 1);
+    EXPECT_FALSE(sim.device->isOpen());
+    sim.port.Open(); // and it opens again
+    EXPECT_TRUE(sim.port.Opened());
+}
+
+TEST(CommPortClose, QueuedOutputIsDroppedSoThatCloseDoesNotWait)
+{
+    serial::VirtualClock clock;
+    SimPort sim({&clock, false});
+    sim.port.SetBaudRate(br____50);
+    sim.port.SetDataBits(db5);
+    sim.port.SetStopBits(sb1_5);
+    sim.port.Open();
+    ASSERT_TRUE(sim.port.Opened());
+    ASSERT_EQ(sim.port.Write(QByteArray(4000, '\x05').constData(), 4000), 4000u);
+    ASSERT_TRUE(waitUntil([&] { return sim.device->queues().outQueue == 4000; }));
+    clock.advance(1000); // six characters have left, the seventh is on the wire
+
+    const auto before = std::chrono::steady_clock::now();
+    sim.port.Close();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(500));
+    EXPECT_EQ(sim.device->purgedBytes(), 4000u - 7u);
+    clock.advance(10'000); // nothing more goes out after the close
+    EXPECT_EQ(sim.device->takeReceived().size(), 7);
+}
+
+TEST(CommPortClose, CallersOnAnotherThreadSurviveCloseAndOpen)
+{
+    SimPort sim;
+    sim.port.SetBaudRate(br115200);
+    std::atomic<bool> stop{false};
+    std::atomic<long> accepted{0};
+    // The engine's fast tick writes and drives the lines from its own thread.
+    std::thread tick([&] {
+        const QByteArray chunk(64, 'w');
+        while (!stop.load()) {
+            accepted += sim.port.Write(chunk.constData(), static_cast<std::uint32_t>(chunk.size()));
+            sim.port.WriteByte(1);
+            sim.port.SetBreak(true);
+            sim.port.SetRTS(false);
+            sim.port.ReadByte();
+            (void)sim.port.GetOutCount();
+        }
+    });
+    for (int i = 0; i < 15; ++i) {
+        sim.port.Open();
+        ASSERT_TRUE(sim.port.Opened());
+        pumpFor(5);
+        sim.port.Close();
+        EXPECT_EQ(sim.port.GetOutCount(), 0u);
+    }
+    stop = true;
+    tick.join();
+    EXPECT_GT(accepted.load(), 0);
+}
+
+} // namespace

@@ -34,7 +34,7 @@ public:
     const QString& fileName() const { return m_fileName; }
 
     QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
-    // The value read by the profile integer rule (see toInteger); the
+    // The value read by the profile integer rule (parseSystemInteger); the
     // default when the key is missing or its value is not an integer.
     qint32 ReadInteger(const QString& section, const QString& key, qint32 defaultValue) const;
     // ReadInteger with the default as 0/1; any value other than 0 is true.
@@ -54,14 +54,6 @@ public:
     // Removes the section's header and every line up to the next section.
     bool EraseSection(const QString& section);
     bool DeleteKey(const QString& section, const QString& key);
-
-    // The profile integer rule, shared by everything that reads integers from
-    // text the way the system does: optional leading blanks, an optional sign,
-    // then decimal digits, or hexadecimal digits after '$' or "0x"/"0X".
-    // Anything else (trailing blanks included), an empty text or a value
-    // outside 32 bits gives nothing. Hexadecimal values up to $FFFFFFFF are
-    // taken as their 32-bit pattern.
-    static std::optional<qint32> toInteger(QStringView text);
 
 private:
     QString m_fileName;

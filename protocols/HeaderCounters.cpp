@@ -1,6 +1,6 @@
 #include "protocols/HeaderCounters.h"
 
-#include "platform/IniFile.h"
+#include "platform/IntegerText.h"
 
 #include <optional>
 
@@ -24,7 +24,7 @@ constexpr qsizetype kNumberDigits = 9;
 // An integer by the system's rule, kept modulo 65536.
 std::optional<quint16> readNumber(QStringView text)
 {
-    const std::optional<qint32> v = IniFile::toInteger(text.left(kNumberDigits));
+    const std::optional<qint32> v = parseSystemInteger(text.left(kNumberDigits));
     if (!v)
         return std::nullopt;
     return quint16(quint32(*v));

@@ -10,12 +10,13 @@ BUILD=build/test
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKORVANE_SANITIZE=ON -DKORVANE_TESTS=ON
 cmake --build "$BUILD" -j "$(nproc)"
 
-export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$BUILD" --output-on-failure -j "$(nproc)" --no-tests=error
-
 # ThreadSanitizer build of the serial port tests: the port's worker threads,
 # the main thread and a second caller thread share its buffers and lines.
 TSAN_BUILD=build/tsan
 cmake -S . -B "$TSAN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKORVANE_TSAN=ON -DKORVANE_SANITIZE=OFF -DKORVANE_TESTS=ON
 cmake --build "$TSAN_BUILD" --target serial_tests -j "$(nproc)"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" "$TSAN_BUILD/tests/serial/serial_tests"
+
+# The whole suite last, so its summary closes the output.
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$BUILD" --output-on-failure -j "$(nproc)" --no-tests=error

@@ -1,5 +1,7 @@
 #include "support/AddressCheck.h"
 
+#include "platform/IntegerText.h"
+
 #include "platform/MessageBox.h"
 
 #include <algorithm>
@@ -84,45 +86,6 @@ bool IsAnswerbackChar(QChar c)
     return AnswerbackCharSet.find(c.unicode()) != std::u16string_view::npos;
 }
 
-std::optional<qint32> HeaderStrToInt(QStringView text)
-{
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    if (i < text.size() && text[i] == u'$') {
-        ++i;
-        if (i == text.size())
-            return std::nullopt;
-        quint64 value = 0;
-        for (; i < text.size(); ++i) {
-            const int d = hexDigit(text[i]);
-            if (d < 0)
-                return std::nullopt;
-            value = value * 16 + static_cast<quint64>(d);
-            if (value > 0xFFFFFFFFull)
-                return std::nullopt;
-        }
-        const auto bits = static_cast<quint32>(value);
-        return static_cast<qint32>(negative ? 0u - bits : bits);
-    }
-    if (i == text.size())
-        return std::nullopt;
-    const qint64 limit = negative ? 2147483648LL : 2147483647LL;
-    qint64 value = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t u = text[i].unicode();
-        if (u < u'0' || u > u'9')
-            return std::nullopt;
-        value = value * 10 + (u - u'0');
-        if (value > limit)
-            return std::nullopt;
-    }
-    return static_cast<qint32>(negative ? -value : value);
-}
-
 HeaderErrorCode CheckHeaderNumber(QString s)
 {
     HeaderErrorCode result = HeaderErrorCode::NoNumber;
@@ -140,7 +103,7 @@ HeaderErrorCode CheckHeaderNumber(QString s)
         const QString group = sep < 0 ? s : s.left(sep);
         s = sep < 0 ? QString() : s.mid(sep);
         if (!group.isEmpty()) {
-            if (!HeaderStrToInt(group))
+            if (!parseSystemInteger(group))
                 return HeaderErrorCode::BadNumber;
             result = HeaderErrorCode::Correct;
         }

@@ -53,13 +53,6 @@ inline constexpr std::u16string_view AnswerbackCharSet =
 
 bool IsAnswerbackChar(QChar c);
 
-// The integer conversion the check applies to one group of a number: an
-// optional '+' or '-', then either one or more decimal digits with a value
-// in -2147483648..2147483647, or '$' and one to eight hexadecimal digits
-// (any 32-bit pattern). Nothing else is allowed: no blanks, no trailing
-// characters. Returns the value, or nothing when the text is refused.
-std::optional<qint32> HeaderStrToInt(QStringView text);
-
 // One number without its mark and answerback: Correct, BadNumber or
 // NoNumber (empty, or beginning with a separator).
 HeaderErrorCode CheckHeaderNumber(QString s);

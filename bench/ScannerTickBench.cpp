@@ -1,0 +1,165 @@
+// Eight channels driven by the scanner on the real periodic timer thread:
+// how regular the fast tick is, and what the engine costs in CPU time.
+//
+// Runs for KORVANE_BENCH_SECONDS seconds (default 60). Reports the error of
+// the fast-tick period against 10 ms (p50, p99.9, max, in ms) and the CPU
+// time the process used over the run.
+
+#include "engine/ElementCatalog.h"
+#include "engine/TickTimer.h"
+#include "engine/TxElementPro.h"
+#include "engine/TxScanner.h"
+#include "platform/Clock.h"
+#include "platform/MessageBox.h"
+#include "platform/SystemBeep.h"
+#include "platform/serial/SerialPortMap.h"
+#include "platform/serial/SimSerialDevice.h"
+#include "protocols/DriverModes.h"
+#include "protocols/ElementClassRegistry.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <vector>
+
+using namespace korvane;
+
+namespace {
+
+class QuietBox final : public MessageBox {
+public:
+    MessageResult show(const QString&, const QString&, MessageIcon, MessageButtons) override { return MessageResult::Ok; }
+};
+class QuietBeep final : public SystemBeep {
+public:
+    void beep() override {}
+};
+
+// The idle step of every channel; channel 1's notes the time of each fast tick.
+class TimedIdle final : public TTxElementPro {
+public:
+    TimedIdle(TTxChannelDriver& d, std::vector<std::chrono::steady_clock::time_point>* times)
+        : TTxElementPro(d, 29, QStringLiteral("Анализ состояния приема"), QStringLiteral("TTxCheckInputLine")),
+          times_(times)
+    {
+    }
+    void Start() override
+    {
+        TTxElementPro::Start();
+        Driver().RxEnabled = true;
+    }
+    void DoIt() override
+    {
+        ReadInputLine();
+        if (Driver().Channel == 1 && times_->size() < times_->capacity())
+            times_->push_back(std::chrono::steady_clock::now());
+    }
+
+private:
+    std::vector<std::chrono::steady_clock::time_point>* times_;
+};
+
+double CpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+int BenchSeconds()
+{
+    const int s = qEnvironmentVariableIntValue("KORVANE_BENCH_SECONDS");
+    return s > 0 ? s : 60;
+}
+
+void BM_ScannerFastTick(benchmark::State& state)
+{
+    static int argc = 1;
+    static char name[] = "ScannerTickBench";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+
+    const int seconds = BenchSeconds();
+    for (auto _ : state) {
+        std::vector<std::chrono::steady_clock::time_point> times;
+        times.reserve(std::size_t(seconds) * 100 + 1000);
+
+        TDriverModes modes = GlobalModes;
+        modes.PreciseTimer = 1;
+        modes.TlxLogMode = 0;
+        ApplyDriverModes(modes);
+
+        int err = 0;
+        TProtocolSet set;
+        set.Registry = BuildClassRegistry(err);
+        TProtocolRec protocol;
+        protocol.Name = QStringLiteral("Бенч");
+        protocol.Elements.push_back({QStringLiteral("Ждать"), set.Registry->find(QStringLiteral("Анализ состояния приема")), 0, {}});
+        set.Protocols[0].push_back(std::move(protocol));
+
+        QTemporaryDir dir;
+        serial::SerialPortMap map;
+        std::vector<std::shared_ptr<serial::SimSerialDevice>> lines;
+        for (int c = 1; c <= kChannelCount; ++c) {
+            auto line = serial::SimSerialDevice::create();
+            const QString n = QStringLiteral("bench%1").arg(c);
+            map.registerSimulated(n, line);
+            qputenv(qPrintable(QStringLiteral("KORVANE_COM%1").arg(c)), ("sim:" + n).toUtf8());
+            lines.push_back(line);
+            TChannelOptions& r = set.Channels[std::size_t(c - 1)];
+            r.AdapterType = 1;
+            r.TransmDir.setText(dir.filePath(QStringLiteral("out%1").arg(c)));
+            r.ReceiveDir.setText(dir.filePath(QStringLiteral("in%1").arg(c)));
+        }
+
+        ElementCatalog catalog{{QStringLiteral("TTxCheckInputLine"), QStringLiteral("Анализ состояния приема"),
+                                [&times](TTxChannelDriver& d) { return std::make_unique<TimedIdle>(d, &times); }}};
+        QuietBox box;
+        QuietBeep beep;
+        QtTickTimerFactory timers;
+        ScannerEnvironment env;
+        env.Box = &box;
+        env.Beep = &beep;
+        env.Time = &systemClock();
+        env.Timers = &timers;
+        env.PortMap = &map;
+        env.Catalog = &catalog;
+        env.IniFileName = dir.filePath(QStringLiteral("KORVANE2.INI"));
+        env.ProgramFolder = dir.path();
+        env.WriteLog = [](const QString&) {};
+
+        const double cpuBefore = CpuSeconds();
+        {
+            TTxScanner scanner(env);
+            scanner.Start(&set);
+            QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
+            app.exec();
+        }
+        const double cpu = CpuSeconds() - cpuBefore;
+
+        std::vector<double> errors;
+        for (std::size_t i = 1; i < times.size(); ++i)
+            errors.push_back(std::abs(std::chrono::duration<double, std::milli>(times[i] - times[i - 1]).count() - 10.0));
+        std::sort(errors.begin(), errors.end());
+        auto at = [&](double q) {
+            return errors.empty() ? 0.0 : errors[std::min(errors.size() - 1, std::size_t(q * double(errors.size())))];
+        };
+        state.counters["ticks"] = double(times.size());
+        state.counters["err_p50_ms"] = at(0.5);
+        state.counters["err_p999_ms"] = at(0.999);
+        state.counters["err_max_ms"] = errors.empty() ? 0.0 : errors.back();
+        state.counters["cpu_s"] = cpu;
+        state.counters["cpu_pct"] = 100.0 * cpu / seconds;
+    }
+}
+
+BENCHMARK(BM_ScannerFastTick)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace

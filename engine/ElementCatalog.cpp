@@ -1,0 +1,58 @@
+#include "engine/ElementCatalog.h"
+
+#include "engine/TxElementPro.h"
+
+namespace korvane {
+
+const ElementCatalog& DefaultElementCatalog()
+{
+    // The concrete element classes register their factories here as they are
+    // written; until then their entries make no prototype.
+    static const ElementCatalog catalog = [] {
+        const std::vector<std::pair<const char16_t*, const char16_t*>> classes = {
+            {u"TTxPause", u"Пауза"},
+            {u"TTxImpulse", u"Импульс"},
+            {u"TTxJumpTo", u"Переход"},
+            {u"TTxDisconReceive", u"Отбой приема"},
+            {u"TTxBusyLine", u"Занято"},
+            {u"TTxBreakLine", u"Обpыв линии"},
+            {u"TTxContraryWork", u"Встpечная pабота"},
+            {u"TTxPortSettings", u"Режим приема/передачи"},
+            {u"TTxMessageParam", u"Параметры сообщения"},
+            {u"TTxReceivePause", u"Пауза при приеме данных"},
+            {u"TTxDisConnect", u"Отбой"},
+            {u"TTxWaitDisConnect", u"Ожидание подтверждения отбоя"},
+            {u"TTxCheckInputLine", u"Анализ состояния приема"},
+            {u"TTxSetOutPlus", u"Установить полярность \"+\""},
+            {u"TTxSetOutMinus", u"Установить полярность \"-\""},
+            {u"TTxWaitAnswerStat", u"Ожидание подключения"},
+            {u"TTxWInvaitSendNum", u"Ожид. приглашения к набору номера"},
+            {u"TTxSendNumB", u"Набор номера (B)"},
+            {u"TTxSendAskAB", u"Передача ЗАО"},
+            {u"TTxSendAnswerBack", u"Передача автоответа"},
+            {u"TTxSendString", u"Передача строки"},
+            {u"TTxSendHeaderAddrR", u"Передача заголовка"},
+            {u"TTxSendPreHeader", u"Передача предзаголовка"},
+            {u"TTxSendData", u"Передача данных"},
+            {u"TTxRecData", u"Прием данных"},
+            {u"TTxWaitAskAuto", u"Ожидание запроса автоответа"},
+            {u"TTxReceiveAuto", u"Прием автоответа"},
+            {u"TTxEmergency", u"Авария"},
+            {u"TTxWaitStatMessage", u"Ожидание служебных сигналов"},
+            {u"TTxWaitMessage", u"Ожидание символа"},
+            {u"TTxConstPulse", u"Постоянный донабор"},
+            {u"TTxAnalizeNumB_A", u"Декадный донабор"},
+            {u"TTxAnalizeCenterA", u"Вызов центральной"},
+            {u"TTxAnalizeCenterA", u"Вызов центральной"},
+            {u"TTxAnalizeGoToCKS", u"Выход на ЦКС"},
+            {u"TTxSendNumA", u"Набор номера (A)"},
+        };
+        ElementCatalog out;
+        for (const auto& [cls, name] : classes)
+            out.push_back({QString::fromUtf16(cls), QString::fromUtf16(name), nullptr});
+        return out;
+    }();
+    return catalog;
+}
+
+} // namespace korvane

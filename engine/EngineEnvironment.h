@@ -1,0 +1,41 @@
+#pragma once
+
+#include "engine/ElementCatalog.h"
+#include "engine/EngineMutex.h"
+
+#include <QString>
+
+#include <atomic>
+#include <functional>
+
+namespace korvane {
+
+class Clock;
+class MessageBox;
+class SystemBeep;
+namespace serial {
+class SerialPortMap;
+}
+
+// What the channel engine is given from outside: the boxes, the beep, the
+// clock, the engine lock, where the ports and the element classes come
+// from, the INI file of the counters and the program folder the stored
+// paths are mapped from. Everything referred to outlives the engine.
+struct EngineEnvironment {
+    MessageBox* Box = nullptr;
+    SystemBeep* Beep = nullptr;
+    const Clock* Time = nullptr;
+    EngineMutex* Mutex = nullptr;
+    serial::SerialPortMap* PortMap = nullptr; // null: the process-wide map
+    const ElementCatalog* Catalog = nullptr;  // null: DefaultElementCatalog()
+    QString IniFileName;                      // KORVANE2.INI
+    QString ProgramFolder;                    // for stored Windows paths
+    const std::atomic<bool>* Closing = nullptr; // the main window is shutting down
+    // Where the engine's log lines go; empty: the daily log (LogFile, when
+    // there is one). May throw what the log throws.
+    std::function<void(const QString&)> WriteLog;
+
+    void Log(const QString& line) const;
+};
+
+} // namespace korvane

@@ -1,0 +1,367 @@
+// The character engine of the channel driver: the transmit path from the
+// ring to the port, the receive path from the port to the buffers, the
+// automatic answerback, the bells and the partner's answerback.
+
+#include "engine/TxDriver.h"
+
+#include "platform/Clock.h"
+#include "platform/CodePages.h"
+#include "protocols/DriverModes.h"
+#include "support/LogFile.h"
+
+namespace korvane {
+
+namespace {
+QChar ShiftMark(std::uint8_t code)
+{
+    switch (code) {
+    case 0: return QChar(TelegraphTextMarks::RussianShift);
+    case 2: return QChar(TelegraphTextMarks::LineFeed);
+    case 27: return QChar(TelegraphTextMarks::FiguresShift);
+    case 31: return QChar(TelegraphTextMarks::LatinShift);
+    default: return u'?';
+    }
+}
+} // namespace
+
+bool TTxChannelDriver::ShowShifts() const
+{
+    return (GlobalModes.ModeDriver & DriverMode::ShowShiftMarks) != 0;
+}
+
+bool TTxChannelDriver::FiveBitLine() const
+{
+    return Port->DataBits() == db5;
+}
+
+void TTxChannelDriver::AllocTxRing(std::uint16_t size)
+{
+    if (size == 0)
+        return;
+    Tx.Allocate(size);
+    TxPauseActive = false;
+    TxRetryPending = false;
+}
+
+void TTxChannelDriver::AllocEchoRing(std::uint16_t size)
+{
+    Echo.Allocate(size);
+}
+
+void TTxChannelDriver::AttachLineHandlers()
+{
+    Port->OnDataAvail = [this](QObject*, int count) {
+        EngineLock lock(Mutex());
+        ReceiveChars(count);
+    };
+    Port->OnTxEmptySignal = [this](QObject*) {
+        EngineLock lock(Mutex());
+        SendNext();
+    };
+    Port->OnRingSignal = [this](QObject*) { RingSignal(); };
+}
+
+void TTxChannelDriver::AttachAdapterHandlers()
+{
+    Port->OnDataAvail = [this](QObject*, int count) {
+        EngineLock lock(Mutex());
+        AdapterDataAvail(count);
+    };
+    Port->OnTxEmptySignal = [this](QObject*) {
+        EngineLock lock(Mutex());
+        AdapterTxEmpty();
+    };
+    Port->OnRingSignal = nullptr;
+}
+
+void TTxChannelDriver::SendString(const QString& s)
+{
+    EngineLock lock(Mutex());
+    const bool wasEmpty = Tx.IsEmpty();
+    for (QChar c : s) {
+        if (!Tx.Put(c)) {
+            NoteEngineLine(QStringLiteral("+-+Буфер передачи заполнен, текст не поставлен"));
+            break;
+        }
+    }
+    if (wasEmpty && WruHoldMs < 1)
+        SendNext();
+}
+
+void TTxChannelDriver::SendChar(QChar c)
+{
+    EngineLock lock(Mutex());
+    if (Window)
+        Window->SetLedAutoBlink(ChannelLed::Tx, true);
+    const bool wasEmpty = Tx.IsEmpty();
+    if (!Tx.Put(c)) {
+        NoteEngineLine(QStringLiteral("+-+Буфер передачи заполнен, текст не поставлен"));
+        return;
+    }
+    if (wasEmpty)
+        SendNext();
+}
+
+void TTxChannelDriver::SendAnswerBack()
+{
+    EngineLock lock(Mutex());
+    NoteEngineLine(QStringLiteral("+-+Начинаем передачу АО (Cntr=%1)").arg(AnswerBack.size()));
+    AnswerBackSending = true;
+    SendString(AnswerBack);
+}
+
+void TTxChannelDriver::SendNext()
+{
+    EngineLock lock(Mutex());
+    TxRetryPending = false;
+    while (!Tx.IsEmpty()) {
+        TxIdle = false;
+        if (Window)
+            Window->SetLedAutoBlink(ChannelLed::Tx, true);
+        const QChar c = Tx.Peek();
+        Tx.Take();
+        switch (TransmitChar(c)) {
+        case TransmitResult::Sent:
+            if (Window)
+                Window->AdvanceProgressPosition();
+            return;
+        case TransmitResult::Skipped:
+        case TransmitResult::Paused:
+            continue; // nothing went out, so no transmitter-empty event follows
+        case TransmitResult::Busy:
+            Tx.Untake(); // the transmission in progress comes back for it
+            return;
+        case TransmitResult::WriteFailed:
+            Tx.Untake();
+            TxRetryPending = true; // the next fast tick tries again
+            NoteEngineLine(QStringLiteral("+-+Повтор передачи символа"));
+            return;
+        }
+    }
+    TxIdle = true;
+    if (AnswerBackSending) {
+        AnswerBackSending = false;
+        StartCapture();
+        NoteEngineLine(QStringLiteral("+-+Завершили передачу АО (Cntr=%1)").arg(Tx.Count()));
+    }
+    LedTimerEnabled = true;
+    LedTimerDue = env_.Time->tickMs() + static_cast<std::uint64_t>(std::max(0, LedTimerInterval));
+}
+
+TTxChannelDriver::TransmitResult TTxChannelDriver::TransmitChar(QChar c)
+{
+    if (TransmitBusy) {
+        NoteEngineLine(QStringLiteral("+-+Уже идет обработка передачи"));
+        return TransmitResult::Busy;
+    }
+    TransmitBusy = true;
+    TransmitResult result = TransmitResult::Sent;
+    if (!FiveBitLine()) {
+        const auto byte = static_cast<std::uint8_t>(codepage::unicodeToCp1251(c.unicode()));
+        if (Port->WriteByte(byte) == 0) {
+            result = TransmitResult::WriteFailed;
+        } else {
+            SoundEvents.raise(SoundEvent::LineActivity);
+            ++TxCharCount;
+            ++JrnTxCount;
+            ++ConnTxCount;
+            PutRxByte(byte);
+        }
+    } else if (c == u'&') {
+        TxPauseActive = true;
+        TxPauseRead = Tx.Read();
+        TxPauseWrite = Tx.Write();
+        TxPauseMs = TxPauseTime;
+        Tx.SetPositions(Tx.Write(), Tx.Write());
+        PauseRxMark = Rx.Total();
+        if (Window)
+            Window->SetLedAutoBlink(ChannelLed::Tx, false);
+        result = TransmitResult::Paused;
+    } else {
+        const TelegraphRegister before = LineRegister;
+        EncodeTelegraph(QStringView(&c, 1), codes_, LineRegister);
+        if (codes_.isEmpty()) {
+            result = TransmitResult::Skipped;
+        } else if (Port->WriteString(codes_) == 0) {
+            LineRegister = before; // the codes did not go out
+            result = TransmitResult::WriteFailed;
+        } else {
+            TelegraphRegister reg = before;
+            DecodeTelegraph(codes_, text_, reg, ShowShifts());
+            for (QChar t : std::as_const(text_)) {
+                PutEcho(t);
+                PutRxChar(t);
+            }
+            reg = before;
+            QString marks;
+            DecodeTelegraph(codes_, marks, reg, true);
+            ConvertCrLfToMarks(marks);
+            PendingTxLine = QStringLiteral("Tx ->: '%1' %2").arg(marks, TimeStamp());
+            Events.raise(DriverEvent::LogTxLine);
+            SoundEvents.raise(SoundEvent::LineActivity);
+            const auto n = static_cast<std::uint16_t>(codes_.size());
+            TxCharCount += n;
+            JrnTxCount += n;
+            ConnTxCount += n;
+        }
+    }
+    TxCountChanged = true;
+    TransmitBusy = false;
+    return result;
+}
+
+void TTxChannelDriver::AdapterTxEmpty()
+{
+    EngineLock lock(Mutex());
+    if (Tx.IsEmpty())
+        return;
+    const QChar c = Tx.Peek();
+    Tx.Take();
+    const TransmitResult r = TransmitChar(c);
+    if (r == TransmitResult::Busy || r == TransmitResult::WriteFailed) {
+        Tx.Untake();
+        TxRetryPending = r == TransmitResult::WriteFailed;
+    }
+}
+
+void TTxChannelDriver::ReceiveChars(int count)
+{
+    EngineLock lock(Mutex());
+    for (int i = 0; i < count; ++i) {
+        const std::uint8_t b = Port->ReadByte();
+        SoundEvents.raise(SoundEvent::LineActivity);
+        if (!RxEnabled)
+            continue;
+        ++RxCharCount;
+        ++JrnRxCount;
+        ++ConnRxCount;
+        RxCountChanged = true;
+        if (PartnerAbCapture)
+            ++PartnerAbCount;
+        if (!FiveBitLine()) {
+            PutEcho(QChar(codepage::cp1251ToUnicode(b)));
+            PutRxByte(b);
+        } else {
+            codes_ = QByteArray(1, static_cast<char>(b));
+            DecodeTelegraph(codes_, text_, LineRegister, ShowShifts());
+            QChar c = text_.isEmpty() ? QChar() : text_.front();
+            if (c == u'\n')
+                c = QChar();
+            if (!c.isNull()) {
+                PutEcho(c);
+                PutRxChar(c);
+                PendingRxLine = QStringLiteral("Rx <-: '%1' %2").arg(CrLfCharToMark(c), TimeStamp());
+            } else {
+                PendingRxLine = QStringLiteral("Rx <-: '%1' %2").arg(ShiftMark(b & 31), TimeStamp());
+            }
+            Events.raise(DriverEvent::LogRxLine);
+            if (c == QChar(TelegraphTextMarks::AnswerbackRequest)) {
+                WruHoldMs = WruHoldTime;
+                SendAnswerBack();
+                ++WruCount;
+            }
+            if (c == u'Ю')
+                ++BellCount;
+            else if (!c.isNull())
+                BellCount = 0;
+            if (BellCount >= 3)
+                BellAlarm = true;
+        }
+        if (PartnerAbCount >= 20)
+            EndCapture();
+    }
+}
+
+void TTxChannelDriver::AdapterDataAvail(int count)
+{
+    EngineLock lock(Mutex());
+    for (int i = 0; i < count; ++i) {
+        PutRxByte(Port->ReadByte());
+        ++AdapterReplyCount;
+        ++RxCharCount;
+        RxCountChanged = true;
+    }
+}
+
+void TTxChannelDriver::StartCapture()
+{
+    PartnerAbStart = Rx.Total();
+    PartnerAbCapture = true;
+    PartnerAbCount = 0;
+}
+
+void TTxChannelDriver::EndCapture()
+{
+    PartnerAbCount = 0;
+    PartnerAbCapture = false;
+    PartnerAbEnd = Rx.Total();
+    if (PartnerAbEnd <= PartnerAbStart)
+        return;
+    QByteArray bytes = Rx.Stored(PartnerAbStart, PartnerAbEnd);
+    bytes.removeIf([](char b) { return b == '\r' || b == '\n' || b == '\0'; });
+    PartnerAnswerBack = codepage::fromCp1251(bytes);
+}
+
+void TTxChannelDriver::PutRxByte(std::uint8_t b)
+{
+    NoteSwap(Rx.Put(b));
+}
+
+void TTxChannelDriver::PutRxChar(QChar c)
+{
+    PutRxByte(static_cast<std::uint8_t>(codepage::unicodeToCp1251(c.unicode())));
+}
+
+void TTxChannelDriver::SwapRxBuffers()
+{
+    EngineLock lock(Mutex());
+    NoteSwap(Rx.HandOver());
+}
+
+void TTxChannelDriver::NoteSwap(ReceiveBuffers::Swap swap)
+{
+    switch (swap) {
+    case ReceiveBuffers::Swap::None:
+        return;
+    case ReceiveBuffers::Swap::HandedOver:
+        Events.clear(DriverEvent::ChunkWritten);
+        Events.raise(DriverEvent::WriteChunk);
+        return;
+    case ReceiveBuffers::Swap::Held:
+        // The chunk before has not been written yet: its buffer is not
+        // reused; this one's bytes wait behind it.
+        Events.raise(DriverEvent::WriteChunk);
+        NoteEngineLine(QStringLiteral("+-+Блок приема не записан в файл, принятый текст задержан (%1 байт)")
+                           .arg(Rx.HeldLen()));
+        EnterFailureAlarm();
+        return;
+    }
+}
+
+QByteArray TTxChannelDriver::TakeChunk()
+{
+    EngineLock lock(Mutex());
+    QByteArray chunk = Rx.TakeChunk();
+    if (Events.take(DriverEvent::WriteChunk))
+        Events.raise(DriverEvent::ChunkWritten);
+    return chunk;
+}
+
+void TTxChannelDriver::PutEcho(QChar c)
+{
+    Echo.Put(c);
+}
+
+void TTxChannelDriver::FlushEcho()
+{
+    while (!Echo.IsEmpty())
+        ShowChar(Echo.Take());
+}
+
+void TTxChannelDriver::ShowChar(QChar c)
+{
+    if (Window && c != u'\n' && !c.isNull())
+        Window->SendMemoChar(c);
+}
+
+} // namespace korvane

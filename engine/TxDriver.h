@@ -1,0 +1,340 @@
+#pragma once
+
+// The channel driver: the object that owns one telegraph line. It holds a
+// copy of the channel's settings, its serial port, the character engine
+// (transmit ring, echo ring, receive buffers), one prototype of every
+// protocol element class, its place in the channel's protocol, the counters
+// and flags of the connection, the requests its line side leaves for the
+// file tick, and the link to its channel window.
+//
+// Threads. Everything here runs with the engine lock held (EngineMutex):
+// the fast tick takes it on its own thread in high-precision mode, the
+// protocol tick, the file tick, the port's events and the operator's calls
+// take it on the main thread. The request words Events and SoundEvents are
+// atomics besides, so that a reader outside the lock sees whole words.
+// Log lines are only noted here and written by FileWork on the main thread.
+
+#include "engine/ChannelWindow.h"
+#include "engine/EngineEnvironment.h"
+#include "engine/ReceiveBuffers.h"
+#include "engine/TransmitRing.h"
+#include "engine/TxElementPro.h"
+#include "protocols/ChannelOptions.h"
+#include "protocols/ProtocolModel.h"
+#include "serial/CommPort.h"
+#include "support/FailureCodes.h"
+#include "support/TelegraphCode.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace korvane {
+
+class TelegramNumbering;
+
+// Requests of the line side to the file tick (TTxChannelDriver::Events).
+namespace DriverEvent {
+inline constexpr std::uint32_t ScanOutgoing = 0x1;
+inline constexpr std::uint32_t WriteChunk = 0x4;
+inline constexpr std::uint32_t WriteTxJournal = 0x8;
+inline constexpr std::uint32_t WriteRxJournal = 0x10;
+inline constexpr std::uint32_t LoadAdapterProgram = 0x80;
+inline constexpr std::uint32_t DestinationChosen = 0x100;
+inline constexpr std::uint32_t ChunkWritten = 0x400;
+inline constexpr std::uint32_t TxJournalWritten = 0x800;
+inline constexpr std::uint32_t RxJournalWritten = 0x1000;
+inline constexpr std::uint32_t AdapterProgramLoaded = 0x8000;
+inline constexpr std::uint32_t LogTxLine = 0x10000;
+inline constexpr std::uint32_t LogRxLine = 0x20000;
+inline constexpr std::uint32_t LogEngineLine = 0x100000;
+inline constexpr std::uint32_t LogStepLine = 0x200000;
+inline constexpr std::uint32_t LogElementStart = 0x400000;
+inline constexpr std::uint32_t LogExceptionLine = 0x800000;
+inline constexpr std::uint32_t TxLineLogged = 0x1000000;
+inline constexpr std::uint32_t RxLineLogged = 0x2000000;
+inline constexpr std::uint32_t EngineLineLogged = 0x10000000;
+inline constexpr std::uint32_t StepLineLogged = 0x20000000;
+inline constexpr std::uint32_t ElementStartLogged = 0x40000000;
+inline constexpr std::uint32_t ExceptionLineLogged = 0x80000000;
+} // namespace DriverEvent
+
+// Sound events (TTxChannelDriver::SoundEvents): bit k-1 is sound entry k.
+namespace SoundEvent {
+inline constexpr std::uint32_t TransmitStart = 0x1;
+inline constexpr std::uint32_t TransmitEnd = 0x2;
+inline constexpr std::uint32_t SuccessfulEnd = 0x4;
+inline constexpr std::uint32_t ReceiveStart = 0x8;
+inline constexpr std::uint32_t ReceiveEnd = 0x10;
+inline constexpr std::uint32_t DialogEntered = 0x20;
+inline constexpr std::uint32_t BackToControl = 0x40;
+inline constexpr std::uint32_t LineActivity = 0x80;
+inline constexpr std::uint32_t Alarm = 0x200;
+} // namespace SoundEvent
+
+// A request word shared by the line side and the file tick.
+class RequestWord {
+public:
+    std::uint32_t load() const { return bits_.load(); }
+    void raise(std::uint32_t bits) { bits_.fetch_or(bits); }
+    void clear(std::uint32_t bits) { bits_.fetch_and(~bits); }
+    bool has(std::uint32_t bits) const { return (bits_.load() & bits) != 0; }
+    // Clears Bits and returns which of them were set.
+    std::uint32_t take(std::uint32_t bits) { return bits_.fetch_and(~bits) & bits; }
+    void store(std::uint32_t bits) { bits_.store(bits); }
+
+private:
+    std::atomic<std::uint32_t> bits_{0};
+};
+
+class TTxChannelDriver : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int FastInterval = 10;     // ms
+    static constexpr int ProtocolInterval = 50; // ms
+    static constexpr int TxRingSize = 8192;
+    static constexpr int EchoRingSize = 320;
+    static constexpr int FirmwareBufSize = 8192;
+    static constexpr int WruHoldTime = 300;     // ms
+    static constexpr int TxPauseTime = 2000;    // ms
+    static constexpr int LedTimerDefaultInterval = 1000; // ms
+
+    // Env must name Box, Beep, Time and Mutex. The port stays closed.
+    explicit TTxChannelDriver(const EngineEnvironment& env, QObject* owner = nullptr);
+    ~TTxChannelDriver() override;
+
+    const EngineEnvironment& Environment() const { return env_; }
+    EngineMutex& Mutex() const { return *env_.Mutex; }
+
+    // --- Creation, port, window ---
+    void SetChannel(std::uint8_t ch);
+    // Copies a channel's settings record (paths mapped to native ones, the
+    // two folders created) and its protocol.
+    void ApplyOptions(const TChannelOptions& r, const TProtocolRec& protocol);
+    void OpenPort();
+    void ClosePort();
+    void SetWindow(ChannelWindow* w);
+
+    // --- Setters that act only on a change ---
+    void SetChannelState(std::uint8_t s);
+    void SetAuxState(std::uint8_t s);
+    void SetAlarm(std::uint8_t a);
+    void ShowCounters();
+    void ResetCounters();
+    // The channel stops stepping after a failure of its protocol: alarm on,
+    // file-operation alarm state shown.
+    void EnterFailureAlarm();
+
+    // The LED timer: armed when the transmitter goes idle, fired by the
+    // protocol tick when its interval has passed.
+    void SetLedTimerInterval(int ms) { LedTimerInterval = ms; }
+    void LedTimerTimer();
+
+    // --- Telegram numbers (kept by the numbering of the channel) ---
+    void InitNumbers();
+    // The telegram counters of the channel's settings record.
+    void ApplyCounters(const TTlgCounters& counters);
+    void NextCounter(int kind, QString& s);
+    void SaveTlgRecNo(std::int32_t n);
+    std::int32_t LoadTlgRecNo();
+    TelegramNumbering& Numbering();
+    // The words of the telegram text in TlgLines, in decimal.
+    QString CountWords() const;
+    // N in decimal with leading zeros to five digits.
+    static void FormatNumber5(int n, QString& s);
+
+    // --- Character engine ---
+    void AllocTxRing(std::uint16_t size);
+    void AllocEchoRing(std::uint16_t size);
+    void SendString(const QString& s);
+    void SendChar(QChar c);
+    void SendAnswerBack();
+    // Transmitter-empty handler of 5-bit and 8-bit lines.
+    void SendNext();
+    void AdapterTxEmpty();
+    // Data-available handler of 5-bit and 8-bit lines.
+    void ReceiveChars(int count);
+    void AdapterDataAvail(int count);
+    void RingSignal() {}
+    void PutRxByte(std::uint8_t b);
+    void PutRxChar(QChar c);
+    // Hands the buffer being filled to the file tick (full, or at clear-down part-filled).
+    void SwapRxBuffers();
+    void PutEcho(QChar c);
+    void FlushEcho();
+    void ShowChar(QChar c);
+    // Attaches the character engine's handlers to the port's events (5-bit
+    // and 8-bit lines), or the adapter command mode's.
+    void AttachLineHandlers();
+    void AttachAdapterHandlers();
+    // The port runs at 5 data bits.
+    bool FiveBitLine() const;
+
+    // --- Stepping ---
+    void Step();
+    void FastTick();
+    void RestartProtocol();
+    bool DsrOn();
+    bool ReadInputLine();
+    void DialogCommands();
+    // The prototype of a class by display name (letter case ignored), or -1.
+    int IndexOfElement(const QString& displayName) const;
+    TTxElementPro* ElementAt(int index) const;
+    int ElementCount() const { return static_cast<int>(Elements.size()); }
+
+    // --- File tick ---
+    // The driver's part of the file tick: the pending channel log lines and
+    // the receive chunk. Runs on the main thread and takes the engine lock
+    // itself; throws what the files throw.
+    void FileWork();
+    // The waiting receive chunk, handed to the writer; Events $4 becomes $400.
+    QByteArray TakeChunk();
+
+    // --- Log lines for the file tick (each replaces one not yet written) ---
+    void NoteEngineLine(const QString& line);
+    void NoteStepLine(const QString& line);
+    void NoteExceptionLine(const QString& line);
+
+    // ---------------- fields ----------------
+    std::uint8_t Channel = 0;
+
+    // Receive buffers, partner answerback capture
+    ReceiveBuffers Rx;
+    std::int64_t PauseRxMark = 0;
+    std::int64_t PartnerAbStart = 0;
+    std::int64_t PartnerAbEnd = 0;
+    bool PartnerAbCapture = false;
+    std::uint16_t PartnerAbCount = 0;
+    QString PartnerAnswerBack;
+
+    // Transmit ring, echo ring, firmware buffer
+    TransmitRing Tx{TxRingSize};
+    EchoRing Echo{EchoRingSize};
+    std::vector<std::uint8_t> FirmwareBuf;
+    std::int32_t FirmwareSize = 0;
+
+    TelegraphRegister LineRegister = NoRegister;
+    std::uint8_t DialogMode = 0;
+    std::uint8_t ChannelState = 0;
+    std::uint8_t AuxState = 0;
+    std::uint8_t Alarm = 0;
+
+    bool LedTimerEnabled = false;
+    int LedTimerInterval = LedTimerDefaultInterval;
+    std::uint64_t LedTimerDue = 0;
+
+    QStringList TlgRawLines;
+    QStringList TlgLines;
+    std::uint8_t TxDone = 0;
+    std::uint8_t WruTwice = 0;
+    std::uint16_t RxCharCount = 0;
+    std::uint16_t TxCharCount = 0;
+    std::uint16_t JrnTxCount = 0, JrnRxCount = 0;
+    std::uint16_t ConnTxCount = 0, ConnRxCount = 0;
+    std::uint16_t AdapterReplyCount = 0;
+    bool RxCountChanged = false;
+    bool TxCountChanged = false;
+    bool TransmitBusy = false;
+    // A character whose write failed waits at the read position for the next fast tick.
+    bool TxRetryPending = false;
+    std::uint8_t AdapterRestarted = 0;
+    std::uint8_t AdapterExchangeDone = 0;
+    bool AnswerBackSending = false;
+    bool TxIdle = true;
+    std::uint8_t DialFinished = 0;
+    bool TxPauseActive = false;
+    int TxPauseRead = 0;
+    int TxPauseWrite = 0;
+    std::int32_t TxPauseMs = 0;
+    std::int16_t WruHoldMs = 0;
+    FailureCode ResultCode = FailureCodes::Success;
+
+    // Settings copy
+    std::uint32_t AdapterType = 0;
+    std::uint16_t PortAddr = 0;
+    std::uint32_t Modes = 0;
+    std::uint32_t CtxModes = 0;
+    QString AnswerBack;
+    QString TlgHeader;
+    QString TransmDir, ReceiveDir, TransmCommonFile, ReceiveCommonFile, TransmJrnFile, ReceiveJrnFile;
+    std::array<TSoundEntry, TChannelOptions::kSoundCount> Sounds{};
+    bool TwoPoleLine = true;
+
+    bool PortOpen = false;
+    std::uint8_t InputLine = 0;
+    std::uint8_t OutputPolarity = 0;
+
+    // Protocol position
+    const TProtocolRec* Protocol = nullptr;
+    const TElementRec* FirstStep = nullptr;
+    const TElementRec* CurrentStep = nullptr;
+    bool RestartPending = true;
+    bool StepBusy = false;
+    int CurrentIndex = -1;
+    TTxElementPro* CurrentElement = nullptr;
+    std::vector<std::unique_ptr<TTxElementPro>> Elements;
+
+    // Element settings kept for later elements and the adapter (ms unless said)
+    std::int32_t DisconnectWaitTime = 0;
+    std::int32_t CallSignalTime = 0;
+    std::int32_t ClearingTime = 0;
+    std::int32_t BusyPulseMin = 0, BusyPulseMax = 0;
+    std::int32_t LineBreakTime = 0;
+    std::int32_t ImpulseTime = 0;
+    std::int32_t PauseTime = 0;
+    std::int32_t ReceivePauseTime = 0;
+    std::uint16_t BaudIndex = 0, DataBitsIndex = 0, StopBitsIndex = 0, ParityIndex = 0, CharPause = 0;
+
+    std::unique_ptr<TCommPort> Port;
+    QString Number;
+    std::uint8_t DialPos = 0;
+    QString Address;
+    QString ExpectedAnswerBack;
+    ChannelWindow* Window = nullptr;
+    QString TlgFileName;
+    std::int32_t ScanDelay = 0;
+    QString TlgPath;
+    QString ConnectionFile;
+    std::uint8_t IncomeTlgRequest = 0;
+    std::uint32_t WruCount = 0;
+    std::uint8_t ConnectionKind = 0;
+    QDateTime ConnectionStart;
+
+    RequestWord Events;
+    RequestWord SoundEvents;
+
+    std::uint32_t BellCount = 0;
+    bool BellAlarm = false;
+    bool RxEnabled = false;
+    std::int16_t AbTriesLeft = 0;
+
+    QString PendingStepLine, PendingEngineLine, PendingExceptionLine, PendingTxLine, PendingRxLine;
+
+private:
+    enum class TransmitResult { Sent, Skipped, Paused, Busy, WriteFailed };
+    TransmitResult TransmitChar(QChar c);
+    void SelectStep();
+    void ConnectionEstablished();
+    void StartCapture();
+    void EndCapture();
+    void NoteSwap(ReceiveBuffers::Swap swap);
+    QString TimeStamp() const;
+    bool ShowShifts() const;
+    bool Closing() const;
+
+    EngineEnvironment env_;
+    std::unique_ptr<TelegramNumbering> numbering_;
+    QByteArray codes_; // conversion buffers, kept to spare allocations
+    QString text_;
+};
+
+} // namespace korvane

@@ -1,0 +1,259 @@
+#include "engine/TxElementPro.h"
+
+#include "engine/EngineError.h"
+#include "engine/TxDriver.h"
+#include "platform/Clock.h"
+#include "protocols/DecimalNumber.h"
+#include "protocols/DriverModes.h"
+#include "support/TelegraphCode.h"
+
+#include <QFileInfo>
+
+#include <cmath>
+
+namespace korvane {
+
+TTxElementPro::TTxElementPro(TTxChannelDriver& owner, std::uint16_t code, QString elementName, QString className)
+    : Code(code), ElementName(std::move(elementName)), ClassName(std::move(className)), driver_(owner)
+{
+}
+
+void TTxElementPro::Start()
+{
+    Done = false;
+    Digits.clear();
+    State = driver_.ChannelState;
+    driver_.Events.raise(DriverEvent::LogElementStart);
+    BreakLeft = driver_.LineBreakTime;
+    ClearingLeft = driver_.ClearingTime;
+}
+
+const TParamValue* TTxElementPro::Param(int index) const
+{
+    if (!Step || index < 0 || index >= static_cast<int>(Step->Params.size()))
+        return nullptr;
+    return &Step->Params[static_cast<std::size_t>(index)];
+}
+
+QString TTxElementPro::ParamText(int index) const
+{
+    const TParamValue* p = Param(index);
+    return p ? p->Value : QString();
+}
+
+std::int32_t TTxElementPro::ParamValue(const TParamValue* p) const
+{
+    if (!p || !p->Def)
+        return 0;
+    const TParamDef& def = *p->Def;
+    switch (def.kind()) {
+    case ParamKind::Table: {
+        const qsizetype index = def.valueIndex(p->Value);
+        if (index < 0)
+            throw EngineError(QStringLiteral("The value ") + p->Value + QStringLiteral(" is not in the list of ")
+                              + def.Name);
+        return static_cast<std::int32_t>(index);
+    }
+    case ParamKind::Numeric: {
+        const std::optional<double> number = parseDecimal(p->Value);
+        if (!number)
+            throw EngineError(QStringLiteral("The value ") + p->Value + QStringLiteral(" is not a valid number"));
+        double v = *number;
+        const QString units = def.Units.value_or(QString());
+        if (units == u"с")
+            v *= 1000;
+        else if (units == u"мин")
+            v *= 60000;
+        return static_cast<std::int32_t>(std::nearbyint(v)); // halves to the even neighbour
+    }
+    case ParamKind::Jump:
+    case ParamKind::Text:
+        break;
+    }
+    return 0;
+}
+
+void TTxElementPro::GoNext()
+{
+    Done = true;
+    Step = driver_.Protocol ? driver_.Protocol->stepAfter(Step) : nullptr;
+}
+
+void TTxElementPro::JumpTo(const QString& target)
+{
+    const TElementRec* step = driver_.Protocol ? driver_.Protocol->findStep(target) : nullptr;
+    if (!step)
+        throw EngineError(QStringLiteral("The element ") + target + QStringLiteral(" doesn't present in the ElementList"));
+    Done = true;
+    Step = step;
+}
+
+void TTxElementPro::SetLinePlus()
+{
+    driver_.Port->SetBreak(false);
+    driver_.OutputPolarity = 1;
+}
+
+void TTxElementPro::SetLineMinus()
+{
+    driver_.Port->SetBreak(true);
+    driver_.OutputPolarity = 0;
+}
+
+bool TTxElementPro::LineFault()
+{
+    return driver_.DsrOn();
+}
+
+bool TTxElementPro::ReadInputLine()
+{
+    return driver_.ReadInputLine();
+}
+
+bool TTxElementPro::LineBroken()
+{
+    if (LineFault()) {
+        BreakLeft -= TTxChannelDriver::FastInterval;
+        return BreakLeft <= 0;
+    }
+    BreakLeft = driver_.LineBreakTime;
+    return false;
+}
+
+bool TTxElementPro::Disconnected()
+{
+    if (LineBroken())
+        return true;
+    if (ReadInputLine()) {
+        ClearingLeft = driver_.ClearingTime;
+        return false;
+    }
+    ClearingLeft -= TTxChannelDriver::FastInterval;
+    return ClearingLeft <= 0;
+}
+
+bool TTxElementPro::IsBusyPulse(std::int32_t ms) const
+{
+    return driver_.BusyPulseMin <= ms && ms <= driver_.BusyPulseMax;
+}
+
+void TTxElementPro::HandleException(const QString& msg, const QString& tag)
+{
+    driver_.NoteExceptionLine(QStringLiteral("== Исключение: %1 [%2]").arg(msg, tag));
+    driver_.RestartProtocol();
+}
+
+void TTxElementPro::EchoChar(QChar c)
+{
+    if (!driver_.Window)
+        return;
+    if (!driver_.FiveBitLine()) {
+        driver_.PutRxChar(c);
+        driver_.PutEcho(c);
+        return;
+    }
+    QByteArray codes;
+    QString text;
+    TelegraphRegister reg = driver_.LineRegister;
+    EncodeTelegraph(QStringView(&c, 1), codes, reg);
+    reg = driver_.LineRegister;
+    DecodeTelegraph(codes, text, reg, (GlobalModes.ModeDriver & DriverMode::ShowShiftMarks) != 0);
+    const QChar shown = text.isEmpty() ? QChar() : text.front();
+    if (!shown.isNull())
+        driver_.PutRxChar(shown);
+    driver_.PutEcho(shown == u'\n' ? QChar() : shown);
+}
+
+void TTxElementPro::NextTlgNumber(int kind, QString& s)
+{
+    driver_.NextCounter(kind, s);
+}
+
+namespace {
+
+// Removes the macro at Pos: up to the text's first '}' when that lies after
+// it, else the macro's own NameLength characters.
+void RemoveMacro(QString& s, qsizetype pos, qsizetype nameLength)
+{
+    const qsizetype close = s.indexOf(u'}');
+    s.remove(pos, close > pos ? close - pos + 1 : nameLength);
+}
+
+} // namespace
+
+void TTxElementPro::ExpandMacros(QString& s)
+{
+    s = s.toUpper();
+    auto group = [&s](const QString& name, auto insert) {
+        const qsizetype pos = s.indexOf(name);
+        if (pos < 0)
+            return;
+        RemoveMacro(s, pos, name.size());
+        s.insert(pos, insert());
+    };
+    auto fixed = [&s](const QString& name, const QString& value) {
+        const qsizetype pos = s.indexOf(name);
+        if (pos >= 0)
+            s.replace(pos, name.size(), value);
+    };
+    auto number = [this] {
+        QString n;
+        NextTlgNumber(0, n);
+        return n;
+    };
+    auto nothing = [] { return QString(); };
+    const QDateTime now = driver_.Environment().Time->now();
+    auto date = [&now] { return now.toString(QStringLiteral("dd/MM")); };
+
+    group(QStringLiteral("{COUNT-"), number);
+    group(QStringLiteral("{НОМЕР-"), number);
+    group(QStringLiteral("{COUNTCKS-"), nothing);
+    group(QStringLiteral("{НОМЕРЦКС-"), nothing);
+    const QString words = driver_.CountWords();
+    fixed(QStringLiteral("{WORDS}"), words);
+    fixed(QStringLiteral("{СЛОВ}"), words);
+    group(QStringLiteral("{DATA"), date);
+    group(QStringLiteral("{ДАТА"), date);
+    const QString time = now.toString(QStringLiteral("HHmm"));
+    fixed(QStringLiteral("{TIME}"), time);
+    fixed(QStringLiteral("{ВРЕМЯ}"), time);
+    fixed(QStringLiteral("{#CALLNUMB}"), driver_.Number);
+    fixed(QStringLiteral("{#АБОНЕНТА}"), driver_.Number);
+    const QString fileName = QFileInfo(QString(driver_.TlgFileName).replace(u'\\', u'/')).fileName();
+    fixed(QStringLiteral("{FILENAME}"), fileName);
+    fixed(QStringLiteral("{ИМЯФАЙЛА}"), fileName);
+    s.replace(u'{', u' ');
+    if (const qsizetype bar = s.indexOf(u'|'); bar >= 0)
+        s[bar] = u'0';
+}
+
+void TTxElementPro::CheckDirectWork()
+{
+    TTxChannelDriver& d = driver_;
+    if (d.ChannelState != ChannelStates::Connected)
+        return;
+    if (Disconnected()) {
+        d.CurrentStep = d.FirstStep;
+        d.RestartPending = true;
+        d.SetChannelState(0);
+        if (d.Window)
+            d.Window->PostMessageCode(ChannelMessageCodes::PartnerCleared);
+        d.ResultCode = FailureCodes::Dis;
+        return;
+    }
+    if (!d.TxPauseActive)
+        return;
+    if (d.Rx.Total() != d.PauseRxMark) {
+        d.TxPauseMs = TTxChannelDriver::TxPauseTime;
+        d.PauseRxMark = d.Rx.Total();
+        return;
+    }
+    d.TxPauseMs -= TTxChannelDriver::ProtocolInterval;
+    if (d.TxPauseMs <= 0) {
+        d.TxPauseActive = false;
+        d.Tx.SetPositions(d.TxPauseRead, d.TxPauseWrite);
+        d.SendNext();
+    }
+}
+
+} // namespace korvane

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "protocols/ProtocolModel.h"
+
+#include <QChar>
+#include <QString>
+
+#include <cstdint>
+
+namespace korvane {
+
+class TTxChannelDriver;
+
+// The base of the protocol elements. A driver holds one prototype of every
+// element class; the prototype runs each step of its class in turn: the
+// driver sets Step, calls Start once on the protocol tick and, until Done is
+// set, DoIt on every fast tick. An element finishes by naming the next step
+// (GoNext or JumpTo); Start sets every field that DoIt relies on, because the
+// same object runs all the steps of its class.
+//
+// Start and CheckDirectWork run on the main thread, DoIt on the fast tick,
+// all of them with the driver's engine lock held.
+class TTxElementPro {
+public:
+    // ClassName is the class's own name ("TTxPause"), used in the tags of the
+    // exception lines; ElementName its display name in the registry.
+    TTxElementPro(TTxChannelDriver& owner, std::uint16_t code, QString elementName, QString className);
+    virtual ~TTxElementPro() = default;
+    TTxElementPro(const TTxElementPro&) = delete;
+    TTxElementPro& operator=(const TTxElementPro&) = delete;
+
+    // The base part of a start; every descendant calls it first: Done and
+    // Digits cleared, State := the driver's ChannelState, the start logged,
+    // the countdowns reloaded.
+    virtual void Start();
+    // One fast tick of work.
+    virtual void DoIt() = 0;
+    // Dialog mode, each protocol tick: clearing by the partner during a
+    // connection, and the end of a transmit pause.
+    virtual void CheckDirectWork();
+
+    std::uint16_t Code = 0;
+    QString ElementName;
+    QString ClassName;
+    const TElementRec* Step = nullptr; // the step being run; the next one once Done
+    std::uint8_t State = 0;
+    bool Done = false;
+    std::int32_t ClearingLeft = 0; // ms
+    std::int32_t BreakLeft = 0;    // ms
+    QString Digits;
+
+    TTxChannelDriver& Driver() const { return driver_; }
+
+    // --- For the descendants ---
+
+    // The step's value of parameter Index (the class's definition order), or
+    // null when the step has fewer values (or none).
+    const TParamValue* Param(int index) const;
+    // A value as a number: a value-table parameter its 0-based position, a
+    // numeric one scaled by its unit to ms ("с" x1000, "мин" x60000) and
+    // rounded half to even, any other 0. Throws EngineError for a text that
+    // is no number or no entry of the table.
+    std::int32_t ParamValue(const TParamValue* p) const;
+    std::int32_t ParamValue(int index) const { return ParamValue(Param(index)); }
+    // The value text of a parameter, empty when the step has none.
+    QString ParamText(int index) const;
+
+    // Done; Step := the step after it (null after the last).
+    void GoNext();
+    // Done; Step := the first step of the protocol named Target. Throws
+    // EngineError when no step has that name.
+    void JumpTo(const QString& target);
+
+    void SetLinePlus();
+    void SetLineMinus();
+    bool LineFault();
+    bool ReadInputLine();
+    // DSR has stayed on for the line-break time (10 ms per call).
+    bool LineBroken();
+    // The line broke, or the input has stayed '-' for the clearing time.
+    bool Disconnected();
+    bool IsBusyPulse(std::int32_t ms) const;
+
+    // Logs "== Исключение: Msg [Tag]" (whatever the log mode) and restarts
+    // the protocol.
+    void HandleException(const QString& msg, const QString& tag);
+    // Shows a character the channel sends by itself as if it had come from the line.
+    void EchoChar(QChar c);
+    void NextTlgNumber(int kind, QString& s);
+    // Upper-cases a header or text template and replaces its macros.
+    void ExpandMacros(QString& s);
+
+private:
+    TTxChannelDriver& driver_;
+};
+
+} // namespace korvane

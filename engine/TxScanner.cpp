@@ -1,0 +1,277 @@
+#include "engine/TxScanner.h"
+
+#include "engine/CallFailurePolicy.h"
+#include "engine/EngineError.h"
+#include "platform/MessageBox.h"
+#include "protocols/DriverModes.h"
+#include "protocols/ErrorBox.h"
+#include "support/LogFile.h"
+#include "support/Profiler.h"
+
+namespace korvane {
+
+TTxScanner* Scanner = nullptr;
+
+namespace {
+// Clears a busy flag however the guarded work ends.
+class BusyGuard {
+public:
+    explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyGuard() { flag_ = false; }
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+
+private:
+    bool& flag_;
+};
+} // namespace
+
+TTxScanner::TTxScanner(ScannerEnvironment env, QObject* owner) : QObject(owner), env_(std::move(env))
+{
+    Q_ASSERT(env_.Box && env_.Beep && env_.Time && env_.Timers);
+    precise_ = GlobalModes.PreciseTimer != 0;
+    if (precise_)
+        fastTimer_ = env_.Timers->CreatePreciseTimer(FastInterval, [this] {
+            if (MMTimerRunning)
+                FastTick();
+        });
+    else
+        fastTimer_ = env_.Timers->CreateTimer(FastInterval, [this] { FastTick(); });
+    protocolTimer_ = env_.Timers->CreateTimer(ProtocolInterval, [this] { ProtocolTimerTimer(); });
+    fileTimer_ = env_.Timers->CreateTimer(FileInterval, [this] { FileWorkTimerTimer(); });
+}
+
+TTxScanner::~TTxScanner()
+{
+    StopTimers();
+    for (auto& d : Drivers)
+        d.reset();
+}
+
+void TTxScanner::StopTimers()
+{
+    MMTimerRunning = false;
+    fastTimer_->stop(); // waits for a fast tick in progress on the timer's thread
+    fileTimer_->stop();
+    protocolTimer_->stop();
+}
+
+bool TTxScanner::TimersRunning() const
+{
+    return fastTimer_->running() || protocolTimer_->running() || fileTimer_->running();
+}
+
+TTxChannelDriver* TTxScanner::Driver(int channel) const
+{
+    return channel >= 1 && channel <= kChannelCount ? Drivers[static_cast<std::size_t>(channel - 1)].get() : nullptr;
+}
+
+void TTxScanner::Log(const QString& line)
+{
+    try {
+        EngineEnvironment log;
+        log.WriteLog = env_.WriteLog;
+        log.Log(line);
+    } catch (const std::exception&) {
+        // A log that cannot be written must not stop the channels.
+    }
+}
+
+void TTxScanner::Start(const TProtocolSet* set)
+{
+    ProtocolSet = set;
+    ActiveChannels = 0;
+    for (int c = 1; c <= kChannelCount; ++c) {
+        Drivers[static_cast<std::size_t>(c - 1)].reset();
+        if (!set)
+            continue;
+        const TChannelOptions& r = set->Channels[static_cast<std::size_t>(c - 1)];
+        if (r.AdapterType == 0)
+            continue;
+        ++ActiveChannels;
+        StartChannel(c, r);
+    }
+    if (ActiveChannels == 0)
+        return;
+    if (precise_) {
+        Log(QStringLiteral("-= Режим повышенной точности"));
+        MMTimerRunning = true;
+    } else {
+        Log(QStringLiteral("-= Режим обычной точности"));
+    }
+    fastTimer_->start();
+    protocolTimer_->start();
+    fileTimer_->start();
+}
+
+void TTxScanner::StartChannel(int c, const TChannelOptions& r)
+{
+    const TProtocolRec* protocol = ProtocolSet->protocolOfChannel(c);
+    const bool adapterKnown = r.AdapterType < kAdapterTypeCount;
+    if (!protocol || protocol->Elements.empty() || !adapterKnown) {
+        // Nothing to run on this line: the channel is treated like one whose port did not open.
+        const QString why = !adapterKnown ? QStringLiteral("Неизвестный тип адаптера: %1-й канал").arg(c)
+                                          : QStringLiteral("Нет протокола для типа станции: %1-й канал").arg(c);
+        Log(QStringLiteral("Канал %1: [%2]").arg(c).arg(why));
+        showErrorBox(*env_.Box, why);
+        showErrorBox(*env_.Box, QStringLiteral("Ошибка открытия COM-порта #%1").arg(c));
+        return;
+    }
+    EngineEnvironment de;
+    de.Box = env_.Box;
+    de.Beep = env_.Beep;
+    de.Time = env_.Time;
+    de.Mutex = &mutex_;
+    de.PortMap = env_.PortMap;
+    de.Catalog = env_.Catalog;
+    de.IniFileName = env_.IniFileName;
+    de.ProgramFolder = env_.ProgramFolder;
+    de.Closing = env_.Closing;
+    de.WriteLog = env_.WriteLog;
+    auto d = std::make_unique<TTxChannelDriver>(de);
+    d->SetChannel(static_cast<std::uint8_t>(c));
+    d->ApplyOptions(r, *protocol);
+    d->InitNumbers();
+    d->OpenPort();
+    if (!d->PortOpen) {
+        d.reset();
+        showErrorBox(*env_.Box, QStringLiteral("Ошибка открытия COM-порта #%1").arg(c));
+        return;
+    }
+    Log(QStringLiteral("Канал %1: (%2) [%3] {%4}")
+            .arg(c)
+            .arg(protocol->Name, AdapterModelNames[r.AdapterType].toString(), d->AnswerBack));
+    Drivers[static_cast<std::size_t>(c - 1)] = std::move(d);
+}
+
+void TTxScanner::FastTick()
+{
+    if (fastTickBusy_.exchange(true))
+        return;
+    {
+        EngineLock lock(mutex_);
+        MeasureTickPeriod();
+        for (auto& d : Drivers) {
+            if (!d)
+                continue;
+            try {
+                d->FastTick();
+            } catch (const std::exception& e) {
+                // Not written here (this may be the timer's thread): the file tick logs it.
+                d->NoteExceptionLine(
+                    QStringLiteral("== Исключение: %1 [%2]").arg(ExceptionMessage(e), QStringLiteral("TTxScanner.FastTick")));
+                d->RestartProtocol();
+            } catch (...) {
+                d->RestartProtocol();
+            }
+        }
+    }
+    fastTickBusy_.store(false);
+}
+
+void TTxScanner::MeasureTickPeriod()
+{
+    Profiler* prof = env_.Prof;
+    if (!prof)
+        return;
+    if (TickProfPhase == 0) {
+        prof->SetProfTimer(1, true);
+        TickProfPhase = 1;
+        return;
+    }
+    TickProfPhase = 0;
+    prof->SetProfTimer(1, false);
+    prof->ProfSamples()[static_cast<std::size_t>(TickSampleIndex)] = prof->ProfSlots(1).LastTime;
+    if (++TickSampleIndex <= Profiler::SampleCount - 1)
+        return;
+    TickSampleIndex = 0;
+    if (prof->CpuClockMHz() <= 0)
+        return;
+    TickPeriodLast = prof->AverageProfSamples() / prof->CpuClockMHz() / 1000;
+    TickPeriodMin = std::min(TickPeriodMin, TickPeriodLast);
+    TickPeriodMax = std::max(TickPeriodMax, TickPeriodLast);
+}
+
+QString TTxScanner::TickStatistics() const
+{
+    return QString::asprintf("I:%d; P:%3.1f; Min:%3.1f; Max:%3.1f", FastInterval, static_cast<double>(TickPeriodLast),
+                             static_cast<double>(TickPeriodMin), static_cast<double>(TickPeriodMax));
+}
+
+void TTxScanner::ProtocolTimerTimer()
+{
+    if (ProtocolBusy)
+        return;
+    QString statistics;
+    {
+        BusyGuard busy(ProtocolBusy);
+        EngineLock lock(mutex_);
+        for (std::size_t i = 0; i < Drivers.size(); ++i) {
+            TTxChannelDriver* d = Drivers[i].get();
+            if (!d)
+                continue;
+            try {
+                d->Step();
+            } catch (const std::exception& e) {
+                // The driver's step guard stays set: it is not stepped again
+                // until the channels restart. Shown as an alarm, logged once.
+                Log(QStringLiteral("== Исключение: %1 [%2]")
+                        .arg(ExceptionMessage(e), QStringLiteral("TTxScanner.ProtocolTimerTimer")));
+                d->EnterFailureAlarm();
+            }
+        }
+        if (++ProtocolTicks >= 20) {
+            ProtocolTicks = 0;
+            try {
+                SecondTick();
+            } catch (const std::exception& e) {
+                Log(QStringLiteral("== Исключение: %1 [%2]")
+                        .arg(ExceptionMessage(e), QStringLiteral("TTxScanner.ProtocolTimerTimer")));
+            }
+            if (++Seconds >= 60) {
+                Seconds = 0;
+                if (GlobalModes.TlxLogMode)
+                    Log(TickStatistics());
+            }
+        }
+        statistics = TickStatistics();
+    }
+    if (env_.ShowTickStatistics)
+        env_.ShowTickStatistics(statistics);
+}
+
+void TTxScanner::SecondTick()
+{
+    if (UnsuccNumbers)
+        CountDownRetryWaits();
+    for (auto& d : Drivers)
+        if (d && d->ScanDelay > 0)
+            --d->ScanDelay;
+}
+
+void TTxScanner::FileWorkTimerTimer()
+{
+    if (!FileWorkBusy) {
+        BusyGuard busy(FileWorkBusy);
+        for (std::size_t i = 0; i < Drivers.size(); ++i) {
+            TTxChannelDriver* d = Drivers[i].get();
+            if (!d)
+                continue;
+            try {
+                d->FileWork();
+                fileWorkFailure_[i].clear();
+            } catch (const std::exception& e) {
+                const QString line = QStringLiteral("== Исключение: %1 [%2]")
+                                         .arg(ExceptionMessage(e), QStringLiteral("TTxScanner.FileWorkTimerTimer"));
+                if (line != fileWorkFailure_[i]) // a failure that repeats every tick is logged once
+                    Log(line);
+                fileWorkFailure_[i] = line;
+                EngineLock lock(mutex_);
+                d->EnterFailureAlarm();
+            }
+        }
+    }
+    ++FileTicks;
+}
+
+} // namespace korvane

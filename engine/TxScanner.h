@@ -1,0 +1,120 @@
+#pragma once
+
+// The scanner: the engine's conductor. It builds one channel driver for
+// every channel whose adapter type is not "Выключен" and drives them all
+// from three ticks: the fast tick (10 ms) runs each driver's element, the
+// protocol tick (50 ms) steps each protocol, counts the waits once a second
+// and reports the fast-tick statistics, and the file tick (50 ms) does each
+// driver's file work. It holds the two number lists for its lifetime.
+//
+// In high-precision mode (GlobalModes.PreciseTimer) the fast tick comes
+// from a periodic timer on a thread of its own; the engine lock keeps it
+// and the main thread's ticks apart. A failure of one driver never stops
+// the others: each driver's step, fast tick and file work is caught on its
+// own.
+
+#include "engine/EngineEnvironment.h"
+#include "engine/EngineMutex.h"
+#include "engine/TickTimer.h"
+#include "engine/TxDriver.h"
+#include "protocols/ProtocolModel.h"
+#include "support/NumberLists.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace korvane {
+
+class Profiler;
+
+struct ScannerEnvironment {
+    MessageBox* Box = nullptr;
+    SystemBeep* Beep = nullptr;
+    const Clock* Time = nullptr;
+    TickTimerFactory* Timers = nullptr;
+    Profiler* Prof = nullptr;                   // null: the fast-tick period is not measured
+    serial::SerialPortMap* PortMap = nullptr;   // null: the process-wide map
+    const ElementCatalog* Catalog = nullptr;    // null: DefaultElementCatalog()
+    QString IniFileName;
+    QString ProgramFolder;
+    const std::atomic<bool>* Closing = nullptr;
+    std::function<void(const QString&)> WriteLog; // empty: the daily log
+    // Panel 4 of the main window's status bar: the fast-tick statistics.
+    std::function<void(const QString&)> ShowTickStatistics;
+};
+
+class TTxScanner : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int FastInterval = TTxChannelDriver::FastInterval;
+    static constexpr int ProtocolInterval = TTxChannelDriver::ProtocolInterval;
+    static constexpr int FileInterval = 50;
+
+    // Env must name Box, Beep, Time and Timers. No timer runs yet.
+    explicit TTxScanner(ScannerEnvironment env, QObject* owner = nullptr);
+    ~TTxScanner() override;
+
+    // Builds and opens the drivers of Set (kept, not owned) and starts the
+    // ticks. A null set starts no channel.
+    void Start(const TProtocolSet* set);
+
+    // The ticks; the timers call them, tests may too.
+    void FastTick();
+    void ProtocolTimerTimer();
+    void SecondTick();
+    void FileWorkTimerTimer();
+
+    // "I:%d; P:%3.1f; Min:%3.1f; Max:%3.1f".
+    QString TickStatistics() const;
+
+    // The driver of channel 1..8, or null.
+    TTxChannelDriver* Driver(int channel) const;
+    EngineMutex& Mutex() { return mutex_; }
+    bool FastTickBusy() const { return fastTickBusy_.load(); }
+    bool TimersRunning() const;
+
+    int ProtocolTicks = 0;
+    int FileTicks = 0;
+    bool ProtocolBusy = false;
+    bool FileWorkBusy = false;
+    std::int16_t Seconds = 0;
+    std::uint16_t ActiveChannels = 0;
+    const TProtocolSet* ProtocolSet = nullptr;
+    std::array<std::unique_ptr<TTxChannelDriver>, kChannelCount> Drivers;
+    bool MMTimerRunning = false;
+
+    // The measured fast-tick period in ms.
+    long double TickPeriodLast = 0;
+    long double TickPeriodMin = 10000;
+    long double TickPeriodMax = 0;
+    std::uint32_t TickProfPhase = 0;
+    int TickSampleIndex = 0;
+
+private:
+    void StartChannel(int c, const TChannelOptions& r);
+    void MeasureTickPeriod();
+    void Log(const QString& line);
+    void StopTimers();
+
+    ScannerEnvironment env_;
+    EngineMutex mutex_;
+    ScopedNumberLists numberLists_;
+    std::unique_ptr<TickTimer> fastTimer_;
+    std::unique_ptr<TickTimer> protocolTimer_;
+    std::unique_ptr<TickTimer> fileTimer_;
+    std::atomic<bool> fastTickBusy_{false};
+    std::array<QString, kChannelCount> fileWorkFailure_; // last failure logged, per channel
+    bool precise_ = false;
+};
+
+// The current scanner; written only by the main window.
+extern TTxScanner* Scanner;
+
+} // namespace korvane

@@ -1,0 +1,201 @@
+// The character engine on a whole channel: scanner ticks and the simulated
+// line on one virtual time line.
+
+#include "tests/engine/EngineRig.h"
+
+#include <gtest/gtest.h>
+
+using namespace korvane;
+using namespace korvane::test;
+
+namespace {
+
+constexpr int WruHoldBefore = 285;
+const QString kIdle = QStringLiteral("Анализ состояния приема");
+
+class CharacterEngine : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        rig.catalog = MakeCatalog({{kIdle, "TTxCheckInputLine",
+                                    [](ScriptedElement& e) { e.Driver().RxEnabled = true; }, nullptr}});
+        rig.set = MakeSet({{"Ожидание", kIdle, {}}});
+        rig.AddLine(1);
+        rig.EnableChannel(1, QStringLiteral("$12345 AB"));
+        rig.Start();
+        rig.Driver().SetWindow(&window);
+        rig.Advance(60); // the first protocol tick starts the waiting element
+        ASSERT_NE(rig.Driver().CurrentElement, nullptr);
+        window.Forget();
+    }
+    void Receive(const QByteArray& codes) { rig.lines[1]->send(codes); }
+
+    EngineRig rig;
+    FakeChannelWindow window;
+};
+
+TEST_F(CharacterEngine, EachCharacterGoesOutOnlyAfterTheTransmitterEmptiedOfThePreviousOne)
+{
+    TTxChannelDriver& d = rig.Driver();
+    ASSERT_EQ(d.LineRegister, NoRegister);
+    d.SendString(QStringLiteral("AB"));
+    rig.Advance(5);
+    EXPECT_EQ(d.Tx.Count(), 1) << "'B' waits in the ring while 'A' (shift and letter) is on the line";
+    rig.Advance(290); // the shift and the 'A' take 150 ms each
+    EXPECT_EQ(d.Tx.Count(), 1);
+    rig.Advance(20);
+    EXPECT_EQ(d.Tx.Count(), 0);
+    rig.Advance(200);
+    const auto arrivals = [&] {
+        auto a = rig.lines[1]->takeArrivals();
+        return a;
+    }();
+    ASSERT_EQ(arrivals.size(), 3u);
+    EXPECT_EQ(arrivals[0].byte, 31);
+    EXPECT_EQ(arrivals[1].byte, 3);
+    EXPECT_EQ(arrivals[2].byte, 25);
+    EXPECT_GE(arrivals[2].us - arrivals[1].us, 150000);
+    EXPECT_EQ(d.LineRegister, LatinRegister);
+    EXPECT_EQ(d.TxCharCount, 3);
+    EXPECT_TRUE(d.TxIdle);
+}
+
+TEST_F(CharacterEngine, AnswerbackRequestIsAnsweredAfterTheHoldAndThePartnerAnswerbackIsCaptured)
+{
+    TTxChannelDriver& d = rig.Driver();
+    Receive(Codes({27, 9})); // figures, D = WRU
+    while (d.WruCount == 0)
+        rig.Advance(1);
+    const int answerBack = int(d.AnswerBack.size());
+    EXPECT_EQ(d.Tx.Count(), answerBack) << "the own answerback is queued at once";
+    rig.Advance(WruHoldBefore);
+    EXPECT_EQ(d.Tx.Count(), answerBack) << "and held for 300 ms";
+    EXPECT_TRUE(rig.lines[1]->takeArrivals().empty());
+    rig.Advance(20);
+    EXPECT_EQ(d.Tx.Count(), answerBack - 1) << "the fast tick after the hold starts the transmitter";
+    rig.Advance(12 * 150);
+    const QByteArray sent = rig.lines[1]->takeReceived();
+    // "$12345 AB": Latin shift, figures 1 to 5, space, Latin shift, A, B.
+    EXPECT_EQ(sent, Codes({31, 27, 23, 19, 1, 10, 16, 4, 31, 3, 25}));
+    ASSERT_TRUE(d.PartnerAbCapture);
+    // The partner answers with 20 codes: "*ABC" in Russian letters and 16 spaces.
+    QByteArray partner = Codes({0, 3, 25, 14});
+    partner.append(QByteArray(16, char(4)));
+    Receive(partner);
+    rig.Advance(21 * 150);
+    EXPECT_FALSE(d.PartnerAbCapture);
+    EXPECT_EQ(d.PartnerAnswerBack, QStringLiteral("АБЦ") + QString(16, u' '));
+}
+
+TEST_F(CharacterEngine, ThreeBellsBeepOnceOnTheNextProtocolTick)
+{
+    Receive(Codes({27, 11, 27, 11, 27, 11}));
+    rig.Advance(6 * 150 + 60);
+    EXPECT_EQ(rig.beep.beeps, 1);
+    EXPECT_FALSE(rig.Driver().BellAlarm);
+}
+
+TEST_F(CharacterEngine, ALetterBetweenBellsResetsTheCount)
+{
+    // bell, letter (figures 3 is not a bell), bell, bell
+    Receive(Codes({27, 11, 1, 11, 11}));
+    rig.Advance(5 * 150 + 60);
+    EXPECT_EQ(rig.beep.beeps, 0);
+    EXPECT_EQ(rig.Driver().BellCount, 2u);
+}
+
+TEST_F(CharacterEngine, ReceivedTextIsShownAndStoredWithoutLineFeeds)
+{
+    Receive(Codes({31, 3, 8, 2, 25})); // $ A CR LF B
+    rig.Advance(5 * 150 + 60);
+    EXPECT_EQ(window.Calls("SendMemoChar"),
+              QStringList({"SendMemoChar(A)", "SendMemoChar(\r)", "SendMemoChar(B)"}));
+    const auto& buf = rig.Driver().Rx.BufA();
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(buf.data()), rig.Driver().Rx.RxPos()), QByteArray("A\rB"));
+    EXPECT_EQ(rig.Driver().RxCharCount, 5);
+    EXPECT_TRUE(window.Calls().contains("SetRxCount(5)"));
+}
+
+TEST_F(CharacterEngine, ChannelLinesGoToTheLogFromTheFileTick)
+{
+    rig.Driver().SendString(QStringLiteral("A"));
+    Receive(Codes({31}));
+    rig.Advance(400);
+    const QStringList log = rig.LogLines();
+    auto has = [&](const QString& prefix) {
+        return std::any_of(log.begin(), log.end(), [&](const QString& l) { return l.startsWith(prefix); });
+    };
+    EXPECT_TRUE(has("Канал 1: [Tx ->: '$A' ")) << log.join('\n').toStdString();
+    EXPECT_TRUE(has("Канал 1: [Rx <-: '$' "));
+    EXPECT_TRUE(has("Канал 1: (Ожидание)"));
+}
+
+TEST_F(CharacterEngine, TheBufferSwapAt8193BytesRequestsTheFirstChunk)
+{
+    TTxChannelDriver& d = rig.Driver();
+    d.Port->SetParams(br115200, db8, sb1_0, paNone); // an 8-bit line fills the buffer quickly
+    QByteArray text(8193, 'x');
+    text[8191] = 'y';
+    text[8192] = 'z';
+    Receive(text);
+    rig.Advance(8193 / 11 + 50);
+    EXPECT_EQ(d.RxCharCount, 8193);
+    EXPECT_TRUE(d.Rx.RxActiveB());
+    EXPECT_EQ(d.Rx.RxPos(), 1);
+    EXPECT_EQ(d.Rx.BufB()[0], 'z');
+    EXPECT_TRUE(d.Events.has(DriverEvent::WriteChunk));
+    EXPECT_EQ(d.Rx.ChunkLen(), 8192);
+    const QByteArray chunk = d.TakeChunk();
+    EXPECT_EQ(chunk.size(), 8192);
+    EXPECT_EQ(chunk.back(), 'y');
+    EXPECT_FALSE(d.Events.has(DriverEvent::WriteChunk));
+    EXPECT_TRUE(d.Events.has(DriverEvent::ChunkWritten));
+}
+
+TEST_F(CharacterEngine, AFullBufferNeverOverwritesAChunkNotYetWritten)
+{
+    TTxChannelDriver& d = rig.Driver();
+    d.SetWindow(&window);
+    d.Port->SetParams(br115200, db8, sb1_0, paNone);
+    QByteArray text;
+    for (int i = 0; i < 3 * 8192 + 3; ++i)
+        text.append(char('a' + (i / 8192)));
+    Receive(text);
+    rig.Advance(text.size() / 11 + 50);
+    // Nobody took the first chunk: the second and third blocks are kept behind it.
+    EXPECT_EQ(d.Rx.HeldLen(), 2 * 8192);
+    EXPECT_EQ(d.Alarm, 1);
+    EXPECT_TRUE(window.Calls().contains("SetAlarmColor(true)"));
+    const QByteArray all = d.TakeChunk();
+    ASSERT_EQ(all.size(), 3 * 8192);
+    EXPECT_EQ(all.count('a'), 8192);
+    EXPECT_EQ(all.count('b'), 8192);
+    EXPECT_EQ(all.count('c'), 8192);
+}
+
+TEST_F(CharacterEngine, ACharacterWhoseWriteFailedStaysQueuedAndGoesOutLater)
+{
+    TTxChannelDriver& d = rig.Driver();
+    d.Port->Close();
+    d.SendString(QStringLiteral("E"));
+    EXPECT_EQ(d.Tx.Count(), 1) << "the character was not written, so it stays in the ring";
+    EXPECT_EQ(d.TxCharCount, 0);
+    EXPECT_EQ(d.PendingEngineLine, QStringLiteral("+-+Повтор передачи символа"));
+    d.Port->Open();
+    d.Port->SetParams(br____50, db5, sb1_5, paNone);
+    rig.Advance(400);
+    EXPECT_EQ(rig.lines[1]->takeReceived(), Codes({31, 1}));
+    EXPECT_EQ(d.Tx.Count(), 0);
+}
+
+TEST_F(CharacterEngine, OnAnEightBitLineTheAmpersandIsAnOrdinaryByte)
+{
+    TTxChannelDriver& d = rig.Driver();
+    d.Port->SetParams(br__9600, db8, sb1_0, paNone);
+    d.SendString(QStringLiteral("A&B"));
+    rig.Advance(50);
+    EXPECT_EQ(rig.lines[1]->takeReceived(), QByteArray("A&B"));
+    EXPECT_FALSE(d.TxPauseActive);
+}
+
+} // namespace

@@ -1,0 +1,279 @@
+// Protocol stepping and the operator's dialog commands on a whole channel.
+
+#include "tests/engine/EngineRig.h"
+
+#include "engine/EngineError.h"
+
+#include <gtest/gtest.h>
+
+using namespace korvane;
+using namespace korvane::test;
+
+namespace {
+
+const QString kIdle = QStringLiteral("Анализ состояния приема"); // code 29
+const QString kPause = QStringLiteral("Пауза");                   // code 12
+const QString kJump = QStringLiteral("Переход");                  // code 15
+const QString kSettings = QStringLiteral("Режим приема/передачи"); // code 68
+const QString kSendString = QStringLiteral("Передача строки");    // code 10
+
+// Classes of the tests: settings and jumps finish inside Start, the others wait.
+ElementCatalog TestCatalog()
+{
+    return MakeCatalog({
+        {kSettings, "TTxPortSettings", [](ScriptedElement& e) { e.GoNext(); }, nullptr},
+        {kJump, "TTxJumpTo", [](ScriptedElement& e) { e.JumpTo(e.ParamText(0)); }, nullptr},
+        {kIdle, "TTxCheckInputLine", [](ScriptedElement& e) { e.Driver().RxEnabled = true; }, nullptr},
+        {kPause, "TTxPause", nullptr, nullptr},
+        {kSendString, "TTxSendString", nullptr, nullptr},
+    });
+}
+
+class Stepping : public ::testing::Test {
+protected:
+    void Start(const std::vector<StepSpec>& steps, int channels = 1)
+    {
+        rig.catalog = TestCatalog();
+        rig.set = MakeSet(steps);
+        for (int c = 1; c <= channels; ++c) {
+            rig.AddLine(c);
+            rig.EnableChannel(c);
+        }
+        rig.Start();
+    }
+    ScriptedElement& Element(const QString& name, int c = 1)
+    {
+        TTxChannelDriver& d = rig.Driver(c);
+        return static_cast<ScriptedElement&>(*d.ElementAt(d.IndexOfElement(name)));
+    }
+    int Count(const QString& line) const { return int(rig.LogLines().count(line)); }
+
+    EngineRig rig;
+    FakeChannelWindow window;
+};
+
+TEST_F(Stepping, StepsThatFinishAtOnceAreWalkedThroughWithinOneTick)
+{
+    Start({{"Порт", kSettings, {}}, {"Туда", kJump, {"Ждать"}}, {"Пропуск", kPause, {}}, {"Ждать", kIdle, {}}});
+    rig.Advance(50);
+    TTxChannelDriver& d = rig.Driver();
+    ASSERT_NE(d.CurrentElement, nullptr);
+    EXPECT_EQ(d.CurrentElement->ElementName, kIdle);
+    EXPECT_EQ(d.CurrentStep->Name, "Ждать");
+    EXPECT_EQ(Element(kSettings).starts, 1);
+    EXPECT_EQ(Element(kJump).starts, 1);
+    EXPECT_EQ(Element(kPause).starts, 0) << "the jump went past it";
+    rig.Advance(100);
+    EXPECT_EQ(Element(kIdle).starts, 1);
+    EXPECT_GE(Element(kIdle).doIts, 10);
+}
+
+TEST_F(Stepping, TheFirstTickAfterARestartOnlySelects)
+{
+    Start({{"Ждать", kIdle, {}}});
+    rig.Driver().SetWindow(&window);
+    window.SetChannelCommand(ChannelCommands::Restart);
+    rig.Advance(49);
+    window.Forget();
+    rig.Advance(1); // the first protocol tick: the selection, nothing else
+    EXPECT_TRUE(window.Calls("SetConnectionTime").isEmpty());
+    EXPECT_EQ(window.ChannelCommand(), ChannelCommands::Restart);
+    rig.Advance(50);
+    EXPECT_EQ(window.ChannelCommand(), ChannelCommands::None);
+    EXPECT_FALSE(window.Calls("SetConnectionTime").isEmpty());
+}
+
+TEST_F(Stepping, AProtocolOfStepsThatAllFinishIsStoppedAndShownAsAlarm)
+{
+    Start({{"Порт", kSettings, {}}, {"Круг", kJump, {"Порт"}}}, 2); // a loop without a wait
+    rig.Driver(1).SetWindow(&window);
+    rig.Advance(500);
+    TTxChannelDriver& d = rig.Driver(1);
+    EXPECT_TRUE(d.StepBusy) << "the channel is not stepped again";
+    EXPECT_EQ(d.Alarm, 1);
+    EXPECT_EQ(d.ChannelState, ChannelStates::AlarmFileError);
+    EXPECT_TRUE(window.Calls().contains("SetAlarmColor(true)"));
+    const QString line = "== Исключение: Шаги протокола Тест завершаются без ожидания (элемент Порт) "
+                         "[TTxScanner.ProtocolTimerTimer]";
+    EXPECT_EQ(Count(line), 2) << "once for each channel, not on every tick";
+}
+
+TEST_F(Stepping, AStepWithoutElementStopsOnlyItsChannel)
+{
+    rig.catalog = TestCatalog();
+    rig.set = MakeSet({{"Ждать", kIdle, {}}});
+    TProtocolRec broken;
+    broken.Name = "Без элемента";
+    broken.Elements.push_back({"Вход", rig.set->Registry->find("Входящий вызов"), 0, {}});
+    rig.set->Protocols[1].push_back(std::move(broken));
+    rig.AddLine(1);
+    rig.AddLine(2);
+    rig.EnableChannel(1);
+    rig.EnableChannel(2);
+    rig.Channel(1).StationType = 1;
+    rig.Start();
+    rig.Advance(300);
+    EXPECT_EQ(Count("== Исключение: Элемент Входящий вызов отсутствтует в списке элементов "
+                    "[TTxScanner.ProtocolTimerTimer]"),
+              1);
+    EXPECT_EQ(rig.Driver(1).Alarm, 1);
+    EXPECT_EQ(rig.Driver(2).Alarm, 0);
+    EXPECT_EQ(Element(kIdle, 2).starts, 1);
+    EXPECT_GT(Element(kIdle, 2).doIts, 20);
+}
+
+TEST_F(Stepping, AnExceptionEscapingDoItRestartsThatProtocolAndTheOtherChannelsGoOn)
+{
+    rig.catalog = MakeCatalog({
+        {kIdle, "TTxCheckInputLine", nullptr,
+         [](ScriptedElement& e) {
+             if (e.Driver().Channel == 1 && e.doIts == 3)
+                 throw EngineError("сбой");
+         }},
+    });
+    rig.set = MakeSet({{"Ждать", kIdle, {}}});
+    for (int c = 1; c <= 2; ++c) {
+        rig.AddLine(c);
+        rig.EnableChannel(c);
+    }
+    rig.Start();
+    rig.Advance(200);
+    EXPECT_FALSE(rig.scanner->FastTickBusy());
+    EXPECT_EQ(Count("Канал 1: [== Исключение: сбой [TTxCheckInputLine.DoIt]]"), 1);
+    EXPECT_EQ(Element(kIdle, 1).starts, 2) << "restarted at its first step";
+    EXPECT_GT(Element(kIdle, 2).doIts, 10);
+    EXPECT_EQ(rig.Driver(1).Alarm, 0) << "a caught element failure leaves the channel in service";
+}
+
+// ---- dialog commands ----
+
+struct CommandCase {
+    const char* name;
+    bool dialog;              // the driver's mode before the command
+    std::uint8_t command;
+    int code;                 // message code posted, -1 none
+    bool cleared;             // the command byte was cleared
+    bool dialogAfter;
+    bool restarted;
+};
+
+class DialogCommands : public Stepping, public ::testing::WithParamInterface<CommandCase> {};
+
+TEST_P(DialogCommands, CarryOutOrRefuse)
+{
+    const CommandCase& c = GetParam();
+    Start({{"Ждать", kIdle, {}}});
+    TTxChannelDriver& d = rig.Driver();
+    d.SetWindow(&window);
+    rig.Advance(100);
+    if (c.dialog) {
+        window.SetChannelCommand(ChannelCommands::Call);
+        rig.Advance(50);
+        rig.Advance(50);
+        ASSERT_EQ(d.DialogMode, 1);
+    }
+    const int startsBefore = Element(kIdle).starts;
+    window.Forget();
+    d.SoundEvents.store(0);
+    window.SetChannelCommand(c.command);
+    rig.Advance(50);
+    const QStringList codes = window.Calls("PostMessageCode");
+    if (c.code < 0)
+        EXPECT_TRUE(codes.isEmpty()) << codes.join(' ').toStdString();
+    else
+        EXPECT_EQ(codes.value(0), QStringLiteral("PostMessageCode(%1)").arg(c.code));
+    EXPECT_EQ(window.ChannelCommand() == 0, c.cleared);
+    EXPECT_EQ(d.DialogMode != 0, c.dialogAfter);
+    rig.Advance(50);
+    EXPECT_EQ(Element(kIdle).starts > startsBefore, c.restarted || c.dialogAfter != c.dialog);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, DialogCommands,
+    ::testing::Values(CommandCase{"ControlCallFromIdle", false, 1, 1, true, true, false},
+                      CommandCase{"ControlRestart", false, 7, -1, true, false, true},
+                      CommandCase{"ControlRefusesAsk", false, 3, 9, false, false, false},
+                      CommandCase{"ControlRefusesDisconnect", false, 5, 9, false, false, false},
+                      CommandCase{"ControlIgnoresNone", false, 0, -1, true, false, false},
+                      CommandCase{"DialogRefusesCall", true, 1, 9, false, true, false},
+                      CommandCase{"DialogAsk", true, 3, 4, true, true, false},
+                      CommandCase{"DialogAnswerBack", true, 4, 5, true, true, false},
+                      CommandCase{"DialogDisconnect", true, 5, 6, true, true, true},
+                      CommandCase{"DialogBackToControl", true, 6, 7, true, false, true},
+                      CommandCase{"DialogRestart", true, 7, -1, true, true, true},
+                      CommandCase{"DialogLeavesDialling", true, 2, -1, false, true, false}),
+    [](const ::testing::TestParamInfo<CommandCase>& info) { return std::string(info.param.name); });
+
+TEST_F(Stepping, CallWhileOtherWorkRunsPostsCode2AndTheDialogSound)
+{
+    Start({{"Пауза", kPause, {}}});
+    TTxChannelDriver& d = rig.Driver();
+    d.SetWindow(&window);
+    rig.Advance(100);
+    window.SetChannelCommand(ChannelCommands::Call);
+    rig.Advance(50);
+    EXPECT_TRUE(window.Calls().contains("SetDialogMode(true)"));
+    EXPECT_TRUE(window.Calls().contains("PostMessageCode(2)"));
+    EXPECT_TRUE(d.SoundEvents.has(SoundEvent::DialogEntered));
+    EXPECT_EQ(Count(QStringLiteral("Канал 1: (Пауза) [Переход в \"Диалог\" + соединение]")), 1);
+}
+
+TEST_F(Stepping, InDialogATextStepShowsTheConnectionAndKeysGoToTheLineOnePerTick)
+{
+    Start({{"Ждать", kIdle, {}}, {"Текст", kSendString, {}}});
+    TTxChannelDriver& d = rig.Driver();
+    d.SetWindow(&window);
+    rig.lines[1]->setRing(true); // input '+': the partner holds the line
+    d.ClearingTime = 100000;
+    rig.Advance(100);
+    window.SetChannelCommand(ChannelCommands::Call);
+    rig.Advance(50);
+    d.ElementAt(d.CurrentIndex)->GoNext(); // the idle element moves on to the text step
+    window.Forget();
+    rig.Advance(50);
+    EXPECT_EQ(d.ChannelState, ChannelStates::Connected);
+    EXPECT_TRUE(window.Calls().contains("SetChannelState(8)"));
+    EXPECT_TRUE(window.Calls().contains("SetElementName(Соединение установлено)"));
+    EXPECT_EQ(Element(kSendString).starts, 0) << "the operator has the line: the text element is not started";
+    ASSERT_TRUE(window.KeyRing().Put(QStringLiteral("EE")));
+    rig.Advance(50);
+    EXPECT_EQ(window.KeyRing().Count(), 1);
+    rig.Advance(50);
+    EXPECT_EQ(window.KeyRing().Count(), 0);
+    rig.Advance(600);
+    EXPECT_EQ(rig.lines[1]->takeReceived(), Codes({31, 1, 1}));
+    d.ElementAt(d.CurrentIndex)->ClearingLeft = 20;
+    rig.lines[1]->setRing(false); // the partner clears
+    window.Forget();
+    rig.Advance(100);
+    EXPECT_TRUE(window.Calls().contains("PostMessageCode(8)"));
+    EXPECT_EQ(d.ResultCode, FailureCodes::Dis);
+}
+
+TEST_F(Stepping, AHeldTextGoesOnAfterTwoSilentSecondsInDialog)
+{
+    Start({{"Ждать", kIdle, {}}});
+    TTxChannelDriver& d = rig.Driver();
+    d.SetWindow(&window);
+    rig.lines[1]->setRing(true); // input '+': the partner has not cleared
+    d.ClearingTime = 100000;
+    d.LineBreakTime = 100000;
+    rig.Advance(100);
+    d.DialogMode = 1;
+    d.CurrentElement->State = ChannelStates::Connected;
+    d.SetChannelState(ChannelStates::Connected);
+    d.SendString(QStringLiteral("E&T"));
+    rig.Advance(400);
+    EXPECT_TRUE(d.TxPauseActive);
+    EXPECT_EQ(d.Tx.Count(), 0) << "the held text reads as an empty ring";
+    EXPECT_EQ(rig.lines[1]->takeReceived(), Codes({31, 1}));
+    rig.lines[1]->send(Codes({4})); // a character received restarts the 2 s
+    rig.Advance(1900);
+    EXPECT_TRUE(d.TxPauseActive);
+    rig.Advance(600);
+    EXPECT_FALSE(d.TxPauseActive);
+    rig.Advance(200);
+    EXPECT_EQ(rig.lines[1]->takeReceived(), Codes({16}));
+}
+
+} // namespace

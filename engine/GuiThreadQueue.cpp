@@ -1,28 +1,42 @@
 #include "engine/GuiThreadQueue.h"
 
-#include <QMetaObject>
-#include <QThread>
+#include <utility>
 
 namespace korvane {
 
-GuiThreadQueue::GuiThreadQueue()
-    : receiver_(std::make_unique<QObject>())
-{
-}
-
-GuiThreadQueue::~GuiThreadQueue() = default;
-
-bool GuiThreadQueue::OnOwnThread() const
-{
-    return QThread::currentThread() == receiver_->thread();
-}
+GuiThreadQueue::GuiThreadQueue() : wakeup_([this] { Drain(); }) {}
 
 void GuiThreadQueue::Post(std::function<void()> call)
 {
-    if (OnOwnThread())
+    if (OnOwnThread()) {
         call();
-    else
-        QMetaObject::invokeMethod(receiver_.get(), std::move(call), Qt::QueuedConnection);
+        return;
+    }
+    bool wake = false;
+    {
+        std::lock_guard lock(mutex_);
+        pending_.push_back(std::move(call));
+        wake = !std::exchange(wakePosted_, true);
+    }
+    if (wake)
+        wakeup_.wake();
+}
+
+void GuiThreadQueue::Drain()
+{
+    for (;;) {
+        std::function<void()> call;
+        {
+            std::lock_guard lock(mutex_);
+            if (pending_.empty()) {
+                wakePosted_ = false;
+                return;
+            }
+            call = std::move(pending_.front());
+            pending_.pop_front();
+        }
+        call();
+    }
 }
 
 } // namespace korvane

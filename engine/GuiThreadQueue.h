@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QObject>
+#include "platform/EventLoopWakeup.h"
 
+#include <deque>
 #include <functional>
-#include <memory>
+#include <mutex>
 
 namespace korvane {
 
@@ -15,15 +16,21 @@ namespace korvane {
 class GuiThreadQueue {
 public:
     GuiThreadQueue();
-    ~GuiThreadQueue();
     GuiThreadQueue(const GuiThreadQueue&) = delete;
     GuiThreadQueue& operator=(const GuiThreadQueue&) = delete;
 
     void Post(std::function<void()> call);
-    bool OnOwnThread() const;
+    bool OnOwnThread() const { return wakeup_.onOwnThread(); }
 
 private:
-    std::unique_ptr<QObject> receiver_;
+    // Runs the calls waiting in the list, on the queue's own thread.
+    void Drain();
+
+    std::mutex mutex_;
+    std::deque<std::function<void()>> pending_;
+    bool wakePosted_ = false;
+    // Last, so it goes first: a wake-up still in the event loop dies with it.
+    EventLoopWakeup wakeup_;
 };
 
 } // namespace korvane

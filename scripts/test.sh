@@ -10,12 +10,15 @@ BUILD=build/test
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKORVANE_SANITIZE=ON -DKORVANE_TESTS=ON
 cmake --build "$BUILD" -j "$(nproc)"
 
-# ThreadSanitizer build of the serial port tests: the port's worker threads,
-# the main thread and a second caller thread share its buffers and lines.
+# ThreadSanitizer build of the tests where threads meet: the serial port's
+# workers, the main thread and the engine's fast tick on its own thread.
 TSAN_BUILD=build/tsan
 cmake -S . -B "$TSAN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKORVANE_TSAN=ON -DKORVANE_SANITIZE=OFF -DKORVANE_TESTS=ON
-cmake --build "$TSAN_BUILD" --target serial_tests -j "$(nproc)"
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" "$TSAN_BUILD/tests/serial/serial_tests"
+cmake --build "$TSAN_BUILD" --target serial_tests engine_tests -j "$(nproc)"
+export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan-qt.supp"
+QT_QPA_PLATFORM=offscreen "$TSAN_BUILD/tests/serial/serial_tests"
+QT_QPA_PLATFORM=offscreen "$TSAN_BUILD/tests/engine/engine_tests"
+unset TSAN_OPTIONS
 
 # The whole suite last, so its summary closes the output.
 export QT_QPA_PLATFORM=offscreen

@@ -13,7 +13,7 @@ namespace korvane {
 using serial::SerialDevice;
 
 TCustomCommPort::TCustomCommPort(QObject* AOwner, serial::SerialPortMap* Map)
-    : QObject(AOwner), m_map(Map ? *Map : serial::serialPortMap()), m_sync(*this)
+    : QObject(AOwner), m_map(Map ? *Map : serial::serialPortMap()), m_sync()
 {
 }
 

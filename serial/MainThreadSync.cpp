@@ -1,11 +1,13 @@
 #include "serial/MainThreadSync.h"
 
-#include <QMetaObject>
 #include <algorithm>
 
 namespace korvane {
 
-MainThreadSync::MainThreadSync(QObject& context) : m_context(&context), m_mainThread(std::this_thread::get_id()) {}
+MainThreadSync::MainThreadSync()
+    : m_mainThread(std::this_thread::get_id()), m_wakeup([this] { serve(); })
+{
+}
 
 MainThreadSync::~MainThreadSync() = default;
 
@@ -23,9 +25,9 @@ void MainThreadSync::run(std::function<void()> call)
         m_notified = true;
     }
     m_changed.notify_all();
-    // The context outlives every worker (the port stops its threads before
-    // it goes); a queued call to a destroyed context is dropped by Qt.
-    QMetaObject::invokeMethod(m_context.data(), [this] { serve(); }, Qt::QueuedConnection);
+    // This object outlives every worker (the port stops its threads before
+    // it goes); a wake-up still queued when it goes is dropped.
+    m_wakeup.wake();
 
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [&] { return request->done || request->abandoned; });

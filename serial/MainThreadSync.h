@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QObject>
-#include <QPointer>
+#include "platform/EventLoopWakeup.h"
+
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -14,14 +14,14 @@ namespace korvane {
 
 // Hands calls from worker threads to the main thread and lets the worker
 // wait until the call has run there: the main thread runs them from its event
-// loop (a queued call to serve() on the context object), or from serveUntil()
+// loop (woken to serve()), or from serveUntil()
 // while it waits for something, so that waiting for a worker that itself
 // waits for the main thread does not deadlock.
 //
 // The main thread is the thread that created the object.
 class MainThreadSync {
 public:
-    explicit MainThreadSync(QObject& context);
+    MainThreadSync();
     ~MainThreadSync();
     MainThreadSync(const MainThreadSync&) = delete;
     MainThreadSync& operator=(const MainThreadSync&) = delete;
@@ -53,13 +53,14 @@ private:
         bool abandoned = false;
     };
 
-    QPointer<QObject> m_context;
     const std::thread::id m_mainThread;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<std::shared_ptr<Request>> m_queue;
     std::vector<std::shared_ptr<Request>> m_running;
     bool m_notified = false;
+    // Last, so it goes first.
+    EventLoopWakeup m_wakeup;
 };
 
 } // namespace korvane

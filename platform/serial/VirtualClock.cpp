@@ -22,17 +22,29 @@ void VirtualClock::advance(std::int64_t ms)
 {
     for (std::int64_t i = 0; i < ms; ++i) {
         m_us.fetch_add(1000, std::memory_order_acq_rel);
-        std::lock_guard lock(m_mutex);
-        ++m_ticking;
-        // Entries added during this millisecond wait for the next one.
-        const std::size_t count = m_entries.size();
-        for (std::size_t k = 0; k < count && k < m_entries.size(); ++k) {
-            // Copy: the tick may unsubscribe itself.
-            if (auto tick = m_entries[k].tick)
+        std::size_t count = 0;
+        {
+            std::lock_guard lock(m_mutex);
+            ++m_ticking;
+            // Entries added during this millisecond wait for the next one.
+            count = m_entries.size();
+        }
+        // The ticks run without the lock held, so a tick may take locks of
+        // its own (the engine's) in any order with subscribing.
+        for (std::size_t k = 0; k < count; ++k) {
+            std::function<void()> tick;
+            {
+                std::lock_guard lock(m_mutex);
+                // Copy: the tick may unsubscribe itself, or an earlier tick
+                // may have unsubscribed it (it is then empty).
+                if (k < m_entries.size())
+                    tick = m_entries[k].tick;
+            }
+            if (tick)
                 tick();
         }
-        --m_ticking;
-        if (m_ticking == 0)
+        std::lock_guard lock(m_mutex);
+        if (--m_ticking == 0)
             std::erase_if(m_entries, [](const Entry& e) { return !e.tick; });
     }
 }

@@ -50,7 +50,7 @@ private:
 
     QDateTime m_start;
     std::atomic<std::int64_t> m_us{0};
-    mutable std::recursive_mutex m_mutex; // guards the entries; held while ticks run
+    mutable std::recursive_mutex m_mutex; // guards the entries; not held while ticks run
     std::vector<Entry> m_entries;
     std::uint64_t m_nextId = 1;
     int m_ticking = 0;

@@ -20,10 +20,15 @@ if [ ${#missing[@]} -eq 0 ]; then
     exit 0
 fi
 
-SUDO=""
+SUDO=()
 if [ "$(id -u)" -ne 0 ]; then
-    SUDO="sudo"
+    if ! command -v sudo >/dev/null 2>&1; then
+        echo "These packages are missing: ${missing[*]}" >&2
+        echo "Install them as root, or install sudo, and run this command again." >&2
+        exit 1
+    fi
+    SUDO=(sudo)
 fi
 echo "Installing: ${missing[*]}"
-$SUDO apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${SUDO[@]}" apt-get update -qq
+"${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

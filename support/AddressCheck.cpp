@@ -29,18 +29,6 @@ bool isSeparator(QChar c)
     return c == u'+' || c == u'-' || c == u'.';
 }
 
-int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    return -1;
-}
-
 // Where the next item of an address line ends (one past its last
 // character): after the first '/', else after the first run of spaces,
 // else at the end of the line. A '/' or a space inside an open '(' does

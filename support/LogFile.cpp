@@ -65,7 +65,7 @@ void TLogFile::Write(const QString& msg)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         throw FileError::openFailed(name);
 
-    const QString line = now.time().toString(QStringLiteral("hh:mm:ss")) + QStringLiteral("  ") + msg
+    const QString line = now.time().toString(LogTimeFormat) + QStringLiteral("  ") + msg
                          + QStringLiteral("\r\n");
     const QByteArray bytes = codepage::toCp1251(line);
     const bool written = file.write(bytes) == bytes.size();

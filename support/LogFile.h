@@ -14,12 +14,16 @@
 namespace korvane {
 
 // The daily log: one text file per calendar day, <program folder>/LOG/
-// yyyy-mm-dd.log, CP1251 on disk, each line "hh:mm:ss", two blanks and the
-// message, ended by CR LF. Every Write opens, appends and closes the file,
+// yyyy-mm-dd.log, CP1251 on disk, each line the time in the long time
+// format "H:mm:ss" (hours without a leading zero: "9:05:03"), two blanks and
+// the message, ended by CR LF. Every Write opens, appends and closes the file,
 // so the log is complete on disk after each line. The clock is read once
 // per line, so a line's time and its file's date always agree.
 class TLogFile {
 public:
+    // The time of a line, as QTime::toString takes it.
+    static constexpr QStringView LogTimeFormat = u"H:mm:ss";
+
     // ProgramDir: the folder of the program (default: the application's
     // folder; needs a QCoreApplication). The clock gives date and time.
     explicit TLogFile(const QString& programDir = QString(), const Clock& clock = systemClock());

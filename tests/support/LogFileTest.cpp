@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -42,7 +43,7 @@ TEST_F(LogFileTest, FirstWriteCreatesTheFolderAndTodaysFile)
 {
     ASSERT_FALSE(QDir(dir.path() + "/LOG").exists());
     log.Write("start");
-    EXPECT_EQ(readAll(logPath("2026-03-07")), QByteArray("09:05:03  start\r\n"));
+    EXPECT_EQ(readAll(logPath("2026-03-07")), QByteArray("9:05:03  start\r\n"));
     EXPECT_EQ(log.FPath(), dir.path() + "/");
     EXPECT_EQ(log.FileNameFor(QDate(2026, 3, 7)), logPath("2026-03-07"));
 }
@@ -59,9 +60,30 @@ TEST_F(LogFileTest, LinesAreAppendedInCp1251WithCrLf)
     clock.advance(61'000);
     log.Write("");
     const QByteArray expected = QByteArray("earlier\r\n")
-                                + "09:05:03  \xCA\xE0\xED\xE0\xEB 1: \xC2\xFB\xEA\xEB\xFE\xF7\xE5\xED\r\n"
-                                + "09:06:04  \r\n";
+                                + "9:05:03  \xCA\xE0\xED\xE0\xEB 1: \xC2\xFB\xEA\xEB\xFE\xF7\xE5\xED\r\n"
+                                + "9:06:04  \r\n";
     EXPECT_EQ(readAll(logPath("2026-03-07")), expected);
+}
+
+TEST_F(LogFileTest, TheTimeIsInTheLongTimeFormatWithoutALeadingZeroHour)
+{
+    struct Case {
+        QTime time;
+        const char* line;
+    };
+    const Case cases[] = {
+        {QTime(0, 0, 0), "0:00:00  m\r\n"},
+        {QTime(0, 7, 9, 999), "0:07:09  m\r\n"},
+        {QTime(9, 5, 3), "9:05:03  m\r\n"},
+        {QTime(10, 0, 0), "10:00:00  m\r\n"},
+        {QTime(23, 59, 59, 999), "23:59:59  m\r\n"},
+    };
+    for (const Case& c : cases) {
+        clock.set(QDateTime(QDate(2026, 3, 7), c.time));
+        QFile::remove(logPath("2026-03-07"));
+        log.Write("m");
+        EXPECT_EQ(readAll(logPath("2026-03-07")), QByteArray(c.line)) << c.line;
+    }
 }
 
 TEST_F(LogFileTest, TheFirstLineAfterMidnightGoesToTheNewDaysFile)
@@ -71,7 +93,7 @@ TEST_F(LogFileTest, TheFirstLineAfterMidnightGoesToTheNewDaysFile)
     clock.advance(1);
     log.Write("new year");
     EXPECT_EQ(readAll(logPath("2026-12-31")), QByteArray("23:59:59  old year\r\n"));
-    EXPECT_EQ(readAll(logPath("2027-01-01")), QByteArray("00:00:00  new year\r\n"));
+    EXPECT_EQ(readAll(logPath("2027-01-01")), QByteArray("0:00:00  new year\r\n"));
 }
 
 // A clock that moves on by a millisecond each time it is read: a line that
@@ -110,7 +132,7 @@ TEST_F(LogFileTest, LogOffWritesNothingAndCreatesNoFolder)
     log.Write("one");
     LogOff = true;
     log.Write("two");
-    EXPECT_EQ(readAll(logPath("2026-03-07")), QByteArray("09:05:03  one\r\n"));
+    EXPECT_EQ(readAll(logPath("2026-03-07")), QByteArray("9:05:03  one\r\n"));
 }
 
 TEST_F(LogFileTest, AFolderThatCannotBeMadeRaisesAFileError)
@@ -259,6 +281,31 @@ TEST(FormatCpuClock, MeasuresFromTheFirstTickChangeToFourHundredMsAfterTheStart)
     // The count runs from the first changed tick (start + 1) to start + 400:
     // 399 ms of a 1000 MHz counter.
     EXPECT_EQ(s, QStringLiteral("CPU clock: 997.50 MHz"));
+}
+
+TEST(FormatCpuClock, TwoDecimalsWithAFullStopWhateverTheLocale)
+{
+    struct Case {
+        std::uint64_t perMs; // counter ticks per millisecond
+        const char* text;
+    };
+    // 399 ms are measured (see above).
+    const Case cases[] = {
+        {2'406'015, "CPU clock: 2400.00 MHz"}, // 2399.9999625 rounds up
+        {3'000'000, "CPU clock: 2992.50 MHz"},
+        {4, "CPU clock: 0.00 MHz"},
+        {12'000'000, "CPU clock: 11970.00 MHz"}, // no group separator
+    };
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); // decimal comma, blank groups
+    for (const Case& c : cases) {
+        SteppingClock clock;
+        ClockDrivenCounter counter(clock, c.perMs);
+        QString s;
+        FormatCpuClock(s, clock, counter);
+        EXPECT_EQ(s, QString::fromLatin1(c.text));
+    }
+    QLocale::setDefault(saved);
 }
 
 } // namespace

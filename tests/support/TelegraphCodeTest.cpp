@@ -109,6 +109,9 @@ TEST(DecodeTelegraph, ShiftsChangeRegisterAndShowMarksOnlyWhenAsked)
         {codesOf({3, 0, 3, 27, 3, 31, 3}), LatinRegister, true, QStringLiteral("A*А^-$A"), LatinRegister},
         {codesOf({27, 9}), LatinRegister, false, QStringLiteral("@"), FiguresRegister},
         {codesOf({8, 8, 2}), RussianRegister, true, QStringLiteral("\r\r\n"), RussianRegister},
+        // The bell as EncodeTelegraph sends it shows as 'Ю'.
+        {codesOf({31, 27, 11}), RussianRegister, false, QStringLiteral("Ю"), FiguresRegister},
+        {codesOf({31, 27, 11}), RussianRegister, true, QStringLiteral("$^Ю"), FiguresRegister},
     };
     for (const Case& c : cases) {
         TelegraphRegister reg = c.regIn;

@@ -2,6 +2,7 @@
 #include "protocols/DefaultProtocols.h"
 
 #include "tests/fakes/FakeMessageBox.h"
+#include "tests/protocols/DefaultSetListing.h"
 
 #include <gtest/gtest.h>
 
@@ -117,6 +118,35 @@ TEST(DefaultProtocolSet, EveryStepIsConsistentWithTheRegistry)
     EXPECT_EQ(steps, 42 + 39 + 22 + 36);
 }
 
+// Every protocol, step and value of the default set, with the class code of
+// each step and the Min..Max of each value, compared with the listing.
+TEST(DefaultProtocolSet, EveryStepMatchesItsListing)
+{
+    test::FakeMessageBox box;
+    auto set = defaultSet(box);
+    const auto number = [](double v) { return QString::number(v, 'g', 10); };
+    QStringList lines;
+    for (int kind = 1; kind <= 4; ++kind) {
+        for (const TProtocolRec& p : set->Protocols[size_t(kind - 1)]) {
+            lines << QStringLiteral("K|%1|%2|%3").arg(kind).arg(p.Name).arg(p.Elements.size());
+            int step = 0;
+            for (const TElementRec& e : p.Elements) {
+                QStringList values;
+                for (const TParamValue& v : e.Params)
+                    values << (v.Def ? v.Def->Name : QStringLiteral("?")) + u'=' + v.Value + u'(' + number(v.Min)
+                                  + QStringLiteral("..") + number(v.Max) + u')';
+                lines << QStringLiteral("S|%1|%2|%3|%4|%5")
+                             .arg(kind)
+                             .arg(++step)
+                             .arg(e.Name)
+                             .arg(e.ClassDef ? e.ClassDef->Code : 0)
+                             .arg(values.join(u';'));
+            }
+        }
+    }
+    test::expectSameListing(lines, test::kBuiltInProtocolsListing);
+}
+
 TEST(DefaultProtocolSet, SampleValuesAreTranscribedExactly)
 {
     test::FakeMessageBox box;
@@ -179,17 +209,33 @@ TEST(DefaultChannelOptions, FieldsOfTheRecord)
     for (int i = 12 + 1 + 19; i < 33; ++i)
         EXPECT_EQ(bytes[i], 0) << i;
 
+    struct Sound {
+        const char* melody;
+        const char* wavFile;
+    };
+    const Sound expected[10] = {
+        {">asdfghj", "Birds_begin.wav"}, {">jhgfdsa", "Birds_end.wav"}, {"asdfjhg", "CASHREG.wav"},
+        {">2d2f2g2f2d2s4a", "RINGIN.wav"}, {"2j2h2g2f2d2s2a", "ring.wav"}, {">asd<dsa", "boing.wav"},
+        {">jhg<ghj", "LASER.wav"},         {"", "tick.wav"},              {"", "WHOOSH.wav"},
+        {"", "whistle.wav"},
+    };
     const auto& sounds = DefaultSoundEntry();
-    EXPECT_EQ(sounds[0].Melody.text(), ">asdfghj");
-    EXPECT_EQ(sounds[0].WavFile.text(), "Birds_begin.wav");
-    EXPECT_EQ(sounds[3].Melody.text(), ">2d2f2g2f2d2s4a");
-    EXPECT_EQ(sounds[7].Melody.length(), 0u);
-    EXPECT_EQ(sounds[9].WavFile.text(), "whistle.wav");
     for (int k = 0; k < 10; ++k) {
-        EXPECT_EQ(sounds[size_t(k)].Enabled, 1) << k;
-        EXPECT_EQ(sounds[size_t(k)].Loop, k == 9 ? 1 : 0) << k;
-        EXPECT_EQ(o.Sounds[size_t(k)], sounds[size_t(k)]) << k;
+        const TSoundEntry& e = sounds[size_t(k)];
+        EXPECT_EQ(e.Melody.text(), expected[k].melody) << k;
+        EXPECT_EQ(e.WavFile.text(), expected[k].wavFile) << k;
+        EXPECT_EQ(e.Enabled, 1) << k;
+        EXPECT_EQ(e.Loop, k == 9 ? 1 : 0) << k;
+        EXPECT_EQ(o.Sounds[size_t(k)], e) << k;
+        // nothing beyond the lengths
+        ShortString<255> melody, wavFile;
+        melody.setText(QString::fromLatin1(expected[k].melody));
+        wavFile.setText(QString::fromLatin1(expected[k].wavFile));
+        EXPECT_EQ(e.Melody.bytes, melody.bytes) << k;
+        EXPECT_EQ(e.WavFile.bytes, wavFile.bytes) << k;
     }
+    EXPECT_EQ(SoundEventNames()[5], s(u"Переход в \"Диалог\""));
+    EXPECT_EQ(SoundEventNames()[6], s(u"Переход в \"Контроль\""));
 }
 
 TEST(DefaultProtocolSet, EveryChannelIsOffWithItsDigitInThePaths)

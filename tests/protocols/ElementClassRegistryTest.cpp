@@ -1,6 +1,8 @@
 #include "platform/CodePages.h"
 #include "protocols/ElementClassRegistry.h"
 
+#include "tests/protocols/DefaultSetListing.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -52,6 +54,28 @@ TEST(ElementClassRegistry, HoldsTheFortyFiveEntriesInListOrder)
         EXPECT_EQ(d.Name, s(e.name)) << e.position;
         EXPECT_EQ(d.Params.size(), e.params) << e.position;
     }
+}
+
+// Every entry in list order with its code, display name and parameter
+// definitions (names, units, value tables), compared with the listing.
+TEST(ElementClassRegistry, EveryEntryMatchesItsListing)
+{
+    const auto r = registry();
+    QStringList lines;
+    int position = 0;
+    for (const TElementClassDef& e : r->entries()) {
+        QStringList params;
+        for (const TParamDef& p : e.Params) {
+            QString item = p.Name;
+            if (p.Units)
+                item += u'[' + *p.Units + u']';
+            if (!p.Values.isEmpty())
+                item += u'{' + p.Values.join(u',') + u'}';
+            params << item;
+        }
+        lines << QStringLiteral("R|%1|%2|%3|%4").arg(++position).arg(e.Code).arg(e.Name, params.join(u';'));
+    }
+    test::expectSameListing(lines, test::kRegistryListing);
 }
 
 TEST(ElementClassRegistry, LatinLettersSitWhereTheyBelong)

@@ -11,6 +11,27 @@
 
 namespace korvane::test {
 
+// The first 90 bytes of a protocol file written from the default set, item by
+// item: one protocol of kind 1, "Стандарт A", 'N', 42 steps; the first step
+// "Отбой приема" of the class of that name, 'N', two values; the first value
+// "350" of "Длительность-Д" with Min 50.0 and Max 3500.0.
+inline QByteArray defaultFileHead()
+{
+    return QByteArray::fromHex("01000000"
+                               "0a" "d1f2e0ede4e0f0f22041"
+                               "4e"
+                               "2a000000"
+                               "0c" "cef2e1eee920eff0e8e5ece0"
+                               "0c" "cef2e1eee920eff0e8e5ece0"
+                               "4e"
+                               "02000000"
+                               "03" "333530"
+                               "0e" "c4ebe8f2e5ebfcedeef1f2fc2dc4"
+                               "03" "333530"
+                               "0000000000004940"
+                               "000000000058ab40");
+}
+
 // Composes protocol file bytes by hand, item by item, independently of the
 // writer under test.
 class ProtocolFileBytes {

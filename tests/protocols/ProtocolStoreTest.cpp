@@ -16,6 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace korvane;
 using korvane::test::ProtocolFileBytes;
 
@@ -272,6 +275,73 @@ TEST_F(ProtocolStoreTest, AFileThatCanNeitherBeOpenedNorCreatedLeavesTheSetAsItW
     store.Save();
     EXPECT_EQ(box.texts(), QStringList({withPath(u"Невозможно открыть и сохранить файл протоколов ")}));
     EXPECT_FALSE(QDir(dir.filePath("missing")).exists());
+}
+
+TEST_F(ProtocolStoreTest, TheDefaultFileBeginsWithTheKnownBytesAndReadsBackEqual)
+{
+    store.CreateDefault();
+    store.Save();
+    const QByteArray bytes = contents(pro());
+    EXPECT_EQ(bytes.left(90).toHex(' '), test::defaultFileHead().toHex(' '));
+
+    std::unique_ptr<TProtocolSet> back;
+    ASSERT_TRUE(store.LoadFrom(back));
+    EXPECT_TRUE(box.shown.isEmpty()) << box.texts().join("|").toStdString();
+    expectDefaultSet(*back);
+}
+
+namespace {
+
+// Lets no file of this process grow beyond Limit bytes while it lives: a
+// write past it fails as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = m_saved;
+        small.rlim_cur = limit;
+        m_active = setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+    bool active() const { return m_active; }
+
+private:
+    rlimit m_saved{};
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_active = false;
+};
+
+} // namespace
+
+TEST_F(ProtocolStoreTest, ASaveThatFailsWhileWritingLeavesTheOldFileWhole)
+{
+    test::FakeMessageBox quiet;
+    int err = 0;
+    std::unique_ptr<TProtocolSet> set = BuildDefaultProtocolSet(err, quiet);
+    set->Channels[0].AnswerBack.setText("OLD");
+    ASSERT_TRUE(store.SaveTo(set));
+    const QByteArray old = contents(pro());
+
+    set->Channels[0].AnswerBack.setText("NEW");
+    bool saved = true;
+    {
+        FileSizeLimit limit(4096); // far less than a protocol file
+        ASSERT_TRUE(limit.active());
+        saved = store.SaveTo(set);
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(box.texts(), QStringList({withPath(u"Ошибка записи в файл протоколов ")}));
+    EXPECT_EQ(contents(pro()), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"KORVANE2.PRO"}));
 }
 
 TEST_F(ProtocolStoreTest, SavingReplacesTheFileWholeAndLeavesNothingBehind)

@@ -9,7 +9,19 @@ GuiThreadQueue::GuiThreadQueue() : wakeup_([this] { Drain(); }) {}
 void GuiThreadQueue::Post(std::function<void()> call)
 {
     if (OnOwnThread()) {
-        call();
+        bool behindOthers = false;
+        {
+            std::lock_guard lock(mutex_);
+            if (!pending_.empty()) {
+                // Calls from another thread wait still: this one goes after them.
+                pending_.push_back(std::move(call));
+                behindOthers = true;
+            }
+        }
+        if (behindOthers)
+            Drain();
+        else
+            call();
         return;
     }
     bool wake = false;

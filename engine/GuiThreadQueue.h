@@ -10,7 +10,8 @@ namespace korvane {
 
 // Runs calls on the thread that created the queue (the GUI thread): at once
 // when made there, otherwise queued through that thread's event loop. Calls
-// posted from one thread run in the order they were posted. Calls still
+// run in the order they were posted, also across threads: a call made on
+// the GUI thread while calls from another thread still wait runs after them. Calls still
 // queued when the queue is destroyed are dropped; nothing may post while it
 // is being destroyed.
 class GuiThreadQueue {

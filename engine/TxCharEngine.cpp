@@ -9,6 +9,8 @@
 #include "protocols/DriverModes.h"
 #include "support/LogFile.h"
 
+#include <utility>
+
 namespace korvane {
 
 namespace {
@@ -113,7 +115,7 @@ void TTxChannelDriver::SendAnswerBack()
 void TTxChannelDriver::SendNext()
 {
     EngineLock lock(Mutex());
-    TxRetryPending = false;
+    const bool retrying = std::exchange(TxRetryPending, false);
     while (!Tx.IsEmpty()) {
         TxIdle = false;
         if (Window)
@@ -134,7 +136,8 @@ void TTxChannelDriver::SendNext()
         case TransmitResult::WriteFailed:
             Tx.Untake();
             TxRetryPending = true; // the next fast tick tries again
-            NoteEngineLine(QStringLiteral("+-+Повтор передачи символа"));
+            if (!retrying) // noted once, not on every try of a port that stays unwritable
+                NoteEngineLine(QStringLiteral("+-+Повтор передачи символа"));
             return;
         }
     }

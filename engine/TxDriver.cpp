@@ -148,6 +148,12 @@ void TTxChannelDriver::EnterFailureAlarm()
     SoundEvents.raise(SoundEvent::Alarm);
 }
 
+void TTxChannelDriver::StopStepping()
+{
+    SteppingStopped = true;
+    EnterFailureAlarm();
+}
+
 void TTxChannelDriver::ShowCounters()
 {
     if (RxCountChanged) {

@@ -130,9 +130,12 @@ public:
     void SetAlarm(std::uint8_t a);
     void ShowCounters();
     void ResetCounters();
-    // The channel stops stepping after a failure of its protocol: alarm on,
-    // file-operation alarm state shown.
+    // Alarm on, the file-operation alarm state shown, the alarm sound asked for.
     void EnterFailureAlarm();
+    // A failure escaped the protocol's stepping: the channel is out of
+    // service until the channels restart. Its protocol is not stepped nor
+    // its element run any more, and the alarm stays shown (EnterFailureAlarm).
+    void StopStepping();
 
     // The LED timer: armed when the transmitter goes idle, fired by the
     // protocol tick when its interval has passed.
@@ -178,6 +181,15 @@ public:
     void AttachAdapterHandlers();
     // The port runs at 5 data bits.
     bool FiveBitLine() const;
+
+    // --- What the line returned (read from the receive buffers) ---
+    // Whether ExpectedAnswerBack occurs in the text stored from Start (a
+    // receive position, Rx.Total()) up to the fill position; the check is
+    // noted as a step line. True without a note when the channel does not
+    // check answerbacks.
+    bool CheckAnswerBack(std::int64_t start);
+    // The service signal in the text stored from Start; Dis when none.
+    FailureCode ClassifyServiceSignal(std::int64_t start);
 
     // --- Stepping ---
     void Step();
@@ -279,6 +291,7 @@ public:
     const TElementRec* CurrentStep = nullptr;
     bool RestartPending = true;
     bool StepBusy = false;
+    bool SteppingStopped = false;
     int CurrentIndex = -1;
     TTxElementPro* CurrentElement = nullptr;
     std::vector<std::unique_ptr<TTxElementPro>> Elements;

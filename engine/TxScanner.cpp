@@ -148,6 +148,11 @@ void TTxScanner::FastTick()
 {
     if (fastTickBusy_.exchange(true))
         return;
+    // Cleared however the tick ends, so one failure never stops every channel.
+    struct BusyClear {
+        std::atomic<bool>& busy;
+        ~BusyClear() { busy.store(false); }
+    } clear{fastTickBusy_};
     {
         EngineLock lock(mutex_);
         MeasureTickPeriod();
@@ -166,7 +171,6 @@ void TTxScanner::FastTick()
             }
         }
     }
-    fastTickBusy_.store(false);
 }
 
 void TTxScanner::MeasureTickPeriod()
@@ -217,7 +221,7 @@ void TTxScanner::ProtocolTimerTimer()
                 // until the channels restart. Shown as an alarm, logged once.
                 Log(QStringLiteral("== Исключение: %1 [%2]")
                         .arg(ExceptionMessage(e), QStringLiteral("TTxScanner.ProtocolTimerTimer")));
-                d->EnterFailureAlarm();
+                d->StopStepping();
             }
         }
         if (++ProtocolTicks >= 20) {
@@ -230,8 +234,10 @@ void TTxScanner::ProtocolTimerTimer()
             }
             if (++Seconds >= 60) {
                 Seconds = 0;
-                if (GlobalModes.TlxLogMode)
+                if (GlobalModes.TlxLogMode) {
+                    Log(MemoryLine(env_.Memory ? env_.Memory() : CurrentMemoryUsage()));
                     Log(TickStatistics());
+                }
             }
         }
         statistics = TickStatistics();

@@ -15,6 +15,7 @@
 
 #include "engine/EngineEnvironment.h"
 #include "engine/EngineMutex.h"
+#include "engine/MemoryUsage.h"
 #include "engine/TickTimer.h"
 #include "engine/TxDriver.h"
 #include "protocols/ProtocolModel.h"
@@ -47,6 +48,8 @@ struct ScannerEnvironment {
     std::function<void(const QString&)> WriteLog; // empty: the daily log
     // Panel 4 of the main window's status bar: the fast-tick statistics.
     std::function<void(const QString&)> ShowTickStatistics;
+    // The heap in use, for the once-a-minute log line; empty: CurrentMemoryUsage.
+    std::function<MemoryUsage()> Memory;
 };
 
 class TTxScanner : public QObject {

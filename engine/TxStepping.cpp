@@ -159,7 +159,7 @@ void TTxChannelDriver::FastTick()
         }
     }
     const bool run = DialogMode ? (e->State != ChannelStates::Connected && !e->Done) : !e->Done;
-    if (!run)
+    if (!run || SteppingStopped)
         return;
     try {
         e->DoIt();
@@ -174,6 +174,8 @@ void TTxChannelDriver::RestartProtocol()
     EngineLock lock(Mutex());
     CurrentStep = FirstStep;
     RestartPending = true;
+    if (SteppingStopped)
+        return; // no step follows: the alarm stays shown until the channels restart
     SetChannelState(0);
     SetAuxState(0);
     SetAlarm(0);

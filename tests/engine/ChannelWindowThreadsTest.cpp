@@ -55,6 +55,17 @@ TEST(GuiThreadQueue, CallsFromAnotherThreadRunLaterOnItsThreadInOrder)
     }
 }
 
+TEST(GuiThreadQueue, ACallOnItsOwnThreadWaitsForTheCallsQueuedBeforeIt)
+{
+    GuiThreadQueue queue;
+    QStringList shown;
+    OnTimerThread([&] { queue.Post([&] { shown << "from the timer"; }); });
+    queue.Post([&] { shown << "from the GUI thread"; });
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown, QStringList({"from the timer", "from the GUI thread"}))
+        << "the later call must not be overwritten by the earlier one";
+}
+
 TEST(GuiThreadQueue, CallsStillQueuedWhenItIsDestroyedAreDropped)
 {
     int runs = 0;

@@ -87,6 +87,23 @@ TEST_F(CharacterEngine, AnswerbackRequestIsAnsweredAfterTheHoldAndThePartnerAnsw
     EXPECT_EQ(d.PartnerAnswerBack, QStringLiteral("АБЦ") + QString(16, u' '));
 }
 
+TEST_F(CharacterEngine, APartnerAnswerbackThatSpansTheBufferSwapIsCapturedWhole)
+{
+    TTxChannelDriver& d = rig.Driver();
+    while (d.Rx.Total() < ReceiveBuffers::BufferSize - 4)
+        d.PutRxByte('.');
+    d.AnswerBackSending = true;
+    d.SendNext(); // nothing queued: the own answerback has gone, the capture starts
+    ASSERT_TRUE(d.PartnerAbCapture);
+    // 20 codes: the Latin shift and "ABCDEFGHIJKLMNOPQRS"; four letters fill the first buffer.
+    const QByteArray letters = Codes({3, 25, 14, 9, 1, 13, 26, 20, 6, 11, 15, 18, 28, 12, 24, 22, 23, 10, 5});
+    Receive(Codes({31}) + letters);
+    rig.Advance(20 * 150 + 60);
+    EXPECT_TRUE(d.Rx.RxActiveB());
+    EXPECT_FALSE(d.PartnerAbCapture);
+    EXPECT_EQ(d.PartnerAnswerBack, QStringLiteral("ABCDEFGHIJKLMNOPQRS"));
+}
+
 TEST_F(CharacterEngine, ThreeBellsBeepOnceOnTheNextProtocolTick)
 {
     Receive(Codes({27, 11, 27, 11, 27, 11}));
@@ -186,6 +203,16 @@ TEST_F(CharacterEngine, ACharacterWhoseWriteFailedStaysQueuedAndGoesOutLater)
     rig.Advance(400);
     EXPECT_EQ(rig.lines[1]->takeReceived(), Codes({31, 1}));
     EXPECT_EQ(d.Tx.Count(), 0);
+}
+
+TEST_F(CharacterEngine, APortThatStaysUnwritableIsNotedOnceNotOnEveryTry)
+{
+    TTxChannelDriver& d = rig.Driver();
+    d.Port->Close();
+    d.SendString(QStringLiteral("E"));
+    rig.Advance(1000); // a hundred tries of the fast tick
+    EXPECT_EQ(d.Tx.Count(), 1);
+    EXPECT_EQ(rig.LogLines().count(QStringLiteral("Канал 1: (Ожидание) [+-+Повтор передачи символа]")), 1);
 }
 
 TEST_F(CharacterEngine, OnAnEightBitLineTheAmpersandIsAnOrdinaryByte)

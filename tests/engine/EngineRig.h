@@ -224,9 +224,13 @@ public:
         if (!f.open(QIODevice::ReadOnly))
             return {};
         QStringList out;
-        for (const QByteArray& line : f.readAll().split('\n'))
-            if (line.size() > 10)
-                out << codepage::fromCp1251(line.mid(10)).trimmed();
+        // Each line is the time ("H:mm:ss", 7 or 8 characters), two blanks
+        // and the message.
+        for (const QByteArray& line : f.readAll().split('\n')) {
+            const qsizetype gap = line.indexOf("  ");
+            if (gap > 0)
+                out << codepage::fromCp1251(line.mid(gap + 2)).trimmed();
+        }
         return out;
     }
 

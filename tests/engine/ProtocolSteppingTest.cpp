@@ -145,6 +145,69 @@ TEST_F(Stepping, AnExceptionEscapingDoItRestartsThatProtocolAndTheOtherChannelsG
     EXPECT_EQ(rig.Driver(1).Alarm, 0) << "a caught element failure leaves the channel in service";
 }
 
+TEST_F(Stepping, AChannelWhoseSteppingFailedStaysInAlarmAndItsElementStops)
+{
+    // The first step fails when it is started again; the idle element fails
+    // on every fast tick from its third on, which restarts the protocol.
+    rig.catalog = MakeCatalog({
+        {kSettings, "TTxPortSettings",
+         [](ScriptedElement& e) {
+             if (e.starts == 2)
+                 throw EngineError("сбой старта");
+             e.GoNext();
+         },
+         nullptr},
+        {kIdle, "TTxCheckInputLine", nullptr,
+         [](ScriptedElement& e) {
+             if (e.doIts >= 3)
+                 throw EngineError("сбой");
+         }},
+    });
+    rig.set = MakeSet({{"Порт", kSettings, {}}, {"Ждать", kIdle, {}}});
+    rig.AddLine(1);
+    rig.EnableChannel(1);
+    rig.Start();
+    TTxChannelDriver& d = rig.Driver();
+    d.SetWindow(&window);
+    rig.Advance(150);
+    ASSERT_EQ(Element(kSettings).starts, 2);
+    ASSERT_TRUE(d.SteppingStopped);
+    const int doIts = Element(kIdle).doIts;
+    window.Forget();
+    rig.Advance(1000);
+    EXPECT_EQ(Element(kIdle).doIts, doIts) << "the element of a stopped channel is not run";
+    EXPECT_EQ(d.Alarm, 1);
+    EXPECT_EQ(d.ChannelState, ChannelStates::AlarmFileError);
+    EXPECT_FALSE(window.Calls().contains("SetAlarmColor(false)"));
+    EXPECT_FALSE(window.Calls().contains("SetChannelState(0)"));
+    EXPECT_EQ(Count("== Исключение: сбой старта [TTxScanner.ProtocolTimerTimer]"), 1);
+    d.RestartProtocol(); // a restart asked for now cannot run: the alarm stays
+    EXPECT_EQ(d.Alarm, 1);
+    EXPECT_EQ(d.ChannelState, ChannelStates::AlarmFileError);
+}
+
+TEST_F(Stepping, AnyExceptionEscapingTheFastTickLeavesTheTickFreeForEveryChannel)
+{
+    rig.catalog = MakeCatalog({
+        {kIdle, "TTxCheckInputLine", nullptr,
+         [](ScriptedElement& e) {
+             if (e.Driver().Channel == 1 && e.doIts == 2)
+                 throw 42; // not one of the engine's own failures
+         }},
+    });
+    rig.set = MakeSet({{"Ждать", kIdle, {}}});
+    for (int c = 1; c <= 2; ++c) {
+        rig.AddLine(c);
+        rig.EnableChannel(c);
+    }
+    rig.Start();
+    rig.Advance(300);
+    EXPECT_FALSE(rig.scanner->FastTickBusy());
+    EXPECT_EQ(Element(kIdle, 1).starts, 2) << "its protocol restarted";
+    EXPECT_GT(Element(kIdle, 1).doIts, 10);
+    EXPECT_GT(Element(kIdle, 2).doIts, 20);
+}
+
 // ---- dialog commands ----
 
 struct CommandCase {

@@ -181,6 +181,46 @@ TEST_F(ScannerTest, TheScanDelayCountsDownOnceASecond)
     EXPECT_EQ(rig.Driver().ScanDelay, 0);
 }
 
+TEST_F(ScannerTest, OnceAMinuteTheLogGetsTheMemoryAndTheStatisticsLines)
+{
+    struct Case {
+        const char* name;
+        bool logMode;
+        std::optional<std::int64_t> blocks;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"counted blocks", true, 1234, {"-= Mem 1,234 (5,678,901)", "I:10; P:0.0; Min:10000.0; Max:0.0"}},
+        {"blocks the allocator does not count", true, std::nullopt,
+         {"-= Mem ? (5,678,901)", "I:10; P:0.0; Min:10000.0; Max:0.0"}},
+        {"log mode off", false, 1234, {}},
+    };
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    rig.AddLine(1);
+    rig.EnableChannel(1);
+    for (const Case& c : cases) {
+        rig.modes.Set([&](TDriverModes& m) { m.TlxLogMode = c.logMode ? 1 : 0; });
+        QStringList minuteLines;
+        rig.scanner = std::make_unique<TTxScanner>([&] {
+            ScannerEnvironment env = rig.Environment();
+            env.Memory = [&] { return MemoryUsage{c.blocks, 5678901}; };
+            env.WriteLog = [&](const QString& line) {
+                if (line.startsWith("-= Mem") || line.startsWith("I:"))
+                    minuteLines << line;
+            };
+            return env;
+        }());
+        rig.scanner->Start(rig.set.get());
+        rig.Advance(59990);
+        EXPECT_TRUE(minuteLines.isEmpty()) << c.name;
+        rig.Advance(20);
+        EXPECT_EQ(minuteLines, c.expected) << c.name;
+        rig.scanner.reset();
+    }
+    QLocale::setDefault(saved);
+}
+
 // A counter that runs at Rate ticks per microsecond of the clock it follows.
 class FollowingCounter final : public TimeStampCounter {
 public:

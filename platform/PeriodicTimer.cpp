@@ -5,6 +5,9 @@
 #include <ctime>
 #include <utility>
 
+#include <pthread.h>
+#include <sched.h>
+
 namespace korvane {
 
 namespace {
@@ -26,6 +29,17 @@ void sleepUntil(nanoseconds deadline)
     ts.tv_nsec = static_cast<long>((deadline - seconds).count());
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
     }
+}
+
+// The timer's thread asks for the lowest real-time priority, so that busy
+// ordinary threads cannot delay its ticks. Where the process may not have
+// it (no CAP_SYS_NICE, no real-time limit), the thread stays an ordinary
+// one and keeps time as well as the load allows.
+void raiseToRealTimePriority()
+{
+    sched_param param{};
+    param.sched_priority = sched_get_priority_min(SCHED_FIFO);
+    (void)pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
 }
 
 } // namespace
@@ -78,6 +92,7 @@ bool PeriodicTimer::running() const
 
 void PeriodicTimer::run()
 {
+    raiseToRealTimePriority();
     nanoseconds deadline = monotonicNow() + m_period;
     for (;;) {
         sleepUntil(deadline);

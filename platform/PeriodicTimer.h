@@ -15,6 +15,9 @@ namespace korvane {
 // calls: deadlines already past are skipped and the next call comes at the
 // next deadline of the original grid.
 //
+// The thread runs at the lowest real-time priority where the system grants
+// it, like the multimedia timer it stands in for.
+//
 // The callback runs on the timer's thread and must not throw. start() and
 // stop() are for the owning thread (never the callback). stop() returns
 // once the thread has ended, so a callback in progress has finished and no

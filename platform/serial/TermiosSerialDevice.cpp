@@ -1,11 +1,10 @@
 #include "platform/serial/TermiosSerialDevice.h"
 
-#include "platform/serial/LineCheck.h"
 #include "platform/serial/MarkedInputDecoder.h"
+#include "platform/serial/TermiosFrame.h"
 
 #include <QFile>
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -21,49 +20,6 @@ namespace korvane::serial {
 
 namespace {
 
-struct BaudEntry {
-    std::uint32_t rate;
-    speed_t code;
-};
-
-constexpr std::array<BaudEntry, 15> kBauds{{
-    {50, B50},
-    {75, B75},
-    {110, B110},
-    {150, B150},
-    {200, B200},
-    {300, B300},
-    {600, B600},
-    {1200, B1200},
-    {2400, B2400},
-    {4800, B4800},
-    {9600, B9600},
-    {19200, B19200},
-    {38400, B38400},
-    {57600, B57600},
-    {115200, B115200},
-}};
-
-bool speedCode(std::uint32_t rate, speed_t& code)
-{
-    for (const auto& e : kBauds) {
-        if (e.rate == rate) {
-            code = e.code;
-            return true;
-        }
-    }
-    return false;
-}
-
-std::uint32_t speedRate(speed_t code)
-{
-    for (const auto& e : kBauds) {
-        if (e.code == code)
-            return e.rate;
-    }
-    return 0;
-}
-
 QString errnoText(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -73,9 +29,6 @@ bool notSupported(int error)
 {
     return error == ENOTTY || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
 }
-
-// The control flags that carry the frame.
-constexpr tcflag_t kFrameBits = CSIZE | CSTOPB | PARENB | PARODD | CMSPAR;
 
 } // namespace
 
@@ -190,23 +143,7 @@ bool TermiosSerialDevice::getLine(LineSettings& s)
         fail(QStringLiteral("tcgetattr"), errno);
         return false;
     }
-    s.baudRate = speedRate(::cfgetospeed(&t));
-    switch (t.c_cflag & CSIZE) {
-    case CS5: s.byteSize = 5; break;
-    case CS6: s.byteSize = 6; break;
-    case CS7: s.byteSize = 7; break;
-    default: s.byteSize = 8; break;
-    }
-    if ((t.c_cflag & CSTOPB) == 0)
-        s.stopBits = 0;
-    else
-        s.stopBits = s.byteSize == 5 ? 1 : 2;
-    if ((t.c_cflag & PARENB) == 0)
-        s.parity = 0;
-    else if ((t.c_cflag & CMSPAR) != 0)
-        s.parity = (t.c_cflag & PARODD) != 0 ? 3 : 4;
-    else
-        s.parity = (t.c_cflag & PARODD) != 0 ? 1 : 2;
+    s = fromTermiosFrame({t.c_cflag & kTermiosFrameBits, ::cfgetospeed(&t)});
     return true;
 }
 
@@ -215,10 +152,8 @@ bool TermiosSerialDevice::setLine(const LineSettings& s)
     std::lock_guard lock(m_mutex);
     if (!usable())
         return false;
-    QString problem = lineSettingsProblem(s);
-    speed_t speed = B0;
-    if (problem.isEmpty() && !speedCode(s.baudRate, speed))
-        problem = QStringLiteral("%1 bit/s has no termios speed").arg(s.baudRate);
+    TermiosFrame frame;
+    const QString problem = toTermiosFrame(s, frame);
     if (!problem.isEmpty()) {
         m_error = QStringLiteral("%1: line settings refused: %2").arg(m_path, problem);
         return false;
@@ -229,20 +164,9 @@ bool TermiosSerialDevice::setLine(const LineSettings& s)
         return false;
     }
     termios t = old;
-    t.c_cflag &= ~kFrameBits;
-    static constexpr tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
-    t.c_cflag |= sizes[s.byteSize - 5];
-    if (s.stopBits != 0)
-        t.c_cflag |= CSTOPB; // with CS5 a 16550-style UART sends 1.5 stop bits
-    switch (s.parity) {
-    case 1: t.c_cflag |= PARENB | PARODD; break;
-    case 2: t.c_cflag |= PARENB; break;
-    case 3: t.c_cflag |= PARENB | CMSPAR | PARODD; break;
-    case 4: t.c_cflag |= PARENB | CMSPAR; break;
-    default: break;
-    }
-    ::cfsetispeed(&t, speed);
-    ::cfsetospeed(&t, speed);
+    t.c_cflag = (t.c_cflag & ~kTermiosFrameBits) | frame.cflag;
+    ::cfsetispeed(&t, frame.speed);
+    ::cfsetospeed(&t, frame.speed);
     if (::tcsetattr(m_fd, TCSANOW, &t) != 0) {
         fail(QStringLiteral("line settings refused (tcsetattr)"), errno);
         ::tcsetattr(m_fd, TCSANOW, &old);
@@ -254,8 +178,8 @@ bool TermiosSerialDevice::setLine(const LineSettings& s)
         fail(QStringLiteral("tcgetattr"), errno);
         return false;
     }
-    if ((got.c_cflag & kFrameBits) != (t.c_cflag & kFrameBits) || ::cfgetospeed(&got) != speed
-        || ::cfgetispeed(&got) != speed) {
+    if ((got.c_cflag & kTermiosFrameBits) != frame.cflag || ::cfgetospeed(&got) != frame.speed
+        || ::cfgetispeed(&got) != frame.speed) {
         ::tcsetattr(m_fd, TCSANOW, &old);
         m_error = QStringLiteral("%1: line settings refused: the driver did not take %2 bit/s, %3 data bits, "
                                  "stop bits code %4, parity code %5")

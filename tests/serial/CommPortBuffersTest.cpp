@@ -8,6 +8,56 @@ using namespace korvane::test;
 
 namespace {
 
+TEST(CommPortParams, ANewPortHasTheComponentDefaults)
+{
+    TCommPort port;
+    EXPECT_EQ(port.ComNumber(), cnCOM2);
+    EXPECT_EQ(port.BaudRate(), br_19200);
+    EXPECT_EQ(port.Parity(), paNone);
+    EXPECT_EQ(port.StopBits(), sb1_0);
+    EXPECT_EQ(port.DataBits(), db8);
+    EXPECT_EQ(port.InBuffSize(), 4096u);
+    EXPECT_EQ(port.OutBuffSize(), 4096u);
+    EXPECT_EQ(port.StatusInterval(), 1);
+    EXPECT_EQ(port.ReadInterval(), 1);
+    EXPECT_EQ(port.WriteInterval(), 1);
+    EXPECT_FALSE(port.Opened());
+    EXPECT_EQ(port.GetOutCount(), 0u);
+}
+
+TEST(CommPortParams, EachEnumerationValueReachesTheDeviceAsItsTableValue)
+{
+    SimPort sim;
+    sim.port.Open();
+    ASSERT_TRUE(sim.port.Opened());
+    const std::uint32_t bauds[] = {50,    75,    100,   110,   150,   200,    300,    600,    1200,   2400,
+                                   4800,  9600,  14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
+    for (int b = br____50; b <= br256000; ++b) {
+        sim.port.SetParams(static_cast<TBaudRate>(b), db8, sb1_0, paNone);
+        EXPECT_EQ(sim.device->line().baudRate, bauds[b]) << "TBaudRate " << b;
+    }
+    struct Frame {
+        TDataBits dataBits;
+        TStopBits stopBits;
+        TParity parity;
+        serial::LineSettings line; // 9600 bit/s
+    };
+    const Frame frames[] = {
+        {db5, sb1_5, paNone, {9600, 5, 0, 1}}, {db6, sb1_0, paOdd, {9600, 6, 1, 0}},
+        {db7, sb2_0, paEven, {9600, 7, 2, 2}}, {db8, sb1_0, paMark, {9600, 8, 3, 0}},
+        {db8, sb2_0, paSpace, {9600, 8, 4, 2}},
+    };
+    for (const Frame& f : frames) {
+        sim.port.SetParams(br__9600, f.dataBits, f.stopBits, f.parity);
+        EXPECT_EQ(sim.device->line(), f.line) << int(f.dataBits) << " " << int(f.stopBits) << " " << int(f.parity);
+    }
+    // Four data bits: the table says 4, and the device refuses it.
+    sim.port.SetParams(br__9600, db4, sb1_0, paNone);
+    EXPECT_EQ(sim.port.DataBits(), db4);
+    EXPECT_EQ(sim.device->line(), (serial::LineSettings{9600, 8, 4, 2}));
+    EXPECT_TRUE(sim.port.LastError().contains(QStringLiteral("4 data bits"))) << sim.port.LastError().toStdString();
+}
+
 TEST(CommPortParams, SetParamsOnAClosedPortChangesNothing)
 {
     SimPort sim;
@@ -66,16 +116,26 @@ TEST(CommPortParams, ARefusedSettingIsReportedAndTheDeviceKeepsItsLine)
 
 TEST(CommPortBuffers, WriteTakesWhatFitsTheOutputBuffer)
 {
-    SimPort sim;
-    sim.port.SetWriteInterval(1000); // the writer stays asleep after its first look
-    sim.port.Open();
-    ASSERT_TRUE(sim.port.Opened());
+    // On a stepped port the writer runs only when the clock moves, so the
+    // buffer stays as Write left it.
+    SteppedPort t;
+    t.port().Open();
+    ASSERT_TRUE(t.port().Opened());
     const QByteArray data(5000, 'x');
-    EXPECT_EQ(sim.port.Write(data.constData(), 5000), 4096u);
-    EXPECT_EQ(sim.port.Write(data.constData(), 10), 0u);
-    sim.port.Close();
-    EXPECT_EQ(sim.port.Write(data.constData(), 10), 0u);
-    EXPECT_EQ(sim.port.WriteString(QByteArray()), 0u);
+    EXPECT_EQ(t.port().Write(data.constData(), 5000), 4096u);
+    EXPECT_EQ(t.port().GetOutCount(), 4096u);
+    EXPECT_EQ(t.port().Write(data.constData(), 10), 0u);
+    EXPECT_EQ(t.port().WriteByte(1), 0u);
+
+    t.clock.advance(1); // the writer hands the buffer to the device
+    EXPECT_EQ(t.port().GetOutCount(), 0u);
+    EXPECT_EQ(t.device().queues().outQueue, 4096u);
+    EXPECT_EQ(t.port().WriteString("abc"), 3u);
+
+    t.port().Close();
+    EXPECT_EQ(t.port().GetOutCount(), 0u);
+    EXPECT_EQ(t.port().Write(data.constData(), 10), 0u);
+    EXPECT_EQ(t.port().WriteString(QByteArray()), 0u);
 }
 
 TEST(CommPortBuffers, ReadAndReadByteOnShortAndEmptyBuffers)

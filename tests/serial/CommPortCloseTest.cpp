@@ -22,9 +22,14 @@ TEST(CommPortClose, CloseRunsTheEventsStillInFlight)
     sim.port.OnCTSSignal = [&](QObject*) { log << "CTS"; };
     sim.port.OnClose = [&](QObject*) { log << "Close"; };
     sim.device->setCts(true);
-    // The status thread now waits for the main thread, which does not run
-    // its event loop; Close must serve the event instead of deadlocking.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // The status thread reads the new CTS state and goes straight on to raise
+    // the event, which waits for the main thread; the main thread does not
+    // run its event loop here (no processEvents), so Close must serve the
+    // event instead of deadlocking.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!sim.port.CTSState() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(sim.port.CTSState());
     EXPECT_TRUE(log.isEmpty());
     sim.port.Close();
     EXPECT_EQ(log, (QStringList{"CTS", "Close"}));
@@ -64,7 +69,7 @@ TEST(CommPortClose, QueuedOutputIsDroppedSoThatCloseDoesNotWait)
 
     const auto before = std::chrono::steady_clock::now();
     sim.port.Close();
-    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(500));
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(2000));
     EXPECT_EQ(sim.device->purgedBytes(), 4000u - 7u);
     clock.advance(10'000); // nothing more goes out after the close
     EXPECT_EQ(sim.device->takeReceived().size(), 7);

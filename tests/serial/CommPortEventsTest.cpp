@@ -97,6 +97,51 @@ TEST(CommPortStatusEvents, TheFirstReportRaisesEveryInputLineOnOpen)
     EXPECT_FALSE(t.port().CTSState());
 }
 
+TEST(CommPortStatusEvents, OnRealThreadsTheFirstReportWaitsForTheMainThread)
+{
+    // Handlers assigned before Open: the status thread's first report waits
+    // for the main thread, which Open does not serve; Open goes on all the
+    // same, and the report arrives, in order, once the event loop runs.
+    SimPort sim;
+    sim.device->setDcd(true);
+    EventLog log(sim.port);
+    sim.port.Open();
+    ASSERT_TRUE(sim.port.Opened());
+    EXPECT_TRUE(log.names.isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return log.names.size() >= 4; }));
+    EXPECT_EQ(log.names, (QStringList{"CTS", "DSR", "Ring", "RLSD"}));
+    EXPECT_TRUE(sim.port.RLSDState());
+
+    // And the port works after it: a line change arrives as an event.
+    log.names.clear();
+    sim.device->setCts(true);
+    ASSERT_TRUE(waitUntil([&] { return log.count("CTS") == 1; }));
+    EXPECT_TRUE(sim.port.CTSState());
+    sim.port.Close();
+}
+
+TEST(CommPortStatusEvents, TheStatusIntervalIsTakenAtOpen)
+{
+    SteppedPort t;
+    t.port().Open();
+    EventLog log(t.port());
+    t.port().SetStatusInterval(50); // the running status thread keeps 1 ms
+    t.clock.advance(5);
+    t.device().setCts(true);
+    t.clock.advance(3);
+    EXPECT_EQ(log.names, QStringList{"CTS"});
+
+    t.port().Close();
+    t.port().Open(); // now every status cycle sleeps 50 ms before it waits
+    log.names.clear();
+    t.clock.advance(10);
+    t.device().setCts(false);
+    t.clock.advance(30);
+    EXPECT_TRUE(log.names.isEmpty()) << log.names.join(' ').toStdString();
+    t.clock.advance(15);
+    EXPECT_EQ(log.names, QStringList{"CTS"});
+}
+
 TEST(CommPortStatusEvents, AFailedWaitRaisesNothing)
 {
     SteppedPort t;

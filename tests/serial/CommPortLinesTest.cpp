@@ -42,6 +42,30 @@ TEST(CommPortLines, OutputLinesStartLowAndFollowTheCalls)
     EXPECT_FALSE(t.device().dtr());
 }
 
+TEST(CommPortLines, CloseForgetsRingDcdAndDtrButKeepsCtsAndDsr)
+{
+    SteppedPort t;
+    t.port().Open();
+    t.device().setCts(true);
+    t.device().setDsr(true);
+    t.device().setRing(true);
+    t.device().setDcd(true);
+    t.clock.advance(5);
+    ASSERT_TRUE(t.port().CTSState() && t.port().DSRState() && t.port().RingState() && t.port().RLSDState());
+    ASSERT_TRUE(t.port().SetDTR(true));
+    ASSERT_TRUE(t.port().SetRTS(true));
+
+    t.port().Close();
+    EXPECT_TRUE(t.port().CTSState());
+    EXPECT_TRUE(t.port().DSRState());
+    EXPECT_FALSE(t.port().RingState());
+    EXPECT_FALSE(t.port().RLSDState());
+    EXPECT_FALSE(t.port().DTRState());
+    EXPECT_TRUE(t.port().RTSState()); // as the caller last set it
+    EXPECT_FALSE(t.device().dtr());   // the device drops its lines on close
+    EXPECT_FALSE(t.device().rts());
+}
+
 TEST(CommPortLines, ToggleDtrStartsWithOff)
 {
     SteppedPort t;

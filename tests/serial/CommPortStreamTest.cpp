@@ -44,19 +44,37 @@ TEST(CommPortStream, OpenStreamCloseRepeatedly)
         const QByteArray text = QByteArray("round ") + QByteArray::number(round);
         sim.port.WriteString(text);
         // The far end echoes what it gets and toggles CTS.
-        waitUntil(
-            [&] {
-                const QByteArray got = sim.device->takeReceived();
-                if (!got.isEmpty())
-                    sim.device->send(got);
-                sim.device->setCts(received.size() % 2 == 0);
-                return received.size() > 200;
-            },
-            500);
+        QByteArray echoed;
+        auto echo = [&] {
+            const QByteArray got = sim.device->takeReceived();
+            if (!got.isEmpty()) {
+                echoed += got;
+                sim.device->send(got);
+            }
+            sim.device->setCts(received.size() % 2 == 0);
+        };
+        const bool streamed = waitUntil([&] {
+            echo();
+            return received.size() > 200;
+        });
         stop = true;
         tick.join();
-        EXPECT_GT(received.size(), 200) << "round " << round;
-        EXPECT_GT(txEmpty, 0);
+        ASSERT_TRUE(streamed) << "round " << round << ": " << received.size() << " bytes came back";
+
+        // The line goes quiet: the last byte has left (and the transmitter-
+        // empty event for it comes), and every byte the far end sent has been
+        // read, in order, none lost or doubled; the text written alongside
+        // the second writer arrived in one piece.
+        ASSERT_TRUE(waitUntil([&] {
+            echo();
+            return sim.port.GetOutCount() == 0 && sim.device->transmitterEmpty() && txEmpty > 0
+                   && received.size() >= echoed.size() && sim.device->queues().inQueue == 0
+                   && sim.port.InCount() == 0;
+        })) << "round " << round << ": " << txEmpty << " transmitter-empty events, " << received.size() << " of "
+            << echoed.size() << " bytes back";
+        pumpFor(20); // and nothing more arrives
+        EXPECT_EQ(received, echoed) << "round " << round;
+        EXPECT_TRUE(echoed.contains(text)) << "round " << round;
         sim.port.Close();
         sim.port.OnDataAvail = nullptr;
         sim.port.OnTxEmptySignal = nullptr;

@@ -2,6 +2,7 @@
 // and what a device without modem lines reports.
 #include "SerialTestSupport.h"
 
+#include "platform/serial/TermiosFrame.h"
 #include "platform/serial/TermiosSerialDevice.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <termios.h>
 #include <unistd.h>
 
 using namespace korvane;
@@ -37,7 +39,7 @@ protected:
     }
 
     // What the port sent, as far as it arrived within timeoutMs.
-    QByteArray readMaster(int expected, int timeoutMs = 900)
+    QByteArray readMaster(int expected, int timeoutMs = 10'000)
     {
         QByteArray got;
         waitUntil(
@@ -76,8 +78,10 @@ TEST_F(PtyFixture, BytesGoBothWaysAt9600Baud8N1)
         chunk.resize(static_cast<int>(port.Read(chunk.data(), static_cast<std::uint32_t>(count))));
         in += chunk;
     };
-    // 0377 and 0 are data here: only a break on the line is marked.
-    const QByteArray back("line\xff\xff\x00 ok\x7f", 11);
+    // 0377 and 0 are data here: only a break on the line is marked. Carriage
+    // return, the interrupt, XON/XOFF and end-of-file characters pass as they
+    // are: the input is raw.
+    const QByteArray back("line\r\xff\xff\x00\x03\x11\x13\x04 ok\x7f\n", 18);
     ASSERT_EQ(::write(m_master, back.constData(), static_cast<size_t>(back.size())), back.size());
     EXPECT_TRUE(waitUntil([&] { return in.size() >= back.size(); }));
     EXPECT_EQ(in, back);
@@ -101,6 +105,78 @@ TEST_F(PtyFixture, TheLineParametersAreReadBackFromTheDevice)
     EXPECT_FALSE(device->setLine({9600, 8, 0, 1}));
     ASSERT_TRUE(device->getLine(got));
     EXPECT_EQ(got, wanted);
+}
+
+// The terminal settings as the driver holds them, read from the master side
+// (on Linux the master reports the settings of its slave).
+TEST_F(PtyFixture, SpeedsAndStopBitsReachTheDriver)
+{
+    QString error;
+    auto device = serial::TermiosSerialDevice::open(m_slave, &error);
+    ASSERT_TRUE(device) << error.toStdString();
+    struct Case {
+        serial::LineSettings line;
+        speed_t speed;
+        tcflag_t frame;
+    };
+    const Case cases[] = {
+        {{50, 8, 0, 0}, B50, CS8},
+        {{75, 8, 0, 2}, B75, CS8 | CSTOPB},
+        {{1200, 8, 0, 0}, B1200, CS8},
+        {{9600, 8, 0, 0}, B9600, CS8},
+        {{115200, 8, 0, 2}, B115200, CS8 | CSTOPB},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.line.baudRate << " bit/s, stop bits code " << int(c.line.stopBits));
+        ASSERT_TRUE(device->setLine(c.line)) << device->lastError().toStdString();
+        termios t{};
+        ASSERT_EQ(::tcgetattr(m_master, &t), 0);
+        EXPECT_EQ(t.c_cflag & serial::kTermiosFrameBits, c.frame);
+        EXPECT_EQ(::cfgetospeed(&t), c.speed);
+        serial::LineSettings got;
+        ASSERT_TRUE(device->getLine(got));
+        EXPECT_EQ(got, c.line);
+    }
+}
+
+// A pseudo-terminal keeps 8 data bits and no parity whatever it is asked:
+// such a driver, like a UART that cannot do a frame, has the whole update
+// refused and reported, and keeps its previous settings.
+TEST_F(PtyFixture, AFrameTheDriverDoesNotTakeIsRefusedNotChanged)
+{
+    QString error;
+    auto device = serial::TermiosSerialDevice::open(m_slave, &error);
+    ASSERT_TRUE(device) << error.toStdString();
+    const serial::LineSettings before{9600, 8, 0, 0};
+    ASSERT_TRUE(device->setLine(before)) << device->lastError().toStdString();
+    termios was{};
+    ASSERT_EQ(::tcgetattr(m_master, &was), 0);
+    struct Refused {
+        serial::LineSettings line;
+        const char* reason;
+    };
+    const Refused cases[] = {
+        {{50, 5, 0, 1}, "did not take"},  // the telegraph frame, not on a pty
+        {{9600, 8, 1, 0}, "did not take"}, // odd parity
+        {{50, 7, 3, 0}, "did not take"},   // mark parity
+        {{100, 8, 0, 0}, "100 bit/s"},     // no termios speed
+        {{256000, 8, 0, 0}, "256000 bit/s"},
+        {{9600, 4, 0, 0}, "4 data bits"},
+        {{9600, 8, 0, 1}, "1.5 stop bits"}, // 1.5 only with 5 data bits
+    };
+    for (const Refused& c : cases) {
+        SCOPED_TRACE(c.reason);
+        EXPECT_FALSE(device->setLine(c.line));
+        EXPECT_TRUE(device->lastError().contains(QString::fromLatin1(c.reason)))
+            << device->lastError().toStdString();
+        termios now{};
+        ASSERT_EQ(::tcgetattr(m_master, &now), 0);
+        EXPECT_EQ(now.c_cflag, was.c_cflag);
+        EXPECT_EQ(::cfgetospeed(&now), ::cfgetospeed(&was));
+        serial::LineSettings got;
+        ASSERT_TRUE(device->getLine(got));
+        EXPECT_EQ(got, before);
+    }
 }
 
 TEST_F(PtyFixture, ASecondOpenIsRefusedWhileThePortIsHeld)

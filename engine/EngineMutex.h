@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PriorityInheritingMutex.h"
+
 #include <mutex>
 
 namespace korvane {
@@ -9,8 +11,9 @@ namespace korvane {
 // protocol tick, the file tick's driver work, the port events and the
 // operator's calls into a driver hold it on the main thread. It is
 // recursive because the entry points call one another (a received answerback
-// request sends the own answerback, a command restarts the protocol).
-using EngineMutex = std::recursive_mutex;
+// request sends the own answerback, a command restarts the protocol). It
+// lends the timer thread's real-time priority to a main thread holding it.
+using EngineMutex = PriorityInheritingMutex;
 using EngineLock = std::lock_guard<EngineMutex>;
 
 } // namespace korvane

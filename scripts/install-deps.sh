@@ -7,6 +7,8 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6sql6-sqlite libgl-dev
     libjpeg62-turbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    pxlib-dev iso-codes libphonenumber-dev
+    poppler-utils xvfb xauth
 )
 
 missing=()

@@ -44,6 +44,10 @@ class TelegramNumbering;
 // Requests of the line side to the file tick (TTxChannelDriver::Events).
 namespace DriverEvent {
 inline constexpr std::uint32_t ScanOutgoing = 0x1;
+// The call to Number succeeded: the file tick marks the destination line
+// that was selected for it done. Raised by the clear-down, never by a
+// buffer write, so a telegram is marked exactly when its call succeeded.
+inline constexpr std::uint32_t CallSucceeded = 0x2;
 inline constexpr std::uint32_t WriteChunk = 0x4;
 inline constexpr std::uint32_t WriteTxJournal = 0x8;
 inline constexpr std::uint32_t WriteRxJournal = 0x10;

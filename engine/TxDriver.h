@@ -16,6 +16,7 @@
 
 #include "engine/ChannelWindow.h"
 #include "engine/EngineEnvironment.h"
+#include "engine/FileWorkQueue.h"
 #include "engine/ReceiveBuffers.h"
 #include "engine/TransmitRing.h"
 #include "engine/TxElementPro.h"
@@ -138,7 +139,7 @@ public:
     void EnterFailureAlarm();
     // A failure escaped the protocol's stepping: the channel is out of
     // service until the channels restart. Its protocol is not stepped nor
-    // its element run any more, and the alarm stays shown (EnterFailureAlarm).
+    // its element run any more, and the alarm of a stopped protocol stays shown.
     void StopStepping();
 
     // The LED timer: armed when the transmitter goes idle, fired by the
@@ -150,7 +151,10 @@ public:
     void InitNumbers();
     // The telegram counters of the channel's settings record.
     void ApplyCounters(const TTlgCounters& counters);
+    // Draws a number; the counters' INI save waits for the next file tick.
     void NextCounter(int kind, QString& s);
+    // "TlgRecNo" := N, written by the next file tick before its FileWork
+    // (so before a chunk of the reception that drew N is written).
     void SaveTlgRecNo(std::int32_t n);
     std::int32_t LoadTlgRecNo();
     TelegramNumbering& Numbering();
@@ -214,6 +218,22 @@ public:
     void FileWork();
     // The waiting receive chunk, handed to the writer; Events $4 becomes $400.
     QByteArray TakeChunk();
+
+    // --- Disk work asked for on the line side ---
+    // Work that touches the disk, asked for under the engine lock or on the
+    // fast tick's thread: the next file tick runs it on the main thread,
+    // without the lock, in the order asked, before the driver's FileWork.
+    // The work must not touch the driver's fields (copy what it needs).
+    // What it throws reaches the file tick like a failure of FileWork.
+    void QueueFileWork(FileWorkQueue::Work work);
+    // A line for the daily log, written by the next file tick whatever the
+    // log mode (for lines that need none of the channel's pending-line bits).
+    void QueueLogLine(const QString& line);
+    // The file tick's part: runs the queued disk work (main thread, lock not held).
+    void RunQueuedFileWork();
+    // The last run, when the channels stop: work that fails is dropped
+    // after OnFailure was called within its handler.
+    void FinishQueuedFileWork(const std::function<void()>& onFailure);
 
     // --- Log lines for the file tick (each replaces one not yet written) ---
     void NoteEngineLine(const QString& line);
@@ -338,6 +358,8 @@ public:
 
 private:
     enum class TransmitResult { Sent, Skipped, Paused, Busy, WriteFailed };
+    // Alarm on, State shown (and kept as the auxiliary state), the alarm sound asked for.
+    void EnterAlarm(std::uint8_t state);
     TransmitResult TransmitChar(QChar c);
     void SelectStep();
     void ConnectionEstablished();
@@ -350,6 +372,7 @@ private:
 
     EngineEnvironment env_;
     std::unique_ptr<TelegramNumbering> numbering_;
+    FileWorkQueue fileWork_;
     QByteArray codes_; // conversion buffers, kept to spare allocations
     QString text_;
 };

@@ -66,8 +66,19 @@ TTxScanner::TTxScanner(ScannerEnvironment env, QObject* owner) : QObject(owner),
 TTxScanner::~TTxScanner()
 {
     StopTimers();
+    // What the last ticks asked the disk for is done before the drivers go:
+    // a telegram number drawn then is saved, so no restart draws it again.
+    RunQueuedFileWork();
     for (auto& d : Drivers)
         d.reset();
+}
+
+void TTxScanner::RunQueuedFileWork()
+{
+    logQueue_.RunAll({});
+    for (auto& d : Drivers)
+        if (d)
+            d->FinishQueuedFileWork([this] { Log(ExceptionLine(QStringLiteral("TTxScanner.Destroy"))); });
 }
 
 void TTxScanner::StopTimers()
@@ -94,9 +105,19 @@ void TTxScanner::Log(const QString& line)
         EngineEnvironment log;
         log.WriteLog = env_.WriteLog;
         log.Log(line);
-    } catch (const std::exception&) {
+    } catch (...) {
         // A log that cannot be written must not stop the channels.
     }
+}
+
+void TTxScanner::QueueLog(const QString& line)
+{
+    logQueue_.Post([this, line] { Log(line); });
+}
+
+QString TTxScanner::ExceptionLine(const QString& method)
+{
+    return QStringLiteral("== Исключение: %1 [%2]").arg(CurrentExceptionMessage(), method);
 }
 
 void TTxScanner::Start(const TProtocolSet* set)
@@ -183,12 +204,9 @@ void TTxScanner::FastTick()
                 continue;
             try {
                 d->FastTick();
-            } catch (const std::exception& e) {
-                // Not written here (this may be the timer's thread): the file tick logs it.
-                d->NoteExceptionLine(
-                    QStringLiteral("== Исключение: %1 [%2]").arg(ExceptionMessage(e), QStringLiteral("TTxScanner.FastTick")));
-                d->RestartProtocol();
             } catch (...) {
+                // Not written here (this may be the timer's thread): the file tick logs it.
+                d->NoteExceptionLine(ExceptionLine(QStringLiteral("TTxScanner.FastTick")));
                 d->RestartProtocol();
             }
         }
@@ -238,11 +256,11 @@ void TTxScanner::ProtocolTimerTimer()
                 continue;
             try {
                 d->Step();
-            } catch (const std::exception& e) {
+            } catch (...) {
                 // The driver's step guard stays set: it is not stepped again
-                // until the channels restart. Shown as an alarm, logged once.
-                Log(QStringLiteral("== Исключение: %1 [%2]")
-                        .arg(ExceptionMessage(e), QStringLiteral("TTxScanner.ProtocolTimerTimer")));
+                // until the channels restart. Shown as an alarm, logged once
+                // (by the file tick: no disk is touched under the lock).
+                QueueLog(ExceptionLine(QStringLiteral("TTxScanner.ProtocolTimerTimer")));
                 d->StopStepping();
             }
         }
@@ -250,15 +268,14 @@ void TTxScanner::ProtocolTimerTimer()
             ProtocolTicks = 0;
             try {
                 SecondTick();
-            } catch (const std::exception& e) {
-                Log(QStringLiteral("== Исключение: %1 [%2]")
-                        .arg(ExceptionMessage(e), QStringLiteral("TTxScanner.ProtocolTimerTimer")));
+            } catch (...) {
+                QueueLog(ExceptionLine(QStringLiteral("TTxScanner.ProtocolTimerTimer")));
             }
             if (++Seconds >= 60) {
                 Seconds = 0;
                 if (GlobalModes.TlxLogMode) {
-                    Log(MemoryLine(env_.Memory ? env_.Memory() : CurrentMemoryUsage()));
-                    Log(TickStatistics());
+                    QueueLog(MemoryLine(env_.Memory ? env_.Memory() : CurrentMemoryUsage()));
+                    QueueLog(TickStatistics());
                 }
             }
         }
@@ -281,16 +298,23 @@ void TTxScanner::FileWorkTimerTimer()
 {
     if (!FileWorkBusy) {
         BusyGuard busy(FileWorkBusy);
+        try {
+            logQueue_.Run(); // the lines of the protocol tick
+        } catch (...) {
+            // Log() keeps its failures to itself; nothing else is queued here.
+        }
         for (std::size_t i = 0; i < Drivers.size(); ++i) {
             TTxChannelDriver* d = Drivers[i].get();
             if (!d)
                 continue;
             try {
+                // The disk work the line side asked for goes first: a
+                // number saved for a reception precedes that reception's chunks.
+                d->RunQueuedFileWork();
                 d->FileWork();
                 fileWorkFailure_[i].clear();
-            } catch (const std::exception& e) {
-                const QString line = QStringLiteral("== Исключение: %1 [%2]")
-                                         .arg(ExceptionMessage(e), QStringLiteral("TTxScanner.FileWorkTimerTimer"));
+            } catch (...) {
+                const QString line = ExceptionLine(QStringLiteral("TTxScanner.FileWorkTimerTimer"));
                 if (line != fileWorkFailure_[i]) // a failure that repeats every tick is logged once
                     Log(line);
                 fileWorkFailure_[i] = line;

@@ -29,6 +29,15 @@ protected:
         window.Forget();
     }
     void Receive(const QByteArray& codes) { rig.lines[1]->send(codes); }
+    // The time as the log lines show it.
+    QString Stamp() const { return rig.clock.now().time().toString(QStringLiteral("ss:zzz")); }
+    // Waits until N characters in all have been received; the time then.
+    QString ReceivedAt(int n)
+    {
+        while (rig.Driver().RxCharCount < n)
+            rig.Advance(1);
+        return Stamp();
+    }
 
     EngineRig rig;
     FakeChannelWindow window;
@@ -112,6 +121,40 @@ TEST_F(CharacterEngine, ThreeBellsBeepOnceOnTheNextProtocolTick)
     EXPECT_FALSE(rig.Driver().BellAlarm);
 }
 
+struct BellCase {
+    const char* what;
+    QByteArray codes;
+    int beeps;
+};
+
+void PrintTo(const BellCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
+class Bells : public CharacterEngine, public ::testing::WithParamInterface<std::tuple<BellCase, bool>> {};
+
+// Bells in the figures register come each after its figures shift; a shift
+// code never breaks a run, also when its mark is shown (ModeDriver bit 0).
+TEST_P(Bells, ThreeInARowBeepOnce)
+{
+    const auto& [c, showShifts] = GetParam();
+    rig.modes.Set([show = showShifts](TDriverModes& m) { m.ModeDriver = show ? DriverMode::ShowShiftMarks : 0; });
+    Receive(c.codes);
+    rig.Advance(int(c.codes.size()) * 150 + 60);
+    EXPECT_EQ(rig.beep.beeps, c.beeps) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RunsOfBells, Bells,
+    ::testing::Combine(::testing::Values(BellCase{"each after its shift", Codes({27, 11, 27, 11, 27, 11}), 1},
+                                         BellCase{"one shift", Codes({27, 11, 11, 11}), 1},
+                                         BellCase{"Latin shift between", Codes({27, 11, 31, 27, 11, 27, 11}), 1},
+                                         BellCase{"a letter between", Codes({27, 11, 1, 11, 11}), 0},
+                                         BellCase{"a space between", Codes({27, 11, 4, 11, 11}), 0},
+                                         BellCase{"two only", Codes({27, 11, 27, 11}), 0}),
+                       ::testing::Bool()));
+
 TEST_F(CharacterEngine, ALetterBetweenBellsResetsTheCount)
 {
     // bell, letter (figures 3 is not a bell), bell, bell
@@ -145,6 +188,60 @@ TEST_F(CharacterEngine, ChannelLinesGoToTheLogFromTheFileTick)
     EXPECT_TRUE(has("Канал 1: [Tx ->: '$A' ")) << log.join('\n').toStdString();
     EXPECT_TRUE(has("Канал 1: [Rx <-: '$' "));
     EXPECT_TRUE(has("Канал 1: (Ожидание)"));
+}
+
+TEST_F(CharacterEngine, TxAndRxLinesAreLoggedWhole)
+{
+    TTxChannelDriver& d = rig.Driver();
+    const QString sentAt = Stamp();
+    d.SendString(QStringLiteral("A"));
+    rig.Advance(400);
+    Receive(Codes({31}));
+    const QString latinAt = ReceivedAt(1);
+    rig.Advance(60);
+    Receive(Codes({1}));
+    const QString letterAt = ReceivedAt(2);
+    rig.Advance(60);
+    Receive(Codes({8}));
+    const QString returnAt = ReceivedAt(3);
+    rig.Advance(60);
+    Receive(Codes({27}));
+    const QString figuresAt = ReceivedAt(4);
+    rig.Advance(60);
+    const QStringList log = rig.LogLines();
+    EXPECT_TRUE(log.contains("Канал 1: [Tx ->: '$A' " + sentAt + "]")) << log.join('\n').toStdString();
+    EXPECT_TRUE(log.contains("Канал 1: [Rx <-: '$' " + latinAt + "]"));
+    EXPECT_TRUE(log.contains("Канал 1: [Rx <-: 'E' " + letterAt + "]"));
+    EXPECT_TRUE(log.contains("Канал 1: [Rx <-: '<' " + returnAt + "]"));
+    EXPECT_TRUE(log.contains("Канал 1: [Rx <-: '^' " + figuresAt + "]"));
+}
+
+TEST_F(CharacterEngine, TheAnswerbackLinesAreLoggedWhole)
+{
+    Receive(Codes({27, 9})); // figures, WRU
+    rig.Advance(2 * 150 + 300 + 12 * 150 + 100);
+    const QStringList log = rig.LogLines();
+    EXPECT_TRUE(log.contains("Канал 1: (Ожидание) [+-+Начинаем передачу АО (Cntr=9)]")) << log.join('\n').toStdString();
+    EXPECT_TRUE(log.contains("Канал 1: (Ожидание) [+-+Завершили передачу АО (Cntr=0)]"));
+}
+
+TEST_F(CharacterEngine, CharactersThatSendNothingAreLoggedAndCountedInTheProgress)
+{
+    TTxChannelDriver& d = rig.Driver();
+    window.SetProgressPosition(0);
+    const QString noSignAt = Stamp();
+    d.SendString(QStringLiteral("µ")); // no telegraph sign
+    rig.Advance(50);                   // a file tick
+    d.SendString(QStringLiteral("&")); // a transmit pause
+    rig.Advance(50);
+    EXPECT_EQ(window.ProgressPosition(), 2) << "every character taken from the ring";
+    EXPECT_TRUE(rig.lines[1]->takeReceived().isEmpty());
+    const QStringList log = rig.LogLines();
+    EXPECT_EQ(log.count("Канал 1: [Tx ->: '' " + noSignAt + "]"), 1) << log.join('\n').toStdString();
+    EXPECT_EQ(log.count("Канал 1: (Ожидание) [+-+Повтор передачи символа]"), 2);
+    d.SendString(QStringLiteral("E"));
+    rig.Advance(400);
+    EXPECT_EQ(window.ProgressPosition(), 3);
 }
 
 TEST_F(CharacterEngine, TheBufferSwapAt8193BytesRequestsTheFirstChunk)

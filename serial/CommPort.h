@@ -198,6 +198,8 @@ private:
     void Raise(Event e, int Errors = 0);
     void Deliver(Event e, int Errors);
     void Pause(int ms);
+    // The writer's sleep while it has nothing to send.
+    void AwaitOutput();
     void StatusFirstReport(TStatusThread& thread);
     void StatusCycleEnd(TStatusThread& thread, bool Succeeded);
     void Dispatch(TStatusThread& thread, std::uint32_t Mask);
@@ -238,6 +240,7 @@ private:
     std::atomic<bool> m_closing{false};
     std::mutex m_pauseMutex;
     std::condition_variable m_pauseWake;
+    std::condition_variable m_outputWake; // Write or Close wakes the idle writer
     bool m_closeInProgress = false;
     std::atomic<std::uint64_t> m_generation{0}; // counts closes
 

@@ -132,6 +132,9 @@ private:
     bool portPurge(std::uint64_t id, QString& error);
     void portClose(std::uint64_t id);
     VirtualClock* steppingClock() const;
+    // The port's reader sleeps here until input, a wake-up, a close or its time-out.
+    InputWait portWaitInput(std::uint64_t id, bool wantInput, int timeoutMs, QString& error);
+    void portWakeInput(std::uint64_t id);
 
     // With m_mutex held.
     std::int64_t nowLocked() const;
@@ -182,6 +185,7 @@ private:
     bool m_unplugged = false, m_modemFails = false, m_lineEvents = true;
     std::vector<LineChange> m_changes;
     std::uint64_t m_purged = 0;
+    bool m_inputWake = false; // portWakeInput() not yet taken by portWaitInput()
 };
 
 } // namespace korvane::serial

@@ -128,6 +128,9 @@ void TTxScanner::StartChannel(int c, const TChannelOptions& r)
     de.ProgramFolder = env_.ProgramFolder;
     de.Closing = env_.Closing;
     de.WriteLog = env_.WriteLog;
+    de.Directory = env_.Directory;
+    de.Journals = env_.Journals;
+    de.Folders = env_.Folders;
     auto d = std::make_unique<TTxChannelDriver>(de);
     d->SetChannel(static_cast<std::uint8_t>(c));
     d->ApplyOptions(r, *protocol);

@@ -50,6 +50,9 @@ struct ScannerEnvironment {
     std::function<void(const QString&)> ShowTickStatistics;
     // The heap in use, for the once-a-minute log line; empty: CurrentMemoryUsage.
     std::function<MemoryUsage()> Memory;
+    SubscriberLookup* Directory = nullptr; // null: no subscriber is found
+    JournalNotifier* Journals = nullptr;   // null: journal notices go nowhere
+    FolderRefresh* Folders = nullptr;      // null: no folder browser
 };
 
 class TTxScanner : public QObject {

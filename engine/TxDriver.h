@@ -16,6 +16,7 @@
 
 #include "engine/ChannelWindow.h"
 #include "engine/EngineEnvironment.h"
+#include "engine/OutgoingTelegrams.h"
 #include "engine/ReceiveBuffers.h"
 #include "engine/TransmitRing.h"
 #include "engine/TxElementPro.h"
@@ -213,6 +214,15 @@ public:
     // never across a disk access; throws what the files throw.
     void FileWork();
 
+    // --- Outgoing telegrams (TxDriverOutgoing.cpp, OutgoingTelegrams) ---
+    // The file tick's scan of the outgoing folder and its current telegram
+    // (main thread only). It hands the telegram and a chosen destination to
+    // the fields TlgLines, TlgPath, TlgFileName, Number, Address and
+    // ExpectedAnswerBack, and sets Events $100.
+    OutgoingTelegrams& Outgoing() { return *outgoing_; }
+    // ExpectedAnswerBack := A, with the step line "===+ Ожидаемый автоответ ['A']".
+    void SetExpectedAnswerBack(const QString& a);
+
     // --- Record files and journals (TxDriverRecords.cpp) ---
     // The line side calls these with the engine lock held.
     // Begins a reception: ConnectionStart, ConnectionKind 1, ConnectionFile
@@ -394,6 +404,7 @@ private:
 
     EngineEnvironment env_;
     std::unique_ptr<TelegramNumbering> numbering_;
+    std::unique_ptr<OutgoingTelegrams> outgoing_ = std::make_unique<OutgoingTelegrams>(*this);
     QByteArray codes_; // conversion buffers, kept to spare allocations
     // A record file that cannot be written is tried again at this pace.
     static constexpr std::uint64_t ChunkRetryInterval = 1000; // ms

@@ -24,6 +24,12 @@ void TTxChannelDriver::FileWork()
     // The number of a reception begun since the last tick, before its first block.
     SaveTlgRecNoIfPending();
 
+    // The line that was called successfully is marked done, and the
+    // telegram's next destination chosen at once. Taken before the work,
+    // so that a failure never has a number marked twice.
+    if (Events.take(DriverEvent::CallSucceeded))
+        Outgoing().CallSucceeded();
+
     if (Events.has(DriverEvent::WriteChunk))
         WriteChunks();
 
@@ -34,6 +40,11 @@ void TTxChannelDriver::FileWork()
     if (Events.take(DriverEvent::WriteRxJournal)) {
         WriteRxJournal();
         Events.raise(DriverEvent::RxJournalWritten);
+    }
+
+    if (Events.has(DriverEvent::ScanOutgoing)) {
+        Outgoing().Scan();
+        Events.clear(DriverEvent::ScanOutgoing);
     }
 }
 

@@ -320,47 +320,13 @@ void TTxChannelDriver::EndCapture()
 
 void TTxChannelDriver::PutRxByte(std::uint8_t b)
 {
-    NoteSwap(Rx.Put(b));
+    if (Rx.Put(b))
+        NoteChunkHandedOver();
 }
 
 void TTxChannelDriver::PutRxChar(QChar c)
 {
     PutRxByte(static_cast<std::uint8_t>(codepage::unicodeToCp1251(c.unicode())));
-}
-
-void TTxChannelDriver::SwapRxBuffers()
-{
-    EngineLock lock(Mutex());
-    NoteSwap(Rx.HandOver());
-}
-
-void TTxChannelDriver::NoteSwap(ReceiveBuffers::Swap swap)
-{
-    switch (swap) {
-    case ReceiveBuffers::Swap::None:
-        return;
-    case ReceiveBuffers::Swap::HandedOver:
-        Events.clear(DriverEvent::ChunkWritten);
-        Events.raise(DriverEvent::WriteChunk);
-        return;
-    case ReceiveBuffers::Swap::Held:
-        // The chunk before has not been written yet: its buffer is not
-        // reused; this one's bytes wait behind it.
-        Events.raise(DriverEvent::WriteChunk);
-        NoteEngineLine(QStringLiteral("+-+Блок приема не записан в файл, принятый текст задержан (%1 байт)")
-                           .arg(Rx.HeldLen()));
-        EnterFailureAlarm();
-        return;
-    }
-}
-
-QByteArray TTxChannelDriver::TakeChunk()
-{
-    EngineLock lock(Mutex());
-    QByteArray chunk = Rx.TakeChunk();
-    if (Events.take(DriverEvent::WriteChunk))
-        Events.raise(DriverEvent::ChunkWritten);
-    return chunk;
 }
 
 void TTxChannelDriver::PutEcho(QChar c)

@@ -16,6 +16,7 @@
 namespace korvane {
 
 class Clock;
+class FolderRefresh;
 class TTxChannelDriver;
 class TelegramPrinter;
 
@@ -29,8 +30,7 @@ public:
         TelegramPrinter* Printer = nullptr;
         const Clock* Time = nullptr;
         std::function<void(const QString&)> Log;
-        // The folder browser shows a folder again after a rename in it.
-        std::function<void(const QString&)> RefreshFolder;
+        FolderRefresh* Folders = nullptr; // shows a folder again after a rename in it
     };
 
     explicit TxPrintWork(Environment env);

@@ -59,7 +59,7 @@ TTxScanner::TTxScanner(ScannerEnvironment env, QObject* owner) : QObject(owner),
     print.Printer = env_.Printer;
     print.Time = env_.Time;
     print.Log = log;
-    print.RefreshFolder = env_.RefreshFolder;
+    print.Folders = env_.Folders;
     printing_ = std::make_unique<TxPrintWork>(std::move(print));
 }
 
@@ -171,6 +171,9 @@ void TTxScanner::StartChannel(int c, const TChannelOptions& r)
     de.ProgramFolder = env_.ProgramFolder;
     de.Closing = env_.Closing;
     de.WriteLog = env_.WriteLog;
+    de.Directory = env_.Directory;
+    de.Journals = env_.Journals;
+    de.Folders = env_.Folders;
     auto d = std::make_unique<TTxChannelDriver>(de);
     d->SetChannel(static_cast<std::uint8_t>(c));
     d->ApplyOptions(r, *protocol);

@@ -3,6 +3,9 @@
 
 #include "tests/engine/EngineRig.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using namespace korvane;
@@ -244,10 +247,12 @@ TEST_F(CharacterEngine, CharactersThatSendNothingAreLoggedAndCountedInTheProgres
     EXPECT_EQ(window.ProgressPosition(), 3);
 }
 
-TEST_F(CharacterEngine, TheBufferSwapAt8193BytesRequestsTheFirstChunk)
+TEST_F(CharacterEngine, TheBufferSwapAt8193BytesHasTheFileTickWriteTheFirstChunk)
 {
     TTxChannelDriver& d = rig.Driver();
     d.Port->SetParams(br115200, db8, sb1_0, paNone); // an 8-bit line fills the buffer quickly
+    d.ConnectionFile = rig.dir.filePath("rec.txt");
+    d.ConnectionKind = 2;
     QByteArray text(8193, 'x');
     text[8191] = 'y';
     text[8192] = 'z';
@@ -257,13 +262,13 @@ TEST_F(CharacterEngine, TheBufferSwapAt8193BytesRequestsTheFirstChunk)
     EXPECT_TRUE(d.Rx.RxActiveB());
     EXPECT_EQ(d.Rx.RxPos(), 1);
     EXPECT_EQ(d.Rx.BufB()[0], 'z');
-    EXPECT_TRUE(d.Events.has(DriverEvent::WriteChunk));
-    EXPECT_EQ(d.Rx.ChunkLen(), 8192);
-    const QByteArray chunk = d.TakeChunk();
-    EXPECT_EQ(chunk.size(), 8192);
-    EXPECT_EQ(chunk.back(), 'y');
     EXPECT_FALSE(d.Events.has(DriverEvent::WriteChunk));
     EXPECT_TRUE(d.Events.has(DriverEvent::ChunkWritten));
+    QFile f(d.ConnectionFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray written = f.readAll();
+    EXPECT_TRUE(written.endsWith(QByteArray(8191, 'x') + 'y'));
+    EXPECT_EQ(written.count('x'), 8191);
 }
 
 TEST_F(CharacterEngine, AFullBufferNeverOverwritesAChunkNotYetWritten)
@@ -271,20 +276,29 @@ TEST_F(CharacterEngine, AFullBufferNeverOverwritesAChunkNotYetWritten)
     TTxChannelDriver& d = rig.Driver();
     d.SetWindow(&window);
     d.Port->SetParams(br115200, db8, sb1_0, paNone);
+    d.ConnectionFile = rig.dir.filePath("later/rec.txt"); // its folder does not exist yet
+    d.ConnectionKind = 2;
     QByteArray text;
     for (int i = 0; i < 3 * 8192 + 3; ++i)
         text.append(char('a' + (i / 8192)));
     Receive(text);
     rig.Advance(text.size() / 11 + 50);
-    // Nobody took the first chunk: the second and third blocks are kept behind it.
-    EXPECT_EQ(d.Rx.HeldLen(), 2 * 8192);
+    // Nothing could be written: the three blocks wait, each on its own.
+    EXPECT_EQ(d.Rx.ChunkCount(), 3);
+    EXPECT_TRUE(d.Events.has(DriverEvent::WriteChunk));
     EXPECT_EQ(d.Alarm, 1);
     EXPECT_TRUE(window.Calls().contains("SetAlarmColor(true)"));
-    const QByteArray all = d.TakeChunk();
-    ASSERT_EQ(all.size(), 3 * 8192);
+    ASSERT_TRUE(QDir(rig.dir.path()).mkdir("later"));
+    rig.Advance(1100);
+    EXPECT_FALSE(d.Rx.ChunkPending());
+    QFile f(d.ConnectionFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray all = f.readAll();
     EXPECT_EQ(all.count('a'), 8192);
     EXPECT_EQ(all.count('b'), 8192);
     EXPECT_EQ(all.count('c'), 8192);
+    EXPECT_LT(all.lastIndexOf('a'), all.indexOf('b'));
+    EXPECT_LT(all.lastIndexOf('b'), all.indexOf('c'));
 }
 
 TEST_F(CharacterEngine, ACharacterWhoseWriteFailedStaysQueuedAndGoesOutLater)

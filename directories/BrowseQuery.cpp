@@ -163,14 +163,15 @@ bool BrowseQuery::Locate(QStringView field, const QString& value, LocateOptions 
     if (!options.testFlag(LocateOption::PartialKey) && !options.testFlag(LocateOption::CaseInsensitive)) {
         found = FindExact(column, value);
     } else {
+        // Qt compares letters without regard to case by their Unicode
+        // simple case folding ("Ё" and "ё", "Ä" and "ä"), not by ASCII alone.
         const Qt::CaseSensitivity cs =
             options.testFlag(LocateOption::CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
         const bool partial = options.testFlag(LocateOption::PartialKey);
-        const QString folded = cs == Qt::CaseInsensitive ? value.toCaseFolded() : value;
+        const size_t columns = static_cast<size_t>(m_fields.size());
         for (int row = 0; row < m_rowCount && found < 0; ++row) {
-            const QString& cell = m_cells[static_cast<size_t>(row) * m_fields.size() + static_cast<size_t>(column)];
-            const QString probe = cs == Qt::CaseInsensitive ? cell.toCaseFolded() : cell;
-            if (partial ? probe.startsWith(folded) : probe == folded)
+            const QString& cell = m_cells[static_cast<size_t>(row) * columns + static_cast<size_t>(column)];
+            if (partial ? cell.startsWith(value, cs) : cell.compare(value, cs) == 0)
                 found = row;
         }
     }

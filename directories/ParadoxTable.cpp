@@ -12,6 +12,7 @@ extern "C" {
 #include <paradox.h>
 }
 
+#include <cstring>
 #include <memory>
 #include <mutex>
 

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -30,8 +31,8 @@ TTxDataModule::TTxDataModule(const QString& dbPath, MessageBox& box, QObject* pa
       m_abonents{AbonentsFileName(), QStringLiteral("abonents")},
       m_country{CountryFileName(), QStringLiteral("country")}
 {
-    CountryQuery.SetAfterScroll([this] { OnCountryScroll(this); });
-    AbonentQuery.SetAfterScroll([this] { OnAbonentScroll(this); });
+    CountryQuery.SetAfterScroll([this] { CountryQueryAfterScroll(); });
+    AbonentQuery.SetAfterScroll([this] { AbonentQueryAfterScroll(); });
     DataModuleCreate();
 }
 
@@ -44,6 +45,16 @@ TTxDataModule::~TTxDataModule()
         db.close();
     }
     QSqlDatabase::removeDatabase(m_connection);
+}
+
+void TTxDataModule::CountryQueryAfterScroll()
+{
+    OnCountryScroll(this);
+}
+
+void TTxDataModule::AbonentQueryAfterScroll()
+{
+    OnAbonentScroll(this);
 }
 
 void TTxDataModule::Report(const QString& text)
@@ -186,7 +197,7 @@ bool TTxDataModule::PrepareTable(Table& table, bool& missing, QString& error)
             if (QFileInfo::exists(path))
                 SetAside(path, importError);
             missing = !QFileInfo::exists(path);
-            error = importError;
+            error = missing ? QStringLiteral("Не найдена таблица ") + QDir::toNativeSeparators(path) : importError;
             return false;
         }
         break;
@@ -201,7 +212,7 @@ bool TTxDataModule::PrepareTable(Table& table, bool& missing, QString& error)
     if (!Attach(table, path, attachError)) {
         SetAside(path, attachError);
         missing = !QFileInfo::exists(path);
-        error = attachError;
+        error = missing ? QStringLiteral("Не найдена таблица ") + QDir::toNativeSeparators(path) : attachError;
         return false;
     }
     return true;
@@ -211,6 +222,13 @@ bool TTxDataModule::OpenQuery(BrowseQuery& query, Table& table, const QString& o
 {
     query.Close();
     error.clear();
+    // The order is a field name, optionally descending: a name cannot be
+    // a bound parameter, so nothing else may reach the statement.
+    static const QRegularExpression order(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*( DESC)?$"));
+    if (!order.match(orderBy).hasMatch()) {
+        error = QStringLiteral("Неверный порядок записей: ") + orderBy;
+        return false;
+    }
     bool missing = false;
     if (!PrepareTable(table, missing, error))
         return false;

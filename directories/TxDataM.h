@@ -55,10 +55,17 @@ public:
     // Close the query, set its statement ("SELECT *", FROM the table file's
     // name in double quotes, "ORDER BY " + OrderBy) and open it; the first
     // record in that order becomes current. OrderBy is a field name,
-    // optionally followed by " DESC". False when the table or the statement
-    // fails: the query stays closed and TableError says why.
+    // optionally followed by " DESC"; anything else is refused, as it
+    // would be spliced into the statement. False when the table or the
+    // statement fails: the query stays closed and CountryError
+    // (AbonentError) says why.
     bool OpenCountryQuery(const QString& orderBy);
     bool OpenAbonentQuery(const QString& orderBy);
+
+    // The after-scroll events of the two queries: call the hook, if a
+    // living dialog set one, with the module as Sender.
+    void CountryQueryAfterScroll();
+    void AbonentQueryAfterScroll();
 
     // Creates the subscriber table file Name (its file-name part) in the
     // database folder, with its eight fields and no records. False with

@@ -175,6 +175,14 @@ TEST_F(BrowsingTest, StatementTheDatabaseRefusesLeavesTheQueryClosedWithTheError
     EXPECT_TRUE(module->AbonentError().contains(QStringLiteral("NO_SUCH_FIELD"))) << module->AbonentError().toStdString();
     EXPECT_TRUE(module->OpenAbonentQuery(QStringLiteral("ABONENT_ID")));
     EXPECT_TRUE(module->AbonentError().isEmpty());
+
+    // An order that is more than a field name never reaches the database.
+    for (const char* order : {"ABONENT_ID; DROP TABLE \"abonents.db\"", "1", "ABONENT_ID ASC, ABONENT_No", ""}) {
+        EXPECT_FALSE(module->OpenAbonentQuery(QString::fromUtf8(order))) << order;
+        EXPECT_FALSE(module->AbonentError().isEmpty());
+    }
+    ASSERT_TRUE(module->OpenAbonentQuery(QStringLiteral("ABONENT_ID")));
+    EXPECT_EQ(q().RecordCount(), 5);
 }
 
 } // namespace

@@ -202,8 +202,10 @@ public:
     }
 
     // Starts the scanner; the drivers' lines run 5-bit telegraph at 50 baud
-    // with the character engine attached (what the port-settings element does).
-    void Start(bool telegraph = true)
+    // with the character engine attached (what the port-settings element does),
+    // and, when connected, stand at '+' as in a connection: a line held at '-'
+    // (the break the driver opens with) carries no characters.
+    void Start(bool telegraph = true, bool connected = true)
     {
         scanner = std::make_unique<TTxScanner>(Environment());
         scanner->Start(set.get());
@@ -212,6 +214,8 @@ public:
                 if (telegraph)
                     d->Port->SetParams(br____50, db5, sb1_5, paNone);
                 d->AttachLineHandlers();
+                if (connected)
+                    d->Port->SetBreak(false);
             }
     }
     TTxChannelDriver& Driver(int c = 1) { return *scanner->Driver(c); }

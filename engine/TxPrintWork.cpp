@@ -1,5 +1,6 @@
 #include "engine/TxPrintWork.h"
 
+#include "engine/BusyGuard.h"
 #include "engine/EngineError.h"
 #include "engine/FolderRefresh.h"
 #include "engine/TelegramPrinter.h"
@@ -16,12 +17,6 @@
 namespace korvane {
 
 namespace {
-
-struct BusyGuard {
-    explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyGuard() { flag_ = false; }
-    bool& flag_;
-};
 
 const QString kTag = QStringLiteral("TTxScanner.ScanPrintWork");
 
@@ -69,10 +64,8 @@ void TxPrintWork::ScanPrintWork()
             StartPrint(PrintFileName);
             break;
         }
-    } catch (const std::exception& e) {
-        LogOnce(ExceptionMessage(e));
     } catch (...) {
-        LogOnce(QStringLiteral("Неизвестная ошибка"));
+        LogOnce(CurrentExceptionMessage());
     }
 }
 

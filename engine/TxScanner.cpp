@@ -1,5 +1,6 @@
 #include "engine/TxScanner.h"
 
+#include "engine/BusyGuard.h"
 #include "engine/CallFailurePolicy.h"
 #include "engine/EngineError.h"
 #include "platform/MessageBox.h"
@@ -13,20 +14,6 @@
 namespace korvane {
 
 TTxScanner* Scanner = nullptr;
-
-namespace {
-// Clears a busy flag however the guarded work ends.
-class BusyGuard {
-public:
-    explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyGuard() { flag_ = false; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-
-private:
-    bool& flag_;
-};
-} // namespace
 
 TTxScanner::TTxScanner(ScannerEnvironment env, QObject* owner) : QObject(owner), env_(std::move(env))
 {

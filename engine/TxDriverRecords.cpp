@@ -4,7 +4,6 @@
 
 #include "engine/TxDriver.h"
 
-#include "engine/FolderRefresh.h"
 #include "engine/JournalNotifier.h"
 #include "engine/RecordFiles.h"
 #include "engine/TelegramNumbering.h"
@@ -158,8 +157,8 @@ void TTxChannelDriver::WriteChunks()
         chunkFailureLogged_ = false;
         written = path;
     }
-    if (!written.isEmpty() && env_.Folders)
-        env_.Folders->RefreshFolder(QFileInfo(written).absolutePath());
+    if (!written.isEmpty() && env_.RefreshFolder)
+        env_.RefreshFolder(QFileInfo(written).absolutePath());
 }
 
 void TTxChannelDriver::AppendJournalLine(const QString& path, const QString& line)

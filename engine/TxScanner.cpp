@@ -8,6 +8,8 @@
 #include "support/LogFile.h"
 #include "support/Profiler.h"
 
+#include <QDir>
+
 namespace korvane {
 
 TTxScanner* Scanner = nullptr;
@@ -39,6 +41,26 @@ TTxScanner::TTxScanner(ScannerEnvironment env, QObject* owner) : QObject(owner),
         fastTimer_ = env_.Timers->CreateTimer(FastInterval, [this] { FastTick(); });
     protocolTimer_ = env_.Timers->CreateTimer(ProtocolInterval, [this] { ProtocolTimerTimer(); });
     fileTimer_ = env_.Timers->CreateTimer(FileInterval, [this] { FileWorkTimerTimer(); });
+
+    const auto drivers = [this](int c) { return Driver(c); };
+    const auto log = [this](const QString& line) { Log(line); };
+    TxSoundWork::Environment sound;
+    sound.Drivers = drivers;
+    sound.Waves = env_.Waves;
+    sound.Tunes = env_.Tunes;
+    sound.Timers = env_.Timers;
+    sound.SoundDir = env_.SoundDir.isEmpty() ? QDir(env_.ProgramFolder).filePath(QStringLiteral("wavs")) : env_.SoundDir;
+    sound.ProgramFolder = env_.ProgramFolder;
+    sound.Log = log;
+    sounds_ = std::make_unique<TxSoundWork>(std::move(sound));
+    TxPrintWork::Environment print;
+    print.Drivers = drivers;
+    print.Mutex = &mutex_;
+    print.Printer = env_.Printer;
+    print.Time = env_.Time;
+    print.Log = log;
+    print.RefreshFolder = env_.RefreshFolder;
+    printing_ = std::make_unique<TxPrintWork>(std::move(print));
 }
 
 TTxScanner::~TTxScanner()
@@ -130,7 +152,7 @@ void TTxScanner::StartChannel(int c, const TChannelOptions& r)
     de.WriteLog = env_.WriteLog;
     de.Directory = env_.Directory;
     de.Journals = env_.Journals;
-    de.Folders = env_.Folders;
+    de.RefreshFolder = env_.RefreshFolder;
     auto d = std::make_unique<TTxChannelDriver>(de);
     d->SetChannel(static_cast<std::uint8_t>(c));
     d->ApplyOptions(r, *protocol);
@@ -280,7 +302,11 @@ void TTxScanner::FileWorkTimerTimer()
             }
         }
     }
+    if (env_.Waves || env_.Tunes) // without any sound output the events stay pending
+        sounds_->ScanSoundWork();
     ++FileTicks;
+    if (FileTicks % 20 == 0 && env_.Printer)
+        printing_->ScanPrintWork();
 }
 
 } // namespace korvane

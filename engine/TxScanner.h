@@ -18,6 +18,8 @@
 #include "engine/MemoryUsage.h"
 #include "engine/TickTimer.h"
 #include "engine/TxDriver.h"
+#include "engine/TxPrintWork.h"
+#include "engine/TxSoundWork.h"
 #include "protocols/ProtocolModel.h"
 #include "support/NumberLists.h"
 
@@ -33,6 +35,9 @@
 namespace korvane {
 
 class Profiler;
+class TelegramPrinter;
+class TunePlayer;
+class WavePlayer;
 
 struct ScannerEnvironment {
     MessageBox* Box = nullptr;
@@ -50,9 +55,16 @@ struct ScannerEnvironment {
     std::function<void(const QString&)> ShowTickStatistics;
     // The heap in use, for the once-a-minute log line; empty: CurrentMemoryUsage.
     std::function<MemoryUsage()> Memory;
+    // Sounds and automatic printing (both players null: the sound events
+    // stay pending; no printer: nothing is printed).
+    WavePlayer* Waves = nullptr;
+    TunePlayer* Tunes = nullptr;
+    TelegramPrinter* Printer = nullptr;
+    QString SoundDir; // empty: ProgramFolder + "wavs"
+    // The folder browser shows Folder again; empty: no browser.
+    std::function<void(const QString&)> RefreshFolder;
     SubscriberLookup* Directory = nullptr; // null: no subscriber is found
     JournalNotifier* Journals = nullptr;   // null: journal notices go nowhere
-    FolderRefresh* Folders = nullptr;      // null: no folder browser
 };
 
 class TTxScanner : public QObject {
@@ -76,6 +88,9 @@ public:
     void ProtocolTimerTimer();
     void SecondTick();
     void FileWorkTimerTimer();
+    // The sound and print halves of the file tick.
+    TxSoundWork& Sounds() { return *sounds_; }
+    TxPrintWork& Printing() { return *printing_; }
 
     // "I:%d; P:%3.1f; Min:%3.1f; Max:%3.1f".
     QString TickStatistics() const;
@@ -118,6 +133,8 @@ private:
     std::atomic<bool> fastTickBusy_{false};
     std::array<QString, kChannelCount> fileWorkFailure_; // last failure logged, per channel
     bool precise_ = false;
+    std::unique_ptr<TxSoundWork> sounds_;
+    std::unique_ptr<TxPrintWork> printing_;
 };
 
 // The current scanner; written only by the main window.

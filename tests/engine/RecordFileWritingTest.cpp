@@ -61,7 +61,7 @@ TEST_F(RecordFileWriting, AReceptionIsNumberedAndItsTextWrittenBehindTheHeader)
                         "\x8F\x90\x88\x82\x85\x92 \xFC" "1\r");
     EXPECT_TRUE(d().Events.has(DriverEvent::ChunkWritten));
     EXPECT_FALSE(d().Events.has(DriverEvent::WriteChunk));
-    EXPECT_TRUE(f.folders.refreshed.contains(f.rig.dir.filePath("in1")));
+    EXPECT_TRUE(f.refreshed.contains(f.rig.dir.filePath("in1")));
 }
 
 TEST_F(RecordFileWriting, TheCommonReceiveFileGathersEveryReception)

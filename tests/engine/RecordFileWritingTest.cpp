@@ -95,6 +95,32 @@ TEST_F(RecordFileWriting, AReceptionOverOneBufferIsWrittenInBlocksWithTheSameHea
     EXPECT_EQ(FileWorkRig::Read(d().ConnectionFile), header + text.left(8192) + header + text.mid(8192));
 }
 
+TEST_F(RecordFileWriting, AConnectionRenamedAtItsEndKeepsItsEarlierBlocksInTheSameFile)
+{
+    d().StartRecFile();
+    const QString rec = d().ConnectionFile;
+    for (int i = 0; i < 8192 + 20; ++i)
+        d().PutRxByte('r');
+    f.Tick();
+    ASSERT_TRUE(QFile::exists(rec));
+    // The clear-down names the last part's file (one answerback request only).
+    d().ConnectionFile = ChangeFileExt(rec, ".RE");
+    d().FlushRxBuffer();
+    f.Tick();
+    EXPECT_FALSE(QFile::exists(rec));
+    const QByteArray header = ReceptionHeader();
+    EXPECT_EQ(FileWorkRig::Read(d().ConnectionFile), header + QByteArray(8192, 'r') + header + QByteArray(20, 'r'));
+    // The next connection starts a file of its own.
+    f.rig.Advance(1000);
+    d().StartRecFile();
+    Store(QStringLiteral("SECOND"));
+    d().FlushRxBuffer();
+    d().ConnectionFile = ChangeFileExt(d().ConnectionFile, ".RE");
+    f.Tick();
+    EXPECT_TRUE(FileWorkRig::Read(d().ConnectionFile).endsWith("SECOND"));
+    EXPECT_TRUE(QFile::exists(ChangeFileExt(rec, ".RE")));
+}
+
 TEST_F(RecordFileWriting, AFinalPartOfFiveBytesOrFewerIsNotWritten)
 {
     d().StartRecFile();

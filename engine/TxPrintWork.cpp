@@ -2,7 +2,6 @@
 
 #include "engine/BusyGuard.h"
 #include "engine/EngineError.h"
-#include "engine/FolderRefresh.h"
 #include "engine/TelegramPrinter.h"
 #include "engine/TxDriver.h"
 #include "platform/Clock.h"
@@ -95,8 +94,8 @@ void TxPrintWork::FinishPrint()
     const QString target = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".PRT");
     // QFile::rename never replaces an existing file.
     if (QFile::rename(PrintFileName, target)) {
-        if (env_.Folders)
-            env_.Folders->RefreshFolder(info.path());
+        if (env_.RefreshFolder)
+            env_.RefreshFolder(info.path());
         PrintFileName.clear();
         Printing = 0;
         lastLogged_.clear();

@@ -46,7 +46,7 @@ TTxScanner::TTxScanner(ScannerEnvironment env, QObject* owner) : QObject(owner),
     print.Printer = env_.Printer;
     print.Time = env_.Time;
     print.Log = log;
-    print.Folders = env_.Folders;
+    print.RefreshFolder = env_.RefreshFolder;
     printing_ = std::make_unique<TxPrintWork>(std::move(print));
 }
 
@@ -160,7 +160,7 @@ void TTxScanner::StartChannel(int c, const TChannelOptions& r)
     de.WriteLog = env_.WriteLog;
     de.Directory = env_.Directory;
     de.Journals = env_.Journals;
-    de.Folders = env_.Folders;
+    de.RefreshFolder = env_.RefreshFolder;
     auto d = std::make_unique<TTxChannelDriver>(de);
     d->SetChannel(static_cast<std::uint8_t>(c));
     d->ApplyOptions(r, *protocol);

@@ -62,6 +62,8 @@ void SimpleAdapter::setInput(bool plus)
     if (plus == m_inPlus)
         return;
     m_inPlus = plus;
+    if (plus)
+        m_inPlusSinceUs = nowUs();
     m_device->setInputBreak(!plus);
     m_device->setRing(plus);
     if (m_transcript)
@@ -82,6 +84,10 @@ std::int64_t SimpleAdapter::send(const QByteArray& codes)
 {
     const std::int64_t now = nowUs();
     m_inLineFreeUs = std::max(m_inLineFreeUs, now);
+    // The device starts a character no sooner than half an element after the
+    // line left '-' (a receiver must see mark first).
+    if (m_inPlusSinceUs >= 0 && m_frame.baudRate > 0)
+        m_inLineFreeUs = std::max(m_inLineFreeUs, m_inPlusSinceUs + (500'000 + m_frame.baudRate - 1) / m_frame.baudRate);
     if (codes.isEmpty())
         return m_inLineFreeUs;
     m_device->send(codes);

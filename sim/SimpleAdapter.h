@@ -66,6 +66,7 @@ private:
     Transcript* m_transcript;
     serial::LineSettings m_frame;
     std::int64_t m_inLineFreeUs = 0; // when the codes handed to the port will have gone
+    std::int64_t m_inPlusSinceUs = -1;
     bool m_outPlus = false;
     bool m_inPlus = false;
     bool m_fault = false;

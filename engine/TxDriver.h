@@ -15,6 +15,7 @@
 // Log lines are only noted here and written by FileWork on the main thread.
 
 #include "engine/ChannelWindow.h"
+#include "engine/ElementSettings.h"
 #include "engine/EngineEnvironment.h"
 #include "engine/FileWorkQueue.h"
 #include "engine/OutgoingTelegrams.h"
@@ -373,10 +374,17 @@ public:
     std::int32_t PauseTime = 0;
     std::int32_t ReceivePauseTime = 0;
     std::uint16_t BaudIndex = 0, DataBitsIndex = 0, StopBitsIndex = 0, ParityIndex = 0, CharPause = 0;
+    ContraryWorkSettings ContraryWork;
+    MessageMarks Marks;
+    SwitchingCentreSettings SwitchingCentre;
 
     std::unique_ptr<TCommPort> Port;
     QString Number;
-    std::uint8_t DialPos = 0;
+    // What the dialling elements dial when a fixed prefix goes before the
+    // number ("Постоянный донабор"); empty: Number. Number itself stays the
+    // key of done-marking and of the failure lists.
+    QString DialNumber;
+    std::uint8_t DialPos = 1; // 1-based position in the dialled number of the next character
     QString Address;
     QString ExpectedAnswerBack;
     ChannelWindow* Window = nullptr;

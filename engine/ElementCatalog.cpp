@@ -1,13 +1,50 @@
 #include "engine/ElementCatalog.h"
 
 #include "engine/TxElementPro.h"
+#include "engine/elements/ReceptionElements.h"
+#include "engine/elements/TextSendingElements.h"
+
+#include <map>
 
 namespace korvane {
 
+namespace {
+
+using Factory = std::function<std::unique_ptr<TTxElementPro>(TTxChannelDriver&)>;
+
+template <class Element>
+std::unique_ptr<TTxElementPro> Make(TTxChannelDriver& d)
+{
+    return std::make_unique<Element>(d);
+}
+
+// The element classes the engine has, by class name.
+const std::map<QString, Factory>& Factories()
+{
+    static const std::map<QString, Factory> factories = {
+        // text sending
+        {QStringLiteral("TTxSendAskAB"), Make<TTxSendAskAB>},
+        {QStringLiteral("TTxSendAnswerBack"), Make<TTxSendAnswerBack>},
+        {QStringLiteral("TTxSendString"), Make<TTxSendString>},
+        {QStringLiteral("TTxSendPreHeader"), Make<TTxSendPreHeader>},
+        {QStringLiteral("TTxSendHeaderAddrR"), Make<TTxSendHeaderAddrR>},
+        {QStringLiteral("TTxSendData"), Make<TTxSendData>},
+        // reception and service signals
+        {QStringLiteral("TTxWaitMessage"), Make<TTxWaitMessage>},
+        {QStringLiteral("TTxRecData"), Make<TTxRecData>},
+        {QStringLiteral("TTxWaitAskAuto"), Make<TTxWaitAskAuto>},
+        {QStringLiteral("TTxReceiveAuto"), Make<TTxReceiveAuto>},
+        {QStringLiteral("TTxWaitStatMessage"), Make<TTxWaitStatMessage>},
+        {QStringLiteral("TTxEmergency"), Make<TTxEmergency>},
+    };
+    return factories;
+}
+
+} // namespace
+
 const ElementCatalog& DefaultElementCatalog()
 {
-    // The concrete element classes register their factories here as they are
-    // written; until then their entries make no prototype.
+    // A class without a factory in Factories() makes no prototype yet.
     static const ElementCatalog catalog = [] {
         const std::vector<std::pair<const char16_t*, const char16_t*>> classes = {
             {u"TTxPause", u"Пауза"},
@@ -48,8 +85,12 @@ const ElementCatalog& DefaultElementCatalog()
             {u"TTxSendNumA", u"Набор номера (A)"},
         };
         ElementCatalog out;
-        for (const auto& [cls, name] : classes)
-            out.push_back({QString::fromUtf16(cls), QString::fromUtf16(name), nullptr});
+        for (const auto& [cls, name] : classes) {
+            const QString className = QString::fromUtf16(cls);
+            const auto factory = Factories().find(className);
+            out.push_back({className, QString::fromUtf16(name),
+                           factory != Factories().end() ? factory->second : Factory()});
+        }
         return out;
     }();
     return catalog;

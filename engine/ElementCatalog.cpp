@@ -3,6 +3,8 @@
 #include "engine/TxElementPro.h"
 #include "engine/elements/DiallingElements.h"
 #include "engine/elements/LineControlElements.h"
+#include "engine/elements/ReceptionElements.h"
+#include "engine/elements/TextSendingElements.h"
 
 namespace korvane {
 
@@ -15,6 +17,20 @@ const ElementFactories& Factories()
         ElementFactories out;
         AddLineControlElements(out);
         AddDiallingElements(out);
+        // text sending
+        out.emplace(QStringLiteral("TTxSendAskAB"), FactoryOf<TTxSendAskAB>());
+        out.emplace(QStringLiteral("TTxSendAnswerBack"), FactoryOf<TTxSendAnswerBack>());
+        out.emplace(QStringLiteral("TTxSendString"), FactoryOf<TTxSendString>());
+        out.emplace(QStringLiteral("TTxSendPreHeader"), FactoryOf<TTxSendPreHeader>());
+        out.emplace(QStringLiteral("TTxSendHeaderAddrR"), FactoryOf<TTxSendHeaderAddrR>());
+        out.emplace(QStringLiteral("TTxSendData"), FactoryOf<TTxSendData>());
+        // reception and service signals
+        out.emplace(QStringLiteral("TTxWaitMessage"), FactoryOf<TTxWaitMessage>());
+        out.emplace(QStringLiteral("TTxRecData"), FactoryOf<TTxRecData>());
+        out.emplace(QStringLiteral("TTxWaitAskAuto"), FactoryOf<TTxWaitAskAuto>());
+        out.emplace(QStringLiteral("TTxReceiveAuto"), FactoryOf<TTxReceiveAuto>());
+        out.emplace(QStringLiteral("TTxWaitStatMessage"), FactoryOf<TTxWaitStatMessage>());
+        out.emplace(QStringLiteral("TTxEmergency"), FactoryOf<TTxEmergency>());
         return out;
     }();
     return factories;

@@ -20,6 +20,7 @@
 #include "engine/FileWorkQueue.h"
 #include "engine/OutgoingTelegrams.h"
 #include "engine/ReceiveBuffers.h"
+#include "engine/ReceivedText.h"
 #include "engine/TransmitRing.h"
 #include "engine/TxElementPro.h"
 #include "protocols/ChannelOptions.h"
@@ -180,6 +181,10 @@ public:
     void RingSignal() {}
     void PutRxByte(std::uint8_t b);
     void PutRxChar(QChar c);
+    // Stores a byte that came from the line (PutRxByte, noted in LineText).
+    void PutLineByte(std::uint8_t b);
+    // Hands the buffer being filled to the file tick (full, or at clear-down part-filled).
+    void SwapRxBuffers();
     void PutEcho(QChar c);
     void FlushEcho();
     void ShowChar(QChar c);
@@ -191,12 +196,12 @@ public:
     bool FiveBitLine() const;
 
     // --- What the line returned (read from the receive buffers) ---
-    // Whether ExpectedAnswerBack occurs in the text stored from Start (a
-    // receive position, Rx.Total()) up to the fill position; the check is
+    // Whether ExpectedAnswerBack occurs in the text received from the line
+    // since Start (a receive position, Rx.Total()); the check is
     // noted as a step line. True without a note when the channel does not
     // check answerbacks.
     bool CheckAnswerBack(std::int64_t start);
-    // The service signal in the text stored from Start; Dis when none.
+    // The service signal in the text received from the line since Start; Dis when none.
     FailureCode ClassifyServiceSignal(std::int64_t start);
 
     // --- Stepping ---
@@ -289,6 +294,8 @@ public:
 
     // Receive buffers, partner answerback capture
     ReceiveBuffers Rx;
+    // What of the stored text came from the line (not the channel's own echo).
+    ReceivedText LineText;
     std::int64_t PauseRxMark = 0;
     std::int64_t PartnerAbStart = 0;
     std::int64_t PartnerAbEnd = 0;

@@ -1,6 +1,7 @@
 #include "platform/serial/SimSerialDevice.h"
 
 #include "platform/serial/LineCheck.h"
+#include "platform/serial/SimScheduler.h"
 
 #include <algorithm>
 #include <cstring>
@@ -91,6 +92,14 @@ public:
         QString e;
         return report(m_device->portPurge(m_id, e), e);
     }
+    InputWait waitInput(bool wantInput, int timeoutMs) override
+    {
+        QString e;
+        const InputWait r = m_device->portWaitInput(m_id, wantInput, timeoutMs, e);
+        report(r != InputWait::Failed, e);
+        return r;
+    }
+    void wakeInputWait() override { m_device->portWakeInput(m_id); }
     void close() override { m_device->portClose(m_id); }
     QString lastError() const override
     {
@@ -132,7 +141,7 @@ std::shared_ptr<SimSerialDevice> SimSerialDevice::create(Options options)
 }
 
 SimSerialDevice::SimSerialDevice(Options options)
-    : m_options(options), m_realStart(std::chrono::steady_clock::now())
+    : m_options(options), m_realStart() // real time is SimScheduler::realTimeUs()
 {
 }
 
@@ -153,6 +162,8 @@ std::unique_ptr<SerialDevice> SimSerialDevice::open(QString* error)
     m_waitPending = false;
     m_maskCompletedWait = false;
     m_errors = 0;
+    m_inputWake = false;
+    notifyFarEnd();
     return std::make_unique<PortHandle>(shared_from_this(), m_openId);
 }
 
@@ -206,7 +217,10 @@ void SimSerialDevice::send(const QByteArray& bytes)
         m_farByte = m_farOut.front();
         m_farOut.pop_front();
         m_farShifting = true;
-        m_farShiftEnd = nowLocked() + characterMicros(m_line);
+        const LineSettings frame = farSendFrame();
+        const std::int64_t start = startAfterBreak(nowLocked(), m_inBreakOff, frame);
+        m_toPort.send(start, frame, m_farByte);
+        m_farShiftEnd = start + characterMicros(frame);
     }
     m_changed.notify_all();
 }
@@ -226,9 +240,42 @@ QByteArray SimSerialDevice::takeReceived()
     return bytes;
 }
 
+void SimSerialDevice::setFarFrame(std::optional<LineSettings> frame)
+{
+    std::lock_guard lock(m_mutex);
+    catchUp();
+    m_farFrame = frame;
+}
+
+std::optional<LineSettings> SimSerialDevice::farFrame() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_farFrame;
+}
+
+void SimSerialDevice::setFarEndListener(std::function<void()> listener)
+{
+    std::lock_guard lock(m_mutex);
+    m_farListener = std::move(listener);
+}
+
+std::int64_t SimSerialDevice::nextFarEndDueUs() const
+{
+    std::lock_guard lock(m_mutex);
+    std::int64_t due = m_toFar.nextCompletionUs(m_farFrame);
+    if (m_shifting && (due < 0 || m_shiftEnd < due))
+        due = m_shiftEnd; // the next character goes on the line then
+    return due;
+}
+
 void SimSerialDevice::setInput(bool& line, bool on, std::uint32_t event)
 {
     catchUp();
+    changeInput(line, on, event);
+}
+
+void SimSerialDevice::changeInput(bool& line, bool on, std::uint32_t event)
+{
     if (line != on) {
         line = on;
         if (m_lineEvents)
@@ -270,7 +317,10 @@ void SimSerialDevice::setInputBreak(bool on)
         record(ev::Break);
         m_changed.notify_all();
     }
+    if (m_inBreak && !on)
+        m_inBreakOff = nowLocked();
     m_inBreak = on;
+    m_toPort.setBreak(on, nowLocked());
 }
 
 void SimSerialDevice::injectErrors(std::uint32_t ceFlags)
@@ -284,11 +334,13 @@ void SimSerialDevice::injectErrors(std::uint32_t ceFlags)
     m_changed.notify_all();
 }
 
-void SimSerialDevice::setDcdFollowsDtr(bool enabled, bool inverted)
+void SimSerialDevice::setDcdFollowsDtr(bool enabled, bool inverted, std::int64_t delayUs)
 {
     std::lock_guard lock(m_mutex);
     m_dcdFollowsDtr = enabled;
     m_dcdInverted = inverted;
+    m_dcdDelay = std::max<std::int64_t>(0, delayUs);
+    m_dcdPending.clear();
     if (enabled)
         setInput(m_dcd, m_dtr != inverted, ev::Rlsd);
 }
@@ -330,10 +382,24 @@ bool SimSerialDevice::breakOn() const
     return m_brk;
 }
 
+bool SimSerialDevice::inputBreak() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_inBreak;
+}
+
 std::vector<SimSerialDevice::LineChange> SimSerialDevice::lineChanges() const
 {
     std::lock_guard lock(m_mutex);
     return m_changes;
+}
+
+std::vector<SimSerialDevice::LineChange> SimSerialDevice::takeLineChanges()
+{
+    std::lock_guard lock(m_mutex);
+    std::vector<LineChange> fresh(m_changes.begin() + static_cast<std::ptrdiff_t>(m_changesTaken), m_changes.end());
+    m_changesTaken = m_changes.size();
+    return fresh;
 }
 
 std::uint64_t SimSerialDevice::purgedBytes() const
@@ -393,6 +459,7 @@ bool SimSerialDevice::portSetLine(std::uint64_t id, const LineSettings& s, QStri
     catchUp();
     m_line = s;
     ++m_lineUpdates;
+    notifyFarEnd();
     return true;
 }
 
@@ -547,7 +614,10 @@ std::int64_t SimSerialDevice::portWrite(std::uint64_t id, const void* data, std:
         m_shiftByte = m_out.front();
         m_out.pop_front();
         m_shifting = true;
-        m_shiftEnd = nowLocked() + characterMicros(m_line);
+        const std::int64_t start = startAfterBreak(nowLocked(), m_brkOff, m_line);
+        m_toFar.send(start, m_line, m_shiftByte);
+        m_shiftEnd = start + characterMicros(m_line);
+        notifyFarEnd();
     }
     m_changed.notify_all();
     return static_cast<std::int64_t>(n);
@@ -577,6 +647,7 @@ void SimSerialDevice::portClose(std::uint64_t id)
     m_maskCompletedWait = false;
     m_in.clear();
     setOutputs(false, false, false);
+    notifyFarEnd();
     m_changed.notify_all();
 }
 
@@ -585,39 +656,98 @@ VirtualClock* SimSerialDevice::steppingClock() const
     return m_options.steppedPort ? m_options.clock : nullptr;
 }
 
+// ------------------------------------------------- port side: reader's wait
+
+InputWait SimSerialDevice::portWaitInput(std::uint64_t id, bool wantInput, int timeoutMs, QString& error)
+{
+    using Clock = std::chrono::steady_clock;
+    const bool limited = timeoutMs >= 0;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limited ? timeoutMs : 0);
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (!portUsable(id, error))
+            return InputWait::Failed;
+        catchUp();
+        if (std::exchange(m_inputWake, false))
+            return InputWait::Woken;
+        if (wantInput && !m_in.empty())
+            return InputWait::Ready;
+        if (limited && Clock::now() >= deadline)
+            return InputWait::TimedOut;
+        // On real time nobody else may look at the line when the next
+        // character is due: wake up for it.
+        const std::int64_t due = m_options.clock ? -1 : nextDueLocked();
+        if (due >= 0) {
+            const Clock::time_point at = m_realStart + std::chrono::microseconds(due);
+            m_changed.wait_until(lock, limited ? std::min(at, deadline) : at);
+        } else if (limited) {
+            m_changed.wait_until(lock, deadline);
+        } else {
+            m_changed.wait(lock);
+        }
+    }
+}
+
+void SimSerialDevice::portWakeInput(std::uint64_t id)
+{
+    std::lock_guard lock(m_mutex);
+    if (id != m_openId)
+        return;
+    m_inputWake = true;
+    m_changed.notify_all();
+}
+
 // ------------------------------------------------------------ with the lock
 
 std::int64_t SimSerialDevice::nowLocked() const
 {
     if (m_options.clock)
         return m_options.clock->nowUs();
-    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_realStart)
-        .count();
+    return SimScheduler::realTimeUs();
 }
 
 void SimSerialDevice::catchUp()
 {
     const std::int64_t now = nowLocked();
     while (m_shifting && m_shiftEnd <= now) {
-        m_arrivals.push_back({m_shiftEnd, m_shiftByte});
         if (!m_out.empty()) {
             m_shiftByte = m_out.front();
             m_out.pop_front();
+            m_toFar.send(m_shiftEnd, m_line, m_shiftByte);
             m_shiftEnd += characterMicros(m_line);
         } else {
             m_shifting = false;
             record(ev::TxEmpty);
         }
     }
+    const std::vector<SimLineSignal::Received> toFar = m_toFar.receive(now, m_farFrame);
+    for (const SimLineSignal::Received& r : toFar)
+        m_arrivals.push_back({r.us, r.byte, r.frame, r.frameError});
+    if (!toFar.empty())
+        notifyFarEnd();
+
     while (m_farShifting && m_farShiftEnd <= now) {
-        deliverIn(m_farByte);
         if (!m_farOut.empty()) {
             m_farByte = m_farOut.front();
             m_farOut.pop_front();
-            m_farShiftEnd += characterMicros(m_line);
+            const LineSettings frame = farSendFrame();
+            m_toPort.send(m_farShiftEnd, frame, m_farByte);
+            m_farShiftEnd += characterMicros(frame);
         } else {
             m_farShifting = false;
         }
+    }
+    for (const SimLineSignal::Received& r : m_toPort.receive(now, m_line)) {
+        if (r.frameError && m_openId != 0) {
+            m_errors |= ce::Frame;
+            record(ev::Err);
+        }
+        deliverIn(r.byte);
+    }
+
+    while (!m_dcdPending.empty() && m_dcdPending.front().us <= now) {
+        changeInput(m_dcd, m_dcdPending.front().on, ev::Rlsd);
+        m_dcdPending.pop_front();
     }
 }
 
@@ -644,12 +774,43 @@ void SimSerialDevice::setOutputs(bool dtr, bool rts, bool brk)
 {
     if (dtr == m_dtr && rts == m_rts && brk == m_brk)
         return;
+    const std::int64_t now = nowLocked();
+    if (m_brk && !brk)
+        m_brkOff = now;
     m_dtr = dtr;
     m_rts = rts;
     m_brk = brk;
-    m_changes.push_back({nowLocked(), dtr, rts, brk});
-    if (m_dcdFollowsDtr)
-        setInput(m_dcd, m_dtr != m_dcdInverted, ev::Rlsd);
+    m_changes.push_back({now, dtr, rts, brk});
+    m_toFar.setBreak(brk, now);
+    if (m_dcdFollowsDtr) {
+        if (m_dcdDelay == 0)
+            changeInput(m_dcd, m_dtr != m_dcdInverted, ev::Rlsd);
+        else
+            m_dcdPending.push_back({now + m_dcdDelay, m_dtr != m_dcdInverted});
+    }
+    notifyFarEnd();
+}
+
+void SimSerialDevice::notifyFarEnd()
+{
+    if (m_farListener)
+        m_farListener();
+}
+
+// A transmitter that was idle starts a character no sooner than half an
+// element after a break has ended: a receiving UART needs that much mark
+// before it takes a fall to space for a start element again.
+std::int64_t SimSerialDevice::startAfterBreak(std::int64_t now, std::int64_t breakOff, const LineSettings& frame)
+{
+    if (breakOff < 0 || frame.baudRate == 0)
+        return now;
+    const std::int64_t halfElement = (500'000 + frame.baudRate - 1) / frame.baudRate;
+    return std::max(now, breakOff + halfElement);
+}
+
+LineSettings SimSerialDevice::farSendFrame() const
+{
+    return m_farFrame.value_or(m_line);
 }
 
 std::uint32_t SimSerialDevice::outQueueCount() const
@@ -669,6 +830,11 @@ std::int64_t SimSerialDevice::nextDueLocked() const
         due = m_shiftEnd;
     if (m_farShifting && (due < 0 || m_farShiftEnd < due))
         due = m_farShiftEnd;
+    const std::int64_t received = m_toPort.nextCompletionUs(m_line);
+    if (received >= 0 && (due < 0 || received < due))
+        due = received;
+    if (!m_dcdPending.empty() && (due < 0 || m_dcdPending.front().us < due))
+        due = m_dcdPending.front().us;
     return due;
 }
 

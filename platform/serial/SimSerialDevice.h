@@ -2,6 +2,7 @@
 
 #include "platform/serial/SerialDevice.h"
 #include "platform/serial/SerialTypes.h"
+#include "platform/serial/SimLineSignal.h"
 #include "platform/serial/VirtualClock.h"
 
 #include <QByteArray>
@@ -10,8 +11,10 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace korvane::serial {
@@ -21,20 +24,36 @@ namespace korvane::serial {
 // exclusively opened COM port); the far end is driven by a test or by a
 // simulated line adapter through the public members below.
 //
-// Timing follows the line parameters that the port side set: every
-// character takes characterMicros() of the current frame (a 5-bit character
-// with 1.5 stop bits at 50 baud takes 150 ms), in both directions, one after
-// the other. Time is either a VirtualClock that the test owns or real time.
+// Timing follows the line parameters: every character takes characterMicros()
+// of the frame it is sent in (a 5-bit character with 1.5 stop bits at 50 baud
+// takes 150 ms), in both directions, one after the other. Time is either a
+// VirtualClock that the test owns or real time (SimScheduler::realTimeUs()).
+//
+// The line between the two ends is a signal in time (SimLineSignal): each
+// receiver samples it in its own frame. The port side sends and receives in
+// the frame it set; the far end in the frame it declares (setFarFrame), or,
+// when it declares none, in the port's (it then never garbles). A receiver at
+// the wrong speed or frame gets what a real UART would: other bytes, framing
+// errors (ce::Frame with ev::Err on the port side), or nothing.
 //
 // Port side -> far end: written bytes wait in the output queue, go out one
 // at a time and arrive at the far end when their last stop bit has gone;
 // ev::TxEmpty is recorded when the last queued byte has left. DTR, RTS and
-// break are recorded with their times.
+// break are recorded with their times. While the port's break is on the line
+// is held at space: what is sent meanwhile is lost, and the far end sees the
+// break among the line changes.
 // Far end -> port side: send() queues bytes that arrive paced in the input
 // queue (ev::RxChar; an overflow loses the byte and sets ce::RxOver with
 // ev::Err). CTS, DSR, RI and DCD are set by the far end (a change records
 // ev::Cts, ev::Dsr, ev::Ring, ev::Rlsd); a break on the input records
-// ev::Break and ce::Break and never enters the data.
+// ev::Break and ce::Break, never enters the data, and loses what the far end
+// sends while it lasts.
+//
+// The far end learns of the port side's doings through a listener (line
+// changes, a character that arrived or went on the line, new line settings,
+// open and close) and takes only what is new (takeArrivals, takeLineChanges);
+// nextFarEndDueUs() tells a scheduler (SimScheduler) when the next character
+// can arrive.
 //
 // Closing the port side lowers DTR, RTS and break and empties the input
 // queue; what was still queued for sending keeps going out, as a real
@@ -55,8 +74,11 @@ public:
 
     // A character as it arrived at the far end.
     struct Arrival {
-        std::int64_t us;   // time at which its last stop bit left
-        std::uint8_t byte;
+        std::int64_t us;    // time at which the far end's frame for it ended
+                            // (its last stop bit left, in a matched frame)
+        std::uint8_t byte;  // as the far end's receiver sampled it
+        LineSettings frame; // the frame the port sent it in
+        bool frameError = false;
     };
     // A change of the port side's output lines.
     struct LineChange {
@@ -86,6 +108,16 @@ public:
     void send(const QByteArray& bytes);      // far end transmits to the port side
     std::vector<Arrival> takeArrivals();     // arrived bytes, oldest first, removed
     QByteArray takeReceived();               // the same, bytes only
+    // The far end's own frame (see above); nullopt: it follows the port's.
+    void setFarFrame(std::optional<LineSettings> frame);
+    std::optional<LineSettings> farFrame() const;
+
+    // Called, with the device's lock held, whenever something new is there
+    // for the far end; it must not call the device (wake a scheduler).
+    void setFarEndListener(std::function<void()> listener);
+    // The time at which the next character can arrive at the far end; -1
+    // when none is on the way.
+    std::int64_t nextFarEndDueUs() const;
 
     void setCts(bool on);
     void setDsr(bool on);
@@ -94,8 +126,9 @@ public:
     void setInputBreak(bool on);             // a break condition on the port's input
     void injectErrors(std::uint32_t ceFlags);// line errors (ce::Frame, ...) with ev::Err
     // Wires DCD to the port's DTR (DCD = DTR, or not DTR when inverted), as
-    // an adapter whose presence test loops DTR back.
-    void setDcdFollowsDtr(bool enabled, bool inverted = false);
+    // an adapter whose presence test loops DTR back; DCD takes delayUs to
+    // follow a change of DTR.
+    void setDcdFollowsDtr(bool enabled, bool inverted = false, std::int64_t delayUs = 0);
     // Every port-side call fails while set, as after a USB adapter was pulled.
     void setUnplugged(bool unplugged);
     // The modem status query fails while set.
@@ -108,7 +141,9 @@ public:
     bool dtr() const;
     bool rts() const;
     bool breakOn() const;
-    std::vector<LineChange> lineChanges() const;
+    bool inputBreak() const;
+    std::vector<LineChange> lineChanges() const; // all since the device was made
+    std::vector<LineChange> takeLineChanges();   // those since the last take
     std::uint64_t purgedBytes() const;       // discarded by purgeOutput
 
 private:
@@ -132,6 +167,9 @@ private:
     bool portPurge(std::uint64_t id, QString& error);
     void portClose(std::uint64_t id);
     VirtualClock* steppingClock() const;
+    // The port's reader sleeps here until input, a wake-up, a close or its time-out.
+    InputWait portWaitInput(std::uint64_t id, bool wantInput, int timeoutMs, QString& error);
+    void portWakeInput(std::uint64_t id);
 
     // With m_mutex held.
     std::int64_t nowLocked() const;
@@ -140,6 +178,10 @@ private:
     void deliverIn(std::uint8_t byte);
     void setOutputs(bool dtr, bool rts, bool brk);
     void setInput(bool& line, bool on, std::uint32_t event);
+    void changeInput(bool& line, bool on, std::uint32_t event);
+    void notifyFarEnd();
+    LineSettings farSendFrame() const;
+    static std::int64_t startAfterBreak(std::int64_t now, std::int64_t breakOff, const LineSettings& frame);
     std::uint32_t outQueueCount() const;
     QueueStatus queuesLocked() const;
     std::int64_t nextDueLocked() const;
@@ -169,6 +211,10 @@ private:
     std::uint8_t m_farByte = 0;
     std::int64_t m_farShiftEnd = 0;
     std::vector<Arrival> m_arrivals;
+    SimLineSignal m_toFar;  // the port's output as the far end's receiver sees it
+    SimLineSignal m_toPort; // the far end's output as the port's receiver sees it
+    std::optional<LineSettings> m_farFrame;
+    std::function<void()> m_farListener;
 
     std::uint32_t m_mask = 0;
     std::uint32_t m_history = 0;
@@ -179,9 +225,18 @@ private:
     bool m_cts = false, m_dsr = false, m_ring = false, m_dcd = false, m_inBreak = false;
     bool m_dtr = false, m_rts = false, m_brk = false;
     bool m_dcdFollowsDtr = false, m_dcdInverted = false;
+    std::int64_t m_dcdDelay = 0;
+    std::int64_t m_brkOff = -1, m_inBreakOff = -1; // when the breaks last ended
+    struct DcdChange {
+        std::int64_t us;
+        bool on;
+    };
+    std::deque<DcdChange> m_dcdPending;
     bool m_unplugged = false, m_modemFails = false, m_lineEvents = true;
     std::vector<LineChange> m_changes;
+    std::size_t m_changesTaken = 0;
     std::uint64_t m_purged = 0;
+    bool m_inputWake = false; // portWakeInput() not yet taken by portWaitInput()
 };
 
 } // namespace korvane::serial

@@ -196,12 +196,16 @@ public:
         env.IniFileName = dir.filePath(QStringLiteral("KORVANE2.INI"));
         env.ProgramFolder = dir.path();
         env.ShowTickStatistics = [this](const QString& s) { statistics = s; };
+        if (configure)
+            configure(env);
         return env;
     }
 
     // Starts the scanner; the drivers' lines run 5-bit telegraph at 50 baud
-    // with the character engine attached (what the port-settings element does).
-    void Start(bool telegraph = true)
+    // with the character engine attached (what the port-settings element does),
+    // and, when connected, stand at '+' as in a connection: a line held at '-'
+    // (the break the driver opens with) carries no characters.
+    void Start(bool telegraph = true, bool connected = true)
     {
         scanner = std::make_unique<TTxScanner>(Environment());
         scanner->Start(set.get());
@@ -210,6 +214,8 @@ public:
                 if (telegraph)
                     d->Port->SetParams(br____50, db5, sb1_5, paNone);
                 d->AttachLineHandlers();
+                if (connected)
+                    d->Port->SetBreak(false);
             }
     }
     TTxChannelDriver& Driver(int c = 1) { return *scanner->Driver(c); }
@@ -246,6 +252,8 @@ public:
     std::unique_ptr<TTxScanner> scanner;
     std::map<int, std::shared_ptr<serial::SimSerialDevice>> lines;
     QString statistics;
+    // Further settings of the scanner's environment, made before it starts.
+    std::function<void(ScannerEnvironment&)> configure;
 
 private:
     std::unique_ptr<TLogFile> logFile_;

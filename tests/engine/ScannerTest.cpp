@@ -71,7 +71,7 @@ TEST_F(ScannerTest, APassedAdapterTestOpensTheLineAtMinus)
     line->setDcdFollowsDtr(true);
     rig.EnableChannel(1);
     rig.Channel(1).Modes = ChannelMode::ChkAdapter;
-    rig.Start();
+    rig.Start(true, false);
     ASSERT_NE(rig.scanner->Driver(1), nullptr);
     EXPECT_TRUE(rig.box.shown.isEmpty());
     EXPECT_TRUE(line->dtr());

@@ -133,6 +133,7 @@ TEST(ScannerThreads, PreciseFastTickRunsOnItsThreadWhileTheLinesCarryText)
             // An 8-bit line, fast enough for the text to arrive within the test.
             d->Port->SetParams(br__9600, db8, sb1_0, paNone);
             d->AttachLineHandlers();
+            d->Port->SetBreak(false); // the line at '+': nothing passes while it is held at '-'
         }
 
         QElapsedTimer elapsed;

@@ -1,6 +1,7 @@
 #include "engine/ElementCatalog.h"
 
 #include "engine/TxElementPro.h"
+#include "engine/elements/ClearDownElements.h"
 #include "engine/elements/ReceptionElements.h"
 #include "engine/elements/TextSendingElements.h"
 
@@ -29,6 +30,9 @@ const std::map<QString, Factory>& Factories()
         {QStringLiteral("TTxSendPreHeader"), Make<TTxSendPreHeader>},
         {QStringLiteral("TTxSendHeaderAddrR"), Make<TTxSendHeaderAddrR>},
         {QStringLiteral("TTxSendData"), Make<TTxSendData>},
+        // clear-down
+        {QStringLiteral("TTxDisConnect"), Make<TTxDisConnect>},
+        {QStringLiteral("TTxWaitDisConnect"), Make<TTxWaitDisConnect>},
         // reception and service signals
         {QStringLiteral("TTxWaitMessage"), Make<TTxWaitMessage>},
         {QStringLiteral("TTxRecData"), Make<TTxRecData>},

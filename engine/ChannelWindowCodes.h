@@ -49,9 +49,12 @@ struct ChannelStates {
         AlarmNoClearConfirm = 10,
         AlarmLineCurrent = 11,
         AlarmFileError = 12,
+        // The protocol's stepping failed: the channel is out of service
+        // until the channels restart.
+        AlarmProtocolStopped = 13,
     };
 
-    static constexpr bool IsAlarm(std::uint8_t state) { return state >= 10 && state <= 12; }
+    static constexpr bool IsAlarm(std::uint8_t state) { return state >= 10 && state <= 13; }
 };
 
 // The two LEDs of a channel window.

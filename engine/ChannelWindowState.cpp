@@ -25,6 +25,8 @@ QString AlarmText(std::uint8_t state)
         return QStringLiteral("Линейный ток за допустимыми пределами");
     case ChannelStates::AlarmFileError:
         return QStringLiteral("Ошибка в файловой операции");
+    case ChannelStates::AlarmProtocolStopped:
+        return QStringLiteral("Ошибка в протоколе, канал остановлен");
     default:
         return {};
     }

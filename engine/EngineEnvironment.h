@@ -11,7 +11,10 @@
 namespace korvane {
 
 class Clock;
+class FolderRefresh;
+class JournalNotifier;
 class MessageBox;
+class SubscriberLookup;
 class SystemBeep;
 namespace serial {
 class SerialPortMap;
@@ -34,6 +37,13 @@ struct EngineEnvironment {
     // Where the engine's log lines go; empty: the daily log (LogFile, when
     // there is one). May throw what the log throws.
     std::function<void(const QString&)> WriteLog;
+    // The subscriber directory for the destinations' names and answerbacks;
+    // null: no subscriber is found.
+    SubscriberLookup* Directory = nullptr;
+    // Where the journal-changed notices go; null: nowhere.
+    JournalNotifier* Journals = nullptr;
+    // The telegram folder browser; null: nothing is refreshed.
+    FolderRefresh* Folders = nullptr;
 
     void Log(const QString& line) const;
 };

@@ -13,4 +13,15 @@ QString ExceptionMessage(const std::exception& e)
     return QString::fromUtf8(e.what());
 }
 
+QString CurrentExceptionMessage()
+{
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return ExceptionMessage(e);
+    } catch (...) {
+        return QStringLiteral("Неизвестное исключение");
+    }
+}
+
 } // namespace korvane

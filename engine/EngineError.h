@@ -23,5 +23,9 @@ private:
 
 // The message of any exception the engine catches, as text.
 QString ExceptionMessage(const std::exception& e);
+// The message of the exception being handled, whatever its type (call it
+// only inside a handler): "Неизвестное исключение" for one that is not a
+// std::exception.
+QString CurrentExceptionMessage();
 
 } // namespace korvane

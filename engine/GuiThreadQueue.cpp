@@ -1,10 +1,17 @@
 #include "engine/GuiThreadQueue.h"
 
+#include "engine/EngineMutex.h"
+
 #include <utility>
 
 namespace korvane {
 
-GuiThreadQueue::GuiThreadQueue() : wakeup_([this] { Drain(); }) {}
+GuiThreadQueue::GuiThreadQueue()
+    : self_(std::make_shared<GuiThreadQueue*>(this)), wakeup_([this] { Drain(); })
+{
+}
+
+GuiThreadQueue::~GuiThreadQueue() = default;
 
 void GuiThreadQueue::Post(std::function<void()> call)
 {
@@ -12,8 +19,9 @@ void GuiThreadQueue::Post(std::function<void()> call)
         bool behindOthers = false;
         {
             std::lock_guard lock(mutex_);
-            if (!pending_.empty()) {
-                // Calls from another thread wait still: this one goes after them.
+            if (!pending_.empty() || EngineMutex::HeldByThisThread()) {
+                // Calls from another thread wait still, or the engine lock is
+                // held: this one goes after them, when the lock is free.
                 pending_.push_back(std::move(call));
                 behindOthers = true;
             }
@@ -34,8 +42,24 @@ void GuiThreadQueue::Post(std::function<void()> call)
         wakeup_.wake();
 }
 
+void GuiThreadQueue::DrainAfterRelease()
+{
+    if (std::exchange(drainAfterRelease_, true))
+        return;
+    EngineMutex::AfterRelease([self = std::weak_ptr<GuiThreadQueue*>(self_)] {
+        if (const auto queue = self.lock()) {
+            (*queue)->drainAfterRelease_ = false;
+            (*queue)->Drain();
+        }
+    });
+}
+
 void GuiThreadQueue::Drain()
 {
+    if (EngineMutex::HeldByThisThread()) {
+        DrainAfterRelease();
+        return;
+    }
     for (;;) {
         std::function<void()> call;
         {

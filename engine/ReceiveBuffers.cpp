@@ -4,55 +4,53 @@
 
 namespace korvane {
 
-ReceiveBuffers::Swap ReceiveBuffers::Put(std::uint8_t b)
+bool ReceiveBuffers::Put(std::uint8_t b)
 {
     Active()[static_cast<std::size_t>(pos_)] = b;
     ++pos_;
     if (pos_ < BufferSize)
-        return Swap::None;
-    return SwapBuffers(BufferSize);
+        return false;
+    chunks_.emplace_back(reinterpret_cast<const char*>(Active().data()), BufferSize);
+    EndBuffer(BufferSize, true);
+    return true;
 }
 
-ReceiveBuffers::Swap ReceiveBuffers::HandOver()
+int ReceiveBuffers::Flush(int minLength)
 {
-    return SwapBuffers(pos_);
+    const int length = pos_;
+    if (length > minLength)
+        chunks_.emplace_back(reinterpret_cast<const char*>(Active().data()), length);
+    EndBuffer(length, false);
+    return length;
 }
 
-ReceiveBuffers::Swap ReceiveBuffers::SwapBuffers(int length)
+void ReceiveBuffers::Reset()
 {
-    const auto* filled = Active().data();
+    EndBuffer(pos_, false);
+}
+
+void ReceiveBuffers::Place(const QByteArray& text)
+{
+    for (qsizetype at = 0; at < text.size(); at += BufferSize)
+        chunks_.push_back(text.mid(at, BufferSize));
+}
+
+void ReceiveBuffers::ChunkWritten()
+{
+    if (!chunks_.empty())
+        chunks_.pop_front();
+}
+
+void ReceiveBuffers::EndBuffer(int length, bool swap)
+{
+    const std::uint8_t* filled = Active().data();
     activeStart_ += length;
     pos_ = 0;
-    if (pending_) {
-        // The other buffer still holds the chunk: keep this one's bytes
-        // behind it and fill this buffer again.
-        prevCopy_ = QByteArray(reinterpret_cast<const char*>(filled), length);
-        held_.append(prevCopy_);
-        prev_ = reinterpret_cast<const std::uint8_t*>(prevCopy_.constData());
-        prevLen_ = length;
-        return Swap::Held;
-    }
-    chunkInB_ = activeB_;
-    chunkLen_ = length;
-    pending_ = true;
-    prev_ = filled;
-    prevLen_ = length;
-    prevCopy_.clear();
-    activeB_ = !activeB_;
-    return Swap::HandedOver;
-}
-
-QByteArray ReceiveBuffers::TakeChunk()
-{
-    QByteArray out;
-    if (!pending_)
-        return out;
-    const auto& chunk = chunkInB_ ? b_ : a_;
-    out = QByteArray(reinterpret_cast<const char*>(chunk.data()), chunkLen_);
-    out.append(held_);
-    held_.clear();
-    pending_ = false;
-    return out;
+    const bool next = swap ? !activeB_ : false;
+    // The block just ended stays readable unless its buffer is filled again at once.
+    prev_ = next != activeB_ ? filled : nullptr;
+    prevLen_ = prev_ ? length : 0;
+    activeB_ = next;
 }
 
 QByteArray ReceiveBuffers::Stored(std::int64_t from, std::int64_t to) const

@@ -71,6 +71,12 @@ std::uint8_t TelegramNumbering::DateChangeSince(std::uint8_t lastDay, std::uint8
 
 void TelegramNumbering::NextCounter(std::uint8_t kind, QString& s)
 {
+    DrawCounter(kind, s);
+    SaveTlgCounters();
+}
+
+void TelegramNumbering::DrawCounter(std::uint8_t kind, QString& s)
+{
     const QDate today = m_clock.today();
     const std::uint8_t change = DateChangeSince(TlgCntDay, TlgCntMonth, today);
     if (CounterResetDue(CKSNumberMode, change))
@@ -84,7 +90,6 @@ void TelegramNumbering::NextCounter(std::uint8_t kind, QString& s)
 
     TlgCntMonth = static_cast<std::uint8_t>(today.month());
     TlgCntDay = static_cast<std::uint8_t>(today.day());
-    SaveTlgCounters();
 }
 
 void TelegramNumbering::SaveTlgCounters()

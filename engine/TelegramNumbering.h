@@ -85,6 +85,9 @@ public:
     // the last draw; SaveTlgCounters. Throws FileError when the INI file
     // cannot be written (the drawn number and the new counters stay).
     void NextCounter(std::uint8_t kind, QString& s);
+    // NextCounter without the save: the caller saves the counters (the
+    // channel driver has a copy of this object save them on its file tick).
+    void DrawCounter(std::uint8_t kind, QString& s);
 
     // Writes "TlgCntDay", "TlgCntMonth", "TlgCntFullNumber" and
     // "TlgCntCKSNumber", in this order. Throws FileError on a failed write.

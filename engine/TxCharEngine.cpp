@@ -24,6 +24,12 @@ QChar ShiftMark(std::uint8_t code)
     default: return u'?';
     }
 }
+// The register shifts: Russian, figures, Latin.
+bool IsShiftCode(std::uint8_t b)
+{
+    const std::uint8_t code = b & 31;
+    return code == 0 || code == 27 || code == 31;
+}
 } // namespace
 
 bool TTxChannelDriver::ShowShifts() const
@@ -122,24 +128,26 @@ void TTxChannelDriver::SendNext()
             Window->SetLedAutoBlink(ChannelLed::Tx, true);
         const QChar c = Tx.Peek();
         Tx.Take();
-        switch (TransmitChar(c)) {
-        case TransmitResult::Sent:
-            if (Window)
-                Window->AdvanceProgressPosition();
-            return;
-        case TransmitResult::Skipped:
-        case TransmitResult::Paused:
-            continue; // nothing went out, so no transmitter-empty event follows
-        case TransmitResult::Busy:
+        const TransmitResult result = TransmitChar(c);
+        if (result == TransmitResult::Busy) {
             Tx.Untake(); // the transmission in progress comes back for it
             return;
-        case TransmitResult::WriteFailed:
+        }
+        if (result == TransmitResult::WriteFailed) {
             Tx.Untake();
             TxRetryPending = true; // the next fast tick tries again
             if (!retrying) // noted once, not on every try of a port that stays unwritable
                 NoteEngineLine(QStringLiteral("+-+Повтор передачи символа"));
             return;
         }
+        // Every character taken from the ring counts, sent or not.
+        if (Window)
+            Window->AdvanceProgressPosition();
+        if (result == TransmitResult::Sent)
+            return;
+        // Nothing went out ('&' hold, no telegraph sign), so no
+        // transmitter-empty event follows: on to the next character.
+        NoteEngineLine(QStringLiteral("+-+Повтор передачи символа"));
     }
     TxIdle = true;
     if (AnswerBackSending) {
@@ -184,6 +192,9 @@ TTxChannelDriver::TransmitResult TTxChannelDriver::TransmitChar(QChar c)
         const TelegraphRegister before = LineRegister;
         EncodeTelegraph(QStringView(&c, 1), codes_, LineRegister);
         if (codes_.isEmpty()) {
+            // No telegraph sign: nothing goes out, but the log shows it was taken.
+            PendingTxLine = QStringLiteral("Tx ->: '' %1").arg(TimeStamp());
+            Events.raise(DriverEvent::LogTxLine);
             result = TransmitResult::Skipped;
         } else if (Port->WriteString(codes_) == 0) {
             LineRegister = before; // the codes did not go out
@@ -263,9 +274,11 @@ void TTxChannelDriver::ReceiveChars(int count)
                 SendAnswerBack();
                 ++WruCount;
             }
+            // A shift code leaves the count, also when its mark is shown
+            // (bells in the figures register come each after a figures shift).
             if (c == u'Ю')
                 ++BellCount;
-            else if (!c.isNull())
+            else if (!c.isNull() && !IsShiftCode(b))
                 BellCount = 0;
             if (BellCount >= 3)
                 BellAlarm = true;
@@ -307,47 +320,13 @@ void TTxChannelDriver::EndCapture()
 
 void TTxChannelDriver::PutRxByte(std::uint8_t b)
 {
-    NoteSwap(Rx.Put(b));
+    if (Rx.Put(b))
+        NoteChunkHandedOver();
 }
 
 void TTxChannelDriver::PutRxChar(QChar c)
 {
     PutRxByte(static_cast<std::uint8_t>(codepage::unicodeToCp1251(c.unicode())));
-}
-
-void TTxChannelDriver::SwapRxBuffers()
-{
-    EngineLock lock(Mutex());
-    NoteSwap(Rx.HandOver());
-}
-
-void TTxChannelDriver::NoteSwap(ReceiveBuffers::Swap swap)
-{
-    switch (swap) {
-    case ReceiveBuffers::Swap::None:
-        return;
-    case ReceiveBuffers::Swap::HandedOver:
-        Events.clear(DriverEvent::ChunkWritten);
-        Events.raise(DriverEvent::WriteChunk);
-        return;
-    case ReceiveBuffers::Swap::Held:
-        // The chunk before has not been written yet: its buffer is not
-        // reused; this one's bytes wait behind it.
-        Events.raise(DriverEvent::WriteChunk);
-        NoteEngineLine(QStringLiteral("+-+Блок приема не записан в файл, принятый текст задержан (%1 байт)")
-                           .arg(Rx.HeldLen()));
-        EnterFailureAlarm();
-        return;
-    }
-}
-
-QByteArray TTxChannelDriver::TakeChunk()
-{
-    EngineLock lock(Mutex());
-    QByteArray chunk = Rx.TakeChunk();
-    if (Events.take(DriverEvent::WriteChunk))
-        Events.raise(DriverEvent::ChunkWritten);
-    return chunk;
 }
 
 void TTxChannelDriver::PutEcho(QChar c)

@@ -69,21 +69,26 @@ void TTxChannelDriver::ApplyOptions(const TChannelOptions& r, const TProtocolRec
 
 void TTxChannelDriver::OpenPort()
 {
-    EngineLock lock(Mutex());
-    Port->Open();
-    if (!Port->Opened()) {
-        showErrorBox(*env_.Box, QStringLiteral("Не могу открыть COM-порт: %1-й канал").arg(Channel));
-    } else if ((Modes & ChannelMode::ChkAdapter) && !Port->CheckAdapter(AdapterType == 3)) {
-        showErrorBox(*env_.Box,
-                     QStringLiteral("АВАРИЯ %1-й канал\rОтсутствует устройство TELEX").arg(Channel));
-        Port->Close();
-    } else {
-        PortOpen = true;
-        Port->SetDTRState(true);
-        Port->SetBreak(true);
-        OutputPolarity = 0;
+    QString failure;
+    {
+        EngineLock lock(Mutex());
+        Port->Open();
+        if (!Port->Opened()) {
+            failure = QStringLiteral("Не могу открыть COM-порт: %1-й канал").arg(Channel);
+        } else if ((Modes & ChannelMode::ChkAdapter) && !Port->CheckAdapter(AdapterType == 3)) {
+            failure = QStringLiteral("АВАРИЯ %1-й канал\rОтсутствует устройство TELEX").arg(Channel);
+            Port->Close();
+        } else {
+            PortOpen = true;
+            Port->SetDTRState(true);
+            Port->SetBreak(true);
+            OutputPolarity = 0;
+        }
+        LedTimerEnabled = false;
     }
-    LedTimerEnabled = false;
+    // The box waits for the operator: never with the engine lock held.
+    if (!failure.isEmpty())
+        showErrorBox(*env_.Box, failure);
 }
 
 void TTxChannelDriver::ClosePort()
@@ -142,16 +147,21 @@ void TTxChannelDriver::SetAlarm(std::uint8_t a)
 
 void TTxChannelDriver::EnterFailureAlarm()
 {
+    EnterAlarm(ChannelStates::AlarmFileError);
+}
+
+void TTxChannelDriver::EnterAlarm(std::uint8_t state)
+{
     SetAlarm(1);
-    SetChannelState(ChannelStates::AlarmFileError);
-    SetAuxState(ChannelStates::AlarmFileError);
+    SetChannelState(state);
+    SetAuxState(state);
     SoundEvents.raise(SoundEvent::Alarm);
 }
 
 void TTxChannelDriver::StopStepping()
 {
     SteppingStopped = true;
-    EnterFailureAlarm();
+    EnterAlarm(ChannelStates::AlarmProtocolStopped);
 }
 
 void TTxChannelDriver::ShowCounters()

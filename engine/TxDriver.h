@@ -16,6 +16,8 @@
 
 #include "engine/ChannelWindow.h"
 #include "engine/EngineEnvironment.h"
+#include "engine/FileWorkQueue.h"
+#include "engine/OutgoingTelegrams.h"
 #include "engine/ReceiveBuffers.h"
 #include "engine/TransmitRing.h"
 #include "engine/TxElementPro.h"
@@ -138,7 +140,7 @@ public:
     void EnterFailureAlarm();
     // A failure escaped the protocol's stepping: the channel is out of
     // service until the channels restart. Its protocol is not stepped nor
-    // its element run any more, and the alarm stays shown (EnterFailureAlarm).
+    // its element run any more, and the alarm of a stopped protocol stays shown.
     void StopStepping();
 
     // The LED timer: armed when the transmitter goes idle, fired by the
@@ -150,7 +152,10 @@ public:
     void InitNumbers();
     // The telegram counters of the channel's settings record.
     void ApplyCounters(const TTlgCounters& counters);
+    // Draws a number; the counters' INI save waits for the next file tick.
     void NextCounter(int kind, QString& s);
+    // "TlgRecNo" := N, written by the next file tick before its FileWork
+    // (so before a chunk of the reception that drew N is written).
     void SaveTlgRecNo(std::int32_t n);
     std::int32_t LoadTlgRecNo();
     TelegramNumbering& Numbering();
@@ -174,8 +179,6 @@ public:
     void RingSignal() {}
     void PutRxByte(std::uint8_t b);
     void PutRxChar(QChar c);
-    // Hands the buffer being filled to the file tick (full, or at clear-down part-filled).
-    void SwapRxBuffers();
     void PutEcho(QChar c);
     void FlushEcho();
     void ShowChar(QChar c);
@@ -208,12 +211,72 @@ public:
     int ElementCount() const { return static_cast<int>(Elements.size()); }
 
     // --- File tick ---
-    // The driver's part of the file tick: the pending channel log lines and
-    // the receive chunk. Runs on the main thread and takes the engine lock
-    // itself; throws what the files throw.
+    // The driver's part of the file tick, on the main thread, in this order:
+    // the pending channel log lines, the adapter's program file, the
+    // received-telegram number, the call that succeeded, the receive chunks,
+    // the journal lines, the outgoing scan. Takes the engine lock itself,
+    // never across a disk access; throws what the files throw.
     void FileWork();
-    // The waiting receive chunk, handed to the writer; Events $4 becomes $400.
-    QByteArray TakeChunk();
+
+    // --- Outgoing telegrams (TxDriverOutgoing.cpp, OutgoingTelegrams) ---
+    // The file tick's scan of the outgoing folder and its current telegram
+    // (main thread only). It hands the telegram and a chosen destination to
+    // the fields TlgLines, TlgPath, TlgFileName, Number, Address and
+    // ExpectedAnswerBack, and sets Events $100.
+    OutgoingTelegrams& Outgoing() { return *outgoing_; }
+    // ExpectedAnswerBack := A, with the step line "===+ Ожидаемый автоответ ['A']".
+    void SetExpectedAnswerBack(const QString& a);
+
+    // --- Record files and journals (TxDriverRecords.cpp) ---
+    // The line side calls these with the engine lock held.
+    // Begins a reception: ConnectionStart, ConnectionKind 1, ConnectionFile
+    // (the common receive file, or TLG<TlgRecNo>.REC in ReceiveDir),
+    // TlgRecNo + 1 (saved to the INI file by the next file tick, before the
+    // reception's first block is written), the receive journal fields reset,
+    // the file's name shown in the window.
+    void StartRecFile();
+    // Hands the part-filled receive buffer to the file tick when it holds
+    // more than 5 bytes (Events $400 cleared, $4 set) and starts again at
+    // the start of buffer A; returns the bytes it held (ChunkLen).
+    int FlushRxBuffer();
+    // Drops the text in the buffer being filled; filling starts again at
+    // the start of buffer A.
+    void ResetRxBuffer();
+    // Text decoded elsewhere (a telegram fetched from the adapter) becomes
+    // the chunk to write, in blocks of at most 8192 bytes; Events $400
+    // cleared, $4 set. Returns its length.
+    int PlaceChunk(const QString& text);
+    // The file tick's side, on the main thread without the engine lock:
+    // Appends the oldest waiting chunk to Path behind its RecordFileHeader
+    // and takes it off the queue. Throws FileError; a chunk that was not
+    // written stays, unchanged, for the next attempt.
+    void WriteChunk(const QString& path);
+    // Appends Line (CR LF included) to the journal Path, in the OEM code page.
+    void AppendJournalLine(const QString& path, const QString& line);
+    // Formats and appends the journal line, then posts the journal-changed
+    // notice (channel, 1 receive / 0 transmit).
+    void WriteRxJournal();
+    void WriteTxJournal();
+    // Reads the adapter's program file (Size bytes) into FirmwareBuf. A file
+    // larger than the buffer is refused: logged, shown in a box, false.
+    // Throws FileError when it cannot be read.
+    bool LoadFirmware(const QString& path, std::int32_t size);
+
+    // --- Disk work asked for on the line side ---
+    // Work that touches the disk, asked for under the engine lock or on the
+    // fast tick's thread: the next file tick runs it on the main thread,
+    // without the lock, in the order asked, before the driver's FileWork.
+    // The work must not touch the driver's fields (copy what it needs).
+    // What it throws reaches the file tick like a failure of FileWork.
+    void QueueFileWork(FileWorkQueue::Work work);
+    // A line for the daily log, written by the next file tick whatever the
+    // log mode (for lines that need none of the channel's pending-line bits).
+    void QueueLogLine(const QString& line);
+    // The file tick's part: runs the queued disk work (main thread, lock not held).
+    void RunQueuedFileWork();
+    // The last run, when the channels stop: work that fails is dropped
+    // after OnFailure was called within its handler.
+    void FinishQueuedFileWork(const std::function<void()>& onFailure);
 
     // --- Log lines for the file tick (each replaces one not yet written) ---
     void NoteEngineLine(const QString& line);
@@ -336,21 +399,40 @@ public:
 
     QString PendingStepLine, PendingEngineLine, PendingExceptionLine, PendingTxLine, PendingRxLine;
 
+    // Record files and journals
+    QString AdapterNote;
+    QDateTime RxJrnStart, RxJrnEnd;
+    QString RxJrnFile;
+    QDateTime TxJrnStart, TxJrnEnd;
+    QString TxJrnNumber, TxJrnTelegram, TxJrnRecordFile, TxJrnResult;
+    bool TlgRecNoSavePending = false; // StartRecFile moved TlgRecNo on; the file tick saves it
+
 private:
     enum class TransmitResult { Sent, Skipped, Paused, Busy, WriteFailed };
+    // Alarm on, State shown (and kept as the auxiliary state), the alarm sound asked for.
+    void EnterAlarm(std::uint8_t state);
     TransmitResult TransmitChar(QChar c);
     void SelectStep();
     void ConnectionEstablished();
     void StartCapture();
     void EndCapture();
-    void NoteSwap(ReceiveBuffers::Swap swap);
+    void NoteChunkHandedOver();
+    void WriteChannelLines();
+    void SaveTlgRecNoIfPending();
+    void WriteChunks();
     QString TimeStamp() const;
     bool ShowShifts() const;
     bool Closing() const;
 
     EngineEnvironment env_;
     std::unique_ptr<TelegramNumbering> numbering_;
+    FileWorkQueue fileWork_;
+    std::unique_ptr<OutgoingTelegrams> outgoing_ = std::make_unique<OutgoingTelegrams>(*this);
     QByteArray codes_; // conversion buffers, kept to spare allocations
+    // A record file that cannot be written is tried again at this pace.
+    static constexpr std::uint64_t ChunkRetryInterval = 1000; // ms
+    std::uint64_t chunkRetryAt_ = 0;
+    bool chunkFailureLogged_ = false;
     QString text_;
 };
 

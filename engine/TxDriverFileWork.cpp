@@ -1,13 +1,54 @@
-// The driver's part of the file tick that this engine core does itself: the
-// channel lines waiting for the daily log.
+// The driver's part of the file tick: what the line side asked for in
+// Events, carried out on the main thread, with the disk never touched while
+// the engine lock is held.
 
 #include "engine/TxDriver.h"
 
 #include "protocols/DriverModes.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace korvane {
 
 void TTxChannelDriver::FileWork()
+{
+    WriteChannelLines();
+
+    if (Events.take(DriverEvent::LoadAdapterProgram)) {
+        const QFileInfo program(QDir(env_.ProgramFolder).filePath(QStringLiteral("TARVELOX.BIN")));
+        if (program.isFile() && LoadFirmware(program.filePath(), static_cast<std::int32_t>(program.size())))
+            Events.raise(DriverEvent::AdapterProgramLoaded);
+    }
+
+    // The number of a reception begun since the last tick, before its first block.
+    SaveTlgRecNoIfPending();
+
+    // The line that was called successfully is marked done, and the
+    // telegram's next destination chosen at once. Taken before the work,
+    // so that a failure never has a number marked twice.
+    if (Events.take(DriverEvent::CallSucceeded))
+        Outgoing().CallSucceeded();
+
+    if (Events.has(DriverEvent::WriteChunk))
+        WriteChunks();
+
+    if (Events.take(DriverEvent::WriteTxJournal)) {
+        WriteTxJournal();
+        Events.raise(DriverEvent::TxJournalWritten);
+    }
+    if (Events.take(DriverEvent::WriteRxJournal)) {
+        WriteRxJournal();
+        Events.raise(DriverEvent::RxJournalWritten);
+    }
+
+    if (Events.has(DriverEvent::ScanOutgoing)) {
+        Outgoing().Scan();
+        Events.clear(DriverEvent::ScanOutgoing);
+    }
+}
+
+void TTxChannelDriver::WriteChannelLines()
 {
     QStringList lines;
     {
@@ -19,26 +60,27 @@ void TTxChannelDriver::FileWork()
                         auto format) {
             if (!Events.take(bit))
                 return;
-            if ((always || logMode) && (!needStep || CurrentStep))
+            if ((always || logMode) && (!needStep || CurrentStep)) {
                 lines << format(pending ? *pending : QString());
-            if (pending)
-                pending->clear();
+                if (pending)
+                    pending->clear();
+            }
             Events.raise(done);
         };
-        take(DriverEvent::LogExceptionLine, DriverEvent::ExceptionLineLogged, &PendingExceptionLine, true, false,
-             [&](const QString& s) { return QStringLiteral("Канал %1: [%2]").arg(ch, s); });
         take(DriverEvent::LogElementStart, DriverEvent::ElementStartLogged, nullptr, false, true,
              [&](const QString&) { return QStringLiteral("Канал %1: (%2)").arg(ch, step); });
         take(DriverEvent::LogStepLine, DriverEvent::StepLineLogged, &PendingStepLine, false, true,
              [&](const QString& s) { return QStringLiteral("Канал %1: (%2) [%3]").arg(ch, step, s); });
         take(DriverEvent::LogEngineLine, DriverEvent::EngineLineLogged, &PendingEngineLine, false, true,
              [&](const QString& s) { return QStringLiteral("Канал %1: (%2) [%3]").arg(ch, step, s); });
-        take(DriverEvent::LogTxLine, DriverEvent::TxLineLogged, &PendingTxLine, false, false,
-             [&](const QString& s) { return QStringLiteral("Канал %1: [%2]").arg(ch, s); });
         take(DriverEvent::LogRxLine, DriverEvent::RxLineLogged, &PendingRxLine, false, false,
              [&](const QString& s) { return QStringLiteral("Канал %1: [%2]").arg(ch, s); });
+        take(DriverEvent::LogTxLine, DriverEvent::TxLineLogged, &PendingTxLine, false, false,
+             [&](const QString& s) { return QStringLiteral("Канал %1: [%2]").arg(ch, s); });
+        take(DriverEvent::LogExceptionLine, DriverEvent::ExceptionLineLogged, &PendingExceptionLine, true, false,
+             [&](const QString& s) { return QStringLiteral("Канал %1: [%2]").arg(ch, s); });
     }
-    // The file itself is written outside the lock, so the fast tick never waits for a disk.
+    // The daily log is written outside the lock, so the fast tick never waits for a disk.
     for (const QString& line : std::as_const(lines))
         env_.Log(line);
 }

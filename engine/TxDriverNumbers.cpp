@@ -21,26 +21,40 @@ void TTxChannelDriver::ApplyCounters(const TTlgCounters& counters)
 
 void TTxChannelDriver::InitNumbers()
 {
+    // The folders and the INI file are read without the lock, on a copy.
+    TelegramNumbering numbers = [this] {
+        EngineLock lock(Mutex());
+        return Numbering();
+    }();
+    numbers.InitNumbers(TransmDir, ReceiveDir);
     EngineLock lock(Mutex());
-    Numbering().InitNumbers(TransmDir, ReceiveDir);
+    TelegramNumbering& n = Numbering();
+    n.TlgRecNo = numbers.TlgRecNo;
+    n.NextTelNo = numbers.NextTelNo;
+    n.NextDlgNo = numbers.NextDlgNo;
 }
 
 void TTxChannelDriver::NextCounter(int kind, QString& s)
 {
     EngineLock lock(Mutex());
-    Numbering().NextCounter(static_cast<std::uint8_t>(kind), s);
+    Numbering().DrawCounter(static_cast<std::uint8_t>(kind), s);
+    // The counters as drawn now; saves queued one after another keep their order.
+    QueueFileWork([numbers = Numbering()]() mutable { numbers.SaveTlgCounters(); });
 }
 
 void TTxChannelDriver::SaveTlgRecNo(std::int32_t n)
 {
     EngineLock lock(Mutex());
-    Numbering().SaveTlgRecNo(n);
+    QueueFileWork([numbers = Numbering(), n]() mutable { numbers.SaveTlgRecNo(n); });
 }
 
 std::int32_t TTxChannelDriver::LoadTlgRecNo()
 {
-    EngineLock lock(Mutex());
-    return Numbering().LoadTlgRecNo();
+    const TelegramNumbering numbers = [this] {
+        EngineLock lock(Mutex());
+        return Numbering();
+    }();
+    return numbers.LoadTlgRecNo(); // read without the lock
 }
 
 } // namespace korvane

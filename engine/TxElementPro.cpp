@@ -6,10 +6,12 @@
 #include "protocols/DecimalNumber.h"
 #include "protocols/DriverModes.h"
 #include "support/TelegraphCode.h"
+#include "support/UpperCase.h"
 
 #include <QFileInfo>
 
 #include <cmath>
+#include <limits>
 
 namespace korvane {
 
@@ -55,16 +57,25 @@ std::int32_t TTxElementPro::ParamValue(const TParamValue* p) const
         return static_cast<std::int32_t>(index);
     }
     case ParamKind::Numeric: {
+        const auto invalid = [p] {
+            return EngineError(QStringLiteral("The value ") + p->Value + QStringLiteral(" is not a valid number"));
+        };
         const std::optional<double> number = parseDecimal(p->Value);
         if (!number)
-            throw EngineError(QStringLiteral("The value ") + p->Value + QStringLiteral(" is not a valid number"));
+            throw invalid();
         double v = *number;
         const QString units = def.Units.value_or(QString());
         if (units == u"с")
             v *= 1000;
         else if (units == u"мин")
             v *= 60000;
-        return static_cast<std::int32_t>(std::nearbyint(v)); // halves to the even neighbour
+        v = std::nearbyint(v); // halves to the even neighbour
+        // A hand-edited file may hold any number: one that does not fit is
+        // no valid value, never a wrapped one.
+        if (!std::isfinite(v) || v < std::numeric_limits<std::int32_t>::min()
+            || v > std::numeric_limits<std::int32_t>::max())
+            throw invalid();
+        return static_cast<std::int32_t>(v);
     }
     case ParamKind::Jump:
     case ParamKind::Text:
@@ -183,7 +194,7 @@ void RemoveMacro(QString& s, qsizetype pos, qsizetype nameLength)
 
 void TTxElementPro::ExpandMacros(QString& s)
 {
-    s = s.toUpper();
+    UpperCaseCyr(s); // the telegraph's own capitals: no letter the code page lacks
     auto group = [&s](const QString& name, auto insert) {
         const qsizetype pos = s.indexOf(name);
         if (pos < 0)

@@ -1,5 +1,6 @@
 #include "engine/TxScanner.h"
 
+#include "engine/BusyGuard.h"
 #include "engine/CallFailurePolicy.h"
 #include "engine/EngineError.h"
 #include "platform/MessageBox.h"
@@ -8,23 +9,11 @@
 #include "support/LogFile.h"
 #include "support/Profiler.h"
 
+#include <QDir>
+
 namespace korvane {
 
 TTxScanner* Scanner = nullptr;
-
-namespace {
-// Clears a busy flag however the guarded work ends.
-class BusyGuard {
-public:
-    explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyGuard() { flag_ = false; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-
-private:
-    bool& flag_;
-};
-} // namespace
 
 TTxScanner::TTxScanner(ScannerEnvironment env, QObject* owner) : QObject(owner), env_(std::move(env))
 {
@@ -39,13 +28,44 @@ TTxScanner::TTxScanner(ScannerEnvironment env, QObject* owner) : QObject(owner),
         fastTimer_ = env_.Timers->CreateTimer(FastInterval, [this] { FastTick(); });
     protocolTimer_ = env_.Timers->CreateTimer(ProtocolInterval, [this] { ProtocolTimerTimer(); });
     fileTimer_ = env_.Timers->CreateTimer(FileInterval, [this] { FileWorkTimerTimer(); });
+
+    const auto drivers = [this](int c) { return Driver(c); };
+    const auto log = [this](const QString& line) { Log(line); };
+    TxSoundWork::Environment sound;
+    sound.Drivers = drivers;
+    sound.Waves = env_.Waves;
+    sound.Tunes = env_.Tunes;
+    sound.Timers = env_.Timers;
+    sound.SoundDir = env_.SoundDir.isEmpty() ? QDir(env_.ProgramFolder).filePath(QStringLiteral("wavs")) : env_.SoundDir;
+    sound.ProgramFolder = env_.ProgramFolder;
+    sound.Log = log;
+    sounds_ = std::make_unique<TxSoundWork>(std::move(sound));
+    TxPrintWork::Environment print;
+    print.Drivers = drivers;
+    print.Mutex = &mutex_;
+    print.Printer = env_.Printer;
+    print.Time = env_.Time;
+    print.Log = log;
+    print.Folders = env_.Folders;
+    printing_ = std::make_unique<TxPrintWork>(std::move(print));
 }
 
 TTxScanner::~TTxScanner()
 {
     StopTimers();
+    // What the last ticks asked the disk for is done before the drivers go:
+    // a telegram number drawn then is saved, so no restart draws it again.
+    RunQueuedFileWork();
     for (auto& d : Drivers)
         d.reset();
+}
+
+void TTxScanner::RunQueuedFileWork()
+{
+    logQueue_.RunAll({});
+    for (auto& d : Drivers)
+        if (d)
+            d->FinishQueuedFileWork([this] { Log(ExceptionLine(QStringLiteral("TTxScanner.Destroy"))); });
 }
 
 void TTxScanner::StopTimers()
@@ -72,9 +92,19 @@ void TTxScanner::Log(const QString& line)
         EngineEnvironment log;
         log.WriteLog = env_.WriteLog;
         log.Log(line);
-    } catch (const std::exception&) {
+    } catch (...) {
         // A log that cannot be written must not stop the channels.
     }
+}
+
+void TTxScanner::QueueLog(const QString& line)
+{
+    logQueue_.Post([this, line] { Log(line); });
+}
+
+QString TTxScanner::ExceptionLine(const QString& method)
+{
+    return QStringLiteral("== Исключение: %1 [%2]").arg(CurrentExceptionMessage(), method);
 }
 
 void TTxScanner::Start(const TProtocolSet* set)
@@ -128,6 +158,9 @@ void TTxScanner::StartChannel(int c, const TChannelOptions& r)
     de.ProgramFolder = env_.ProgramFolder;
     de.Closing = env_.Closing;
     de.WriteLog = env_.WriteLog;
+    de.Directory = env_.Directory;
+    de.Journals = env_.Journals;
+    de.Folders = env_.Folders;
     auto d = std::make_unique<TTxChannelDriver>(de);
     d->SetChannel(static_cast<std::uint8_t>(c));
     d->ApplyOptions(r, *protocol);
@@ -161,12 +194,9 @@ void TTxScanner::FastTick()
                 continue;
             try {
                 d->FastTick();
-            } catch (const std::exception& e) {
-                // Not written here (this may be the timer's thread): the file tick logs it.
-                d->NoteExceptionLine(
-                    QStringLiteral("== Исключение: %1 [%2]").arg(ExceptionMessage(e), QStringLiteral("TTxScanner.FastTick")));
-                d->RestartProtocol();
             } catch (...) {
+                // Not written here (this may be the timer's thread): the file tick logs it.
+                d->NoteExceptionLine(ExceptionLine(QStringLiteral("TTxScanner.FastTick")));
                 d->RestartProtocol();
             }
         }
@@ -216,11 +246,11 @@ void TTxScanner::ProtocolTimerTimer()
                 continue;
             try {
                 d->Step();
-            } catch (const std::exception& e) {
+            } catch (...) {
                 // The driver's step guard stays set: it is not stepped again
-                // until the channels restart. Shown as an alarm, logged once.
-                Log(QStringLiteral("== Исключение: %1 [%2]")
-                        .arg(ExceptionMessage(e), QStringLiteral("TTxScanner.ProtocolTimerTimer")));
+                // until the channels restart. Shown as an alarm, logged once
+                // (by the file tick: no disk is touched under the lock).
+                QueueLog(ExceptionLine(QStringLiteral("TTxScanner.ProtocolTimerTimer")));
                 d->StopStepping();
             }
         }
@@ -228,15 +258,14 @@ void TTxScanner::ProtocolTimerTimer()
             ProtocolTicks = 0;
             try {
                 SecondTick();
-            } catch (const std::exception& e) {
-                Log(QStringLiteral("== Исключение: %1 [%2]")
-                        .arg(ExceptionMessage(e), QStringLiteral("TTxScanner.ProtocolTimerTimer")));
+            } catch (...) {
+                QueueLog(ExceptionLine(QStringLiteral("TTxScanner.ProtocolTimerTimer")));
             }
             if (++Seconds >= 60) {
                 Seconds = 0;
                 if (GlobalModes.TlxLogMode) {
-                    Log(MemoryLine(env_.Memory ? env_.Memory() : CurrentMemoryUsage()));
-                    Log(TickStatistics());
+                    QueueLog(MemoryLine(env_.Memory ? env_.Memory() : CurrentMemoryUsage()));
+                    QueueLog(TickStatistics());
                 }
             }
         }
@@ -259,16 +288,23 @@ void TTxScanner::FileWorkTimerTimer()
 {
     if (!FileWorkBusy) {
         BusyGuard busy(FileWorkBusy);
+        try {
+            logQueue_.Run(); // the lines of the protocol tick
+        } catch (...) {
+            // Log() keeps its failures to itself; nothing else is queued here.
+        }
         for (std::size_t i = 0; i < Drivers.size(); ++i) {
             TTxChannelDriver* d = Drivers[i].get();
             if (!d)
                 continue;
             try {
+                // The disk work the line side asked for goes first: a
+                // number saved for a reception precedes that reception's chunks.
+                d->RunQueuedFileWork();
                 d->FileWork();
                 fileWorkFailure_[i].clear();
-            } catch (const std::exception& e) {
-                const QString line = QStringLiteral("== Исключение: %1 [%2]")
-                                         .arg(ExceptionMessage(e), QStringLiteral("TTxScanner.FileWorkTimerTimer"));
+            } catch (...) {
+                const QString line = ExceptionLine(QStringLiteral("TTxScanner.FileWorkTimerTimer"));
                 if (line != fileWorkFailure_[i]) // a failure that repeats every tick is logged once
                     Log(line);
                 fileWorkFailure_[i] = line;
@@ -277,7 +313,11 @@ void TTxScanner::FileWorkTimerTimer()
             }
         }
     }
+    if (env_.Waves || env_.Tunes) // without any sound output the events stay pending
+        sounds_->ScanSoundWork();
     ++FileTicks;
+    if (FileTicks % 20 == 0 && env_.Printer)
+        printing_->ScanPrintWork();
 }
 
 } // namespace korvane

@@ -15,9 +15,12 @@
 
 #include "engine/EngineEnvironment.h"
 #include "engine/EngineMutex.h"
+#include "engine/FileWorkQueue.h"
 #include "engine/MemoryUsage.h"
 #include "engine/TickTimer.h"
 #include "engine/TxDriver.h"
+#include "engine/TxPrintWork.h"
+#include "engine/TxSoundWork.h"
 #include "protocols/ProtocolModel.h"
 #include "support/NumberLists.h"
 
@@ -33,6 +36,9 @@
 namespace korvane {
 
 class Profiler;
+class TelegramPrinter;
+class TunePlayer;
+class WavePlayer;
 
 struct ScannerEnvironment {
     MessageBox* Box = nullptr;
@@ -50,6 +56,15 @@ struct ScannerEnvironment {
     std::function<void(const QString&)> ShowTickStatistics;
     // The heap in use, for the once-a-minute log line; empty: CurrentMemoryUsage.
     std::function<MemoryUsage()> Memory;
+    // Sounds and automatic printing (both players null: the sound events
+    // stay pending; no printer: nothing is printed).
+    WavePlayer* Waves = nullptr;
+    TunePlayer* Tunes = nullptr;
+    TelegramPrinter* Printer = nullptr;
+    QString SoundDir; // empty: ProgramFolder + "wavs"
+    SubscriberLookup* Directory = nullptr; // null: no subscriber is found
+    JournalNotifier* Journals = nullptr;   // null: journal notices go nowhere
+    FolderRefresh* Folders = nullptr;      // null: no folder browser
 };
 
 class TTxScanner : public QObject {
@@ -73,6 +88,9 @@ public:
     void ProtocolTimerTimer();
     void SecondTick();
     void FileWorkTimerTimer();
+    // The sound and print halves of the file tick.
+    TxSoundWork& Sounds() { return *sounds_; }
+    TxPrintWork& Printing() { return *printing_; }
 
     // "I:%d; P:%3.1f; Min:%3.1f; Max:%3.1f".
     QString TickStatistics() const;
@@ -104,7 +122,14 @@ private:
     void StartChannel(int c, const TChannelOptions& r);
     void MeasureTickPeriod();
     void Log(const QString& line);
+    // A line for the daily log written by the next file tick (for lines
+    // made under the engine lock).
+    void QueueLog(const QString& line);
+    // "== Исключение: %s [%s]" for the exception being handled.
+    static QString ExceptionLine(const QString& method);
     void StopTimers();
+    // At the end: the log lines and the drivers' disk work still queued.
+    void RunQueuedFileWork();
 
     ScannerEnvironment env_;
     EngineMutex mutex_;
@@ -114,7 +139,10 @@ private:
     std::unique_ptr<TickTimer> fileTimer_;
     std::atomic<bool> fastTickBusy_{false};
     std::array<QString, kChannelCount> fileWorkFailure_; // last failure logged, per channel
+    FileWorkQueue logQueue_;
     bool precise_ = false;
+    std::unique_ptr<TxSoundWork> sounds_;
+    std::unique_ptr<TxPrintWork> printing_;
 };
 
 // The current scanner; written only by the main window.

@@ -163,9 +163,10 @@ void TTxChannelDriver::FastTick()
         return;
     try {
         e->DoIt();
-    } catch (const std::exception& ex) {
-        // Elements catch their own failures; one that escapes is treated the same way.
-        e->HandleException(ExceptionMessage(ex), e->ClassName + QStringLiteral(".DoIt"));
+    } catch (...) {
+        // Elements catch their own failures; one that escapes, of any kind,
+        // is treated the same way.
+        e->HandleException(CurrentExceptionMessage(), e->ClassName + QStringLiteral(".DoIt"));
     }
 }
 

@@ -8,7 +8,7 @@ PACKAGES=(
     libjpeg62-turbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     pxlib-dev iso-codes libphonenumber-dev
-    poppler-utils xvfb xauth
+    poppler-utils xvfb xauth fonts-dejavu-core
 )
 
 missing=()

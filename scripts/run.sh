@@ -5,8 +5,11 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 
+# Parallel jobs of the build: KORVANE_JOBS, or every core.
+JOBS="${KORVANE_JOBS:-$(nproc)}"
+
 BUILD=build/release
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_TESTS=OFF
-cmake --build "$BUILD" -j "$(nproc)"
+cmake --build "$BUILD" -j "$JOBS"
 
 exec "$BUILD/ui/korvane2" "$@"

@@ -108,6 +108,7 @@ void TCustomCommPort::Close()
         std::lock_guard lock(m_pauseMutex);
     }
     m_pauseWake.notify_all();
+    m_outputWake.notify_all();
     if (!m_opened.load() || m_closeInProgress)
         return;
     m_closeInProgress = true;
@@ -119,6 +120,7 @@ void TCustomCommPort::Close()
     const std::shared_ptr<SerialDevice> device = Device();
     StopWorker(m_writeThread);
     m_readWake.set();
+    device->wakeInputWait();
     StopWorker(m_readThread);
     device->setEventMask(0); // completes the status thread's wait
     StopWorker(m_statusThread);
@@ -421,6 +423,11 @@ std::uint32_t TCustomCommPort::Write(const void* Buf, std::uint32_t Count)
         return 0;
     std::memcpy(m_outBuffer.get() + outCount, Buf, n);
     m_outCount = outCount + n;
+    if (outCount == 0) {
+        // The writer may be asleep with nothing to send.
+        { std::lock_guard wake(m_pauseMutex); }
+        m_outputWake.notify_one();
+    }
     return n;
 }
 
@@ -486,6 +493,12 @@ void TCustomCommPort::Pause(int ms)
     m_pauseWake.wait_for(lock, std::chrono::milliseconds(ms), [&] { return m_closing.load(); });
 }
 
+void TCustomCommPort::AwaitOutput()
+{
+    std::unique_lock lock(m_pauseMutex);
+    m_outputWake.wait(lock, [&] { return m_closing.load() || m_outCount.load() > 0; });
+}
+
 // ---------------------------------------------------------- worker cycles
 
 void TCustomCommPort::StatusFirstReport(TStatusThread& thread)
@@ -506,8 +519,10 @@ void TCustomCommPort::StatusCycleEnd(TStatusThread& thread, bool Succeeded)
     // A failed wait reports nothing: there is no new event to dispatch.
     if (!Succeeded || Closing())
         return;
-    if (HandleValid())
+    if (HandleValid()) {
         m_readWake.set();
+        thread.Device().wakeInputWait();
+    }
     if (m_inCount.load() > 0)
         Raise(Event::DataAvail);
     if (thread.Stale())

@@ -17,9 +17,22 @@
 // still in flight while it waits for the threads; a handler may close the
 // port. Events reach the main thread through its event loop, so the main
 // thread must run one (or call QCoreApplication::processEvents) while a port
-// is open. Open() waits up to 1000 ms for each thread's start without running
-// events: a port reopened with line-event handlers still assigned waits that
-// long for the status thread's first report.
+// is open. Open() waits up to 1000 ms for each thread's start signal without
+// running events. The status thread sends its first line report before that
+// signal, so when line-event handlers are assigned before the first Open(),
+// the report waits for the main thread and Open() waits the full 1000 ms.
+// Each thread sets its signal again when it ends and nothing clears it in
+// between, so an Open() after a Close() finds the signals of the previous
+// threads and does not wait at all, handlers or not (the first report then
+// arrives once the event loop runs).
+//
+// Idle cost. The workers sleep until there is work: the status thread in the
+// device's event wait, the reader until the status thread or Close() wakes it
+// or the device has input, the writer until Write() hands it bytes. The
+// intervals are waited only while they matter: the reader's while received
+// bytes wait to be read (OnDataAvail is raised again once per ReadInterval),
+// the writer's while bytes wait to be sent, the status thread's after a wait
+// that failed.
 //
 // Threads. Read, Write, the line operations and the property setters may be
 // called from another thread than the main thread too (the fast tick of the
@@ -44,13 +57,15 @@
 //
 // In each millisecond of clock.advance() the device moves its bytes first
 // (subscribed before the port), then the port runs, in this order:
-// - the status step: an event wait that finds the recorded events, or waits
-//   StatusInterval ms and then looks again every millisecond, and on success
-//   does exactly what the status thread does (wake the reader, OnDataAvail,
-//   input lines, the dispatch in the documented order);
-// - the reader step: when woken by the status step, or ReadInterval ms after
-//   its last cycle: one reader cycle;
-// - the writer step every WriteInterval ms: one writer cycle.
+// - the status step: an event wait that finds the recorded events, or looks
+//   again every millisecond (after StatusInterval ms when the wait failed),
+//   and on success does exactly what the status thread does (wake the
+//   reader, OnDataAvail, input lines, the dispatch in the documented order);
+// - the reader step: one reader cycle when woken by the status step, when
+//   the device holds input and the buffer has room, or ReadInterval ms after
+//   its last cycle while bytes wait to be read;
+// - the writer step: one writer cycle as soon as bytes wait to be sent, then
+//   every WriteInterval ms while they still do.
 // Handlers run directly inside advance(), on the caller's thread; they may
 // write (the next character on transmitter empty goes out in the same
 // millisecond), change lines, close or reopen the port. Subscribe the
@@ -198,6 +213,8 @@ private:
     void Raise(Event e, int Errors = 0);
     void Deliver(Event e, int Errors);
     void Pause(int ms);
+    // The writer's sleep while it has nothing to send.
+    void AwaitOutput();
     void StatusFirstReport(TStatusThread& thread);
     void StatusCycleEnd(TStatusThread& thread, bool Succeeded);
     void Dispatch(TStatusThread& thread, std::uint32_t Mask);
@@ -238,6 +255,7 @@ private:
     std::atomic<bool> m_closing{false};
     std::mutex m_pauseMutex;
     std::condition_variable m_pauseWake;
+    std::condition_variable m_outputWake; // Write or Close wakes the idle writer
     bool m_closeInProgress = false;
     std::atomic<std::uint64_t> m_generation{0}; // counts closes
 

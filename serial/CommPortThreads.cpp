@@ -62,12 +62,17 @@ void TStatusThread::Execute()
             break;
         std::uint32_t mask = 0;
         WaitResult r = m_device->startWait(mask);
-        if (r != WaitResult::Completed)
+        // Only a device that cannot wait is tried again after the interval;
+        // a pending wait blocks until its events come.
+        if (r == WaitResult::Failed)
             m_port.Pause(m_interval);
         if (m_port.Closing())
             break;
-        if (r == WaitResult::Pending)
+        if (r == WaitResult::Pending) {
             r = m_device->finishWait(mask, true);
+            if (r == WaitResult::Failed)
+                m_port.Pause(m_interval); // a wait that broke off: no busy loop on a failing device
+        }
         if (m_port.Closing())
             break;
         const bool succeeded = r == WaitResult::Completed;
@@ -94,6 +99,10 @@ void TStatusThread::Step(std::int64_t NowMs)
                 m_port.StatusCycleEnd(*this, true);
                 return; // the next cycle begins in the next millisecond
             }
+            if (m_started == WaitResult::Pending) {
+                m_phase = Phase::Waiting;
+                continue;
+            }
             m_phase = Phase::Sleeping;
             m_due = NowMs + m_interval;
             return;
@@ -101,10 +110,6 @@ void TStatusThread::Step(std::int64_t NowMs)
         case Phase::Sleeping:
             if (NowMs < m_due)
                 return;
-            if (m_started == WaitResult::Pending) {
-                m_phase = Phase::Waiting;
-                continue;
-            }
             m_phase = Phase::Start;
             m_port.StatusCycleEnd(*this, false);
             return;
@@ -113,10 +118,15 @@ void TStatusThread::Step(std::int64_t NowMs)
             const WaitResult r = m_device->finishWait(mask, false);
             if (r == WaitResult::Pending)
                 return;
-            m_phase = Phase::Start;
-            if (r == WaitResult::Completed)
+            if (r == WaitResult::Completed) {
+                m_phase = Phase::Start;
                 EventMask = mask;
-            m_port.StatusCycleEnd(*this, r == WaitResult::Completed);
+                m_port.StatusCycleEnd(*this, true);
+                return;
+            }
+            m_phase = Phase::Sleeping; // as a failed start: look again after the interval
+            m_started = WaitResult::Failed;
+            m_due = NowMs + m_interval;
             return;
         }
         }
@@ -129,13 +139,21 @@ void TReadThread::Execute()
 {
     m_signal.set();
     for (;;) {
-        if (m_port.m_readWake.wait(m_interval)) {
-            if (m_port.Closing())
-                break;
-            m_port.ReaderCycle(*this);
-        } else {
-            m_port.m_readWake.set(); // read at once in the next cycle
+        // Sleeps until the status thread or Close wakes it, or the device
+        // has input and the buffer has room; the interval is armed only while
+        // received bytes wait to be read, to raise OnDataAvail again.
+        if (!m_port.m_readWake.tryTake()) {
+            const std::uint32_t inCount = m_port.m_inCount.load();
+            const bool room = inCount < m_port.m_inBuffSize.load();
+            const serial::InputWait r = m_device->waitInput(room, inCount > 0 ? m_interval : -1);
+            if (r == serial::InputWait::Failed)
+                m_port.m_readWake.wait(m_interval); // a failing device is looked at once per interval
+            else if (r == serial::InputWait::Woken)
+                m_port.m_readWake.tryTake();
         }
+        if (m_port.Closing())
+            break;
+        m_port.ReaderCycle(*this);
         if (ShouldLeave())
             break;
     }
@@ -149,7 +167,13 @@ void TReadThread::Step(std::int64_t NowMs)
     if (m_lastCycle == 0)
         m_lastCycle = NowMs;
     const bool woken = m_port.m_readWake.tryTake();
-    if (!woken && NowMs - m_lastCycle < m_interval)
+    const std::uint32_t inCount = m_port.m_inCount.load();
+    bool due = inCount > 0 && NowMs - m_lastCycle >= m_interval;
+    if (!woken && !due && inCount < m_port.m_inBuffSize.load()) {
+        serial::QueueStatus status;
+        due = m_device->queueStatus(status) && status.inQueue > 0; // input the status step has not announced
+    }
+    if (!woken && !due)
         return;
     m_lastCycle = NowMs;
     m_port.ReaderCycle(*this);
@@ -163,9 +187,15 @@ void TWriteThread::Execute()
     for (;;) {
         if (m_port.Closing())
             break;
-        if (m_port.m_outCount.load() > 0)
+        // Sleeps until Write hands it bytes; while bytes wait, one cycle per
+        // interval (the device may have no room for them yet).
+        if (m_port.m_outCount.load() > 0) {
             m_port.WriterCycle(*this);
-        m_port.Pause(m_interval);
+            if (m_port.m_outCount.load() > 0)
+                m_port.Pause(m_interval);
+        } else {
+            m_port.AwaitOutput();
+        }
         if (ShouldLeave())
             break;
     }
@@ -174,11 +204,16 @@ void TWriteThread::Execute()
 
 void TWriteThread::Step(std::int64_t NowMs)
 {
-    if (m_port.Closing() || Stale() || NowMs < m_due)
+    if (m_port.Closing() || Stale())
+        return;
+    if (m_port.m_outCount.load() == 0) {
+        m_due = NowMs; // idle: the next bytes go out at once
+        return;
+    }
+    if (NowMs < m_due)
         return;
     m_due = NowMs + m_interval;
-    if (m_port.m_outCount.load() > 0)
-        m_port.WriterCycle(*this);
+    m_port.WriterCycle(*this);
 }
 
 } // namespace korvane

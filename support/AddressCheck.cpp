@@ -5,6 +5,7 @@
 #include "platform/MessageBox.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace korvane {
 
@@ -107,15 +108,21 @@ HeaderErrorCode ParseHeaderLine(QString& line)
     QString done;
     bool hadNumber = false;
 
-    qsizetype first = -1;
-    qsizetype last = -1;
-    for (const QChar mark : {DoneMark, BlockedMark, SendMark}) {
-        const qsizetype p = line.indexOf(mark);
-        if (p < 0)
-            continue;
-        first = first < 0 ? p : std::min(first, p);
-        last = std::max(last, p);
-    }
+    // A blocked mark is examined as a send mark (and becomes one): the two
+    // count as one kind here, so a line the check has fixed checks the same
+    // again. First is the first mark of any kind; Last the later of the
+    // first done mark and the first send or blocked mark.
+    const auto firstOf = [&line](std::initializer_list<QChar> marks) {
+        qsizetype found = -1;
+        for (const QChar mark : marks)
+            if (const qsizetype p = line.indexOf(mark); p >= 0)
+                found = found < 0 ? p : std::min(found, p);
+        return found;
+    };
+    const qsizetype firstDone = firstOf({DoneMark});
+    const qsizetype firstSend = firstOf({SendMark, BlockedMark});
+    const qsizetype first = firstDone < 0 ? firstSend : firstSend < 0 ? firstDone : std::min(firstDone, firstSend);
+    const qsizetype last = std::max(firstDone, firstSend);
 
     if (first >= 0 && last != line.size() - 1) {
         const QString prefix = line.left(first);

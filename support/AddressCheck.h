@@ -58,7 +58,8 @@ bool IsAnswerbackChar(QChar c);
 HeaderErrorCode CheckHeaderNumber(QString s);
 
 // One address line. Line comes back with every blocked mark '~' of an item
-// turned into '#'.
+// turned into '#'. A blocked mark counts as a send mark throughout, so a
+// line that checks correct checks correct again once fixed.
 HeaderErrorCode ParseHeaderLine(QString& line);
 
 // The address block of a text: the lines from the first while they begin

@@ -23,7 +23,8 @@ bool MatchesFileMask(QStringView name, QStringView mask);
 std::int32_t NumberOfFileName(QStringView name);
 
 // N := one more than the highest number among the files matching mask, 1
-// when none matches. The mask is a folder and a name mask, separated by '/'
+// when none matches. A file numbered 2147483647 has no next number and is
+// passed over. The mask is a folder and a name mask, separated by '/'
 // or '\' ("/var/korvane/in\TLG*.RE?"); the folder must be a native path.
 // Ordinary files count, hidden ones included; folders do not.
 void GetNextFileNumber(const QString& mask, std::int32_t& n);

@@ -110,6 +110,18 @@ void TunePlayer::stop()
 // leaves TuneDone set when it ends, so this loop ends without another step.
 void TunePlayer::PlayTune(const TuneString& Tune, bool Loop)
 {
+    BeginTune(Tune, Loop);
+    if (m_state.TuneDone)
+        return;
+    do {
+        StepTune();
+        DelayWithMessages(kStepMs);
+    } while (!m_state.TuneDone);
+    StopSpeakerTone();
+}
+
+void TunePlayer::BeginTune(const TuneString& Tune, bool Loop)
+{
     ++m_soundSerial;
     m_state.NextNote = true;
     m_state.Octave = kStartOctave;
@@ -125,13 +137,16 @@ void TunePlayer::PlayTune(const TuneString& Tune, bool Loop)
         // tune goes on.
         m_state.TuneDone = true;
         StopSpeakerTone();
-        return;
     }
-    do {
-        StepTune();
-        DelayWithMessages(kStepMs);
-    } while (!m_state.TuneDone);
-    StopSpeakerTone();
+}
+
+void TunePlayer::AdvanceTune()
+{
+    if (m_state.TuneDone)
+        return;
+    StepTune();
+    if (m_state.TuneDone)
+        StopSpeakerTone();
 }
 
 // The chime ends a tune that sounds; a sound started while the chime waits

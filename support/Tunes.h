@@ -70,6 +70,13 @@ public:
     // Plays Tune and returns when it has ended or, with Loop, when it is
     // stopped. An empty tune ends at once.
     void PlayTune(const TuneString& Tune, bool Loop);
+    // The same tune without waiting: BeginTune starts it (an empty tune is
+    // done at once) and each AdvanceTune, called every kStepMs by the
+    // owner's timer, plays one step; the speaker falls silent when it ends.
+    // A tune begun replaces one still sounding.
+    void BeginTune(const TuneString& Tune, bool Loop);
+    void AdvanceTune();
+
     // 550 Hz for 100 ms, 660 Hz for 150 ms, 440 Hz for 150 ms, then silence.
     void PlayChime();
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 
 namespace korvane {
 
@@ -68,6 +69,12 @@ QString plainLines(QString text)
 
 QtMessageBox::QtMessageBox(QWidget* parent) : m_parent(parent) {}
 
+QtMessageBox::QtMessageBox(QWidget* parent, SelfClosing selfClosing)
+    : m_parent(parent)
+    , m_selfClosing(std::move(selfClosing))
+{
+}
+
 MessageResult QtMessageBox::show(const QString& text, const QString& caption, MessageIcon icon,
                                  MessageButtons buttons)
 {
@@ -77,7 +84,27 @@ MessageResult QtMessageBox::show(const QString& text, const QString& caption, Me
     box.setTextFormat(Qt::PlainText);
     box.setText(plainLines(text));
     box.setDefaultButton(set.first);
+
+    const int delay = m_selfClosing.DelaySeconds ? m_selfClosing.DelaySeconds() : 0;
+    bool expired = false;
+    QTimer closer;
+    if (delay > 0) {
+        closer.setSingleShot(true);
+        closer.setInterval(delay * 1000);
+        QObject::connect(&closer, &QTimer::timeout, &box, [&] {
+            expired = true;
+            if (m_selfClosing.Expired)
+                m_selfClosing.Expired();
+            box.done(QMessageBox::Cancel);
+        });
+        closer.start();
+    }
     box.exec();
+    closer.stop();
+    if (m_selfClosing.AfterClose)
+        m_selfClosing.AfterClose();
+    if (expired)
+        return MessageResult::Cancel;
     return result(box.standardButton(box.clickedButton()), set.dismissed);
 }
 

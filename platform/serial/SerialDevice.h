@@ -62,6 +62,14 @@ public:
     // Discards what is still queued for sending.
     virtual bool purgeOutput() = 0;
 
+    // Sleeps until there is something for a reader: bytes in the input
+    // queue (only when wantInput; a reader without room passes false), a
+    // wakeInputWait() since the last wait, the device closed or failing, or
+    // timeoutMs milliseconds passed (negative: no limit).
+    virtual InputWait waitInput(bool wantInput, int timeoutMs) = 0;
+    // Ends the current waitInput() at once, or the next one when none waits.
+    virtual void wakeInputWait() = 0;
+
     // Ends every wait at once and releases the device; idempotent.
     virtual void close() = 0;
 

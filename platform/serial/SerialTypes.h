@@ -72,6 +72,14 @@ enum class WaitResult : std::uint8_t {
     Failed,    // the device cannot wait (closed, gone, no mask set)
 };
 
+// Outcome of waiting for input.
+enum class InputWait : std::uint8_t {
+    Ready,    // bytes wait in the input queue
+    Woken,    // wakeInputWait() was called
+    TimedOut, // the time given passed first
+    Failed,   // the device is closed or failing
+};
+
 // Time of a serial character in microseconds: start bit, data bits, parity
 // bit, stop bits, at the given baud rate.
 inline std::int64_t characterMicros(const LineSettings& s)

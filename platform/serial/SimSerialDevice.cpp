@@ -92,6 +92,14 @@ public:
         QString e;
         return report(m_device->portPurge(m_id, e), e);
     }
+    InputWait waitInput(bool wantInput, int timeoutMs) override
+    {
+        QString e;
+        const InputWait r = m_device->portWaitInput(m_id, wantInput, timeoutMs, e);
+        report(r != InputWait::Failed, e);
+        return r;
+    }
+    void wakeInputWait() override { m_device->portWakeInput(m_id); }
     void close() override { m_device->portClose(m_id); }
     QString lastError() const override
     {
@@ -154,6 +162,7 @@ std::unique_ptr<SerialDevice> SimSerialDevice::open(QString* error)
     m_waitPending = false;
     m_maskCompletedWait = false;
     m_errors = 0;
+    m_inputWake = false;
     notifyFarEnd();
     return std::make_unique<PortHandle>(shared_from_this(), m_openId);
 }
@@ -645,6 +654,47 @@ void SimSerialDevice::portClose(std::uint64_t id)
 VirtualClock* SimSerialDevice::steppingClock() const
 {
     return m_options.steppedPort ? m_options.clock : nullptr;
+}
+
+// ------------------------------------------------- port side: reader's wait
+
+InputWait SimSerialDevice::portWaitInput(std::uint64_t id, bool wantInput, int timeoutMs, QString& error)
+{
+    using Clock = std::chrono::steady_clock;
+    const bool limited = timeoutMs >= 0;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limited ? timeoutMs : 0);
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (!portUsable(id, error))
+            return InputWait::Failed;
+        catchUp();
+        if (std::exchange(m_inputWake, false))
+            return InputWait::Woken;
+        if (wantInput && !m_in.empty())
+            return InputWait::Ready;
+        if (limited && Clock::now() >= deadline)
+            return InputWait::TimedOut;
+        // On real time nobody else may look at the line when the next
+        // character is due: wake up for it.
+        const std::int64_t due = m_options.clock ? -1 : nextDueLocked();
+        if (due >= 0) {
+            const Clock::time_point at = m_realStart + std::chrono::microseconds(due);
+            m_changed.wait_until(lock, limited ? std::min(at, deadline) : at);
+        } else if (limited) {
+            m_changed.wait_until(lock, deadline);
+        } else {
+            m_changed.wait(lock);
+        }
+    }
+}
+
+void SimSerialDevice::portWakeInput(std::uint64_t id)
+{
+    std::lock_guard lock(m_mutex);
+    if (id != m_openId)
+        return;
+    m_inputWake = true;
+    m_changed.notify_all();
 }
 
 // ------------------------------------------------------------ with the lock

@@ -167,6 +167,9 @@ private:
     bool portPurge(std::uint64_t id, QString& error);
     void portClose(std::uint64_t id);
     VirtualClock* steppingClock() const;
+    // The port's reader sleeps here until input, a wake-up, a close or its time-out.
+    InputWait portWaitInput(std::uint64_t id, bool wantInput, int timeoutMs, QString& error);
+    void portWakeInput(std::uint64_t id);
 
     // With m_mutex held.
     std::int64_t nowLocked() const;
@@ -233,6 +236,7 @@ private:
     std::vector<LineChange> m_changes;
     std::size_t m_changesTaken = 0;
     std::uint64_t m_purged = 0;
+    bool m_inputWake = false; // portWakeInput() not yet taken by portWaitInput()
 };
 
 } // namespace korvane::serial

@@ -14,7 +14,7 @@ struct BaudEntry {
 };
 
 // The port's baud rates that termios names; 100, 14400, 56000, 128000 and
-// 256000 bit/s have no code.
+// 256000 bit/s have no code and go as arbitrary speeds.
 constexpr std::array<BaudEntry, 15> kBauds{{
     {50, B50},
     {75, B75},
@@ -45,8 +45,6 @@ QString toTermiosFrame(const LineSettings& s, TermiosFrame& frame)
         if (e.rate == s.baudRate)
             speed = e.code;
     }
-    if (speed == B0)
-        return QStringLiteral("%1 bit/s has no termios speed").arg(s.baudRate);
 
     static constexpr tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
     tcflag_t cflag = sizes[s.byteSize - 5];
@@ -59,14 +57,14 @@ QString toTermiosFrame(const LineSettings& s, TermiosFrame& frame)
     case 4: cflag |= PARENB | CMSPAR; break;
     default: break;
     }
-    frame = {cflag, speed};
+    frame = {cflag, speed, s.baudRate};
     return {};
 }
 
 LineSettings fromTermiosFrame(const TermiosFrame& frame)
 {
     LineSettings s;
-    s.baudRate = 0;
+    s.baudRate = frame.speed == B0 ? frame.baud : 0;
     for (const auto& e : kBauds) {
         if (e.code == frame.speed)
             s.baudRate = e.rate;

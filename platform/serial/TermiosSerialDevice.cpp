@@ -1,15 +1,20 @@
 #include "platform/serial/TermiosSerialDevice.h"
 
 #include "platform/serial/MarkedInputDecoder.h"
+#include "platform/serial/TermiosBaud.h"
 #include "platform/serial/TermiosFrame.h"
 
 #include <QFile>
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -28,6 +33,29 @@ QString errnoText(int error)
 bool notSupported(int error)
 {
     return error == ENOTTY || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+std::int64_t steadyMicros()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The signal that ends the modem-line watcher's TIOCMIWAIT; its handler does
+// nothing, it only interrupts the call.
+int lineWatchSignal()
+{
+    return SIGRTMIN + 3;
+}
+
+void ignoreSignal(int) {}
+
+// A driver may round an arbitrary speed to what its clock can divide.
+bool closeRate(std::uint32_t got, std::uint32_t wanted)
+{
+    const std::uint32_t diff = got > wanted ? got - wanted : wanted - got;
+    return diff * 50 <= wanted;
 }
 
 } // namespace
@@ -77,8 +105,14 @@ std::unique_ptr<TermiosSerialDevice> TermiosSerialDevice::open(const QString& pa
     const int wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wakeFd < 0)
         return closeWith(QStringLiteral("%1: %2").arg(path, errnoText(errno)));
+    const int inputWakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (inputWakeFd < 0) {
+        const int e = errno;
+        ::close(wakeFd);
+        return closeWith(QStringLiteral("%1: %2").arg(path, errnoText(e)));
+    }
 
-    std::unique_ptr<TermiosSerialDevice> device(new TermiosSerialDevice(fd, wakeFd, path));
+    std::unique_ptr<TermiosSerialDevice> device(new TermiosSerialDevice(fd, wakeFd, inputWakeFd, path));
     // Linux raises DTR and RTS on open; both stay low until the caller sets them.
     int lines = TIOCM_DTR | TIOCM_RTS;
     if (::ioctl(fd, TIOCMBIC, &lines) != 0 && notSupported(errno))
@@ -88,12 +122,16 @@ std::unique_ptr<TermiosSerialDevice> TermiosSerialDevice::open(const QString& pa
         if (device->m_modemSupported)
             device->pollModemLines();
         device->pollErrorCounts();
+        device->noteLine(fromTermiosFrame({t.c_cflag & kTermiosFrameBits, ::cfgetospeed(&t)}));
     }
+    if (device->m_modemSupported)
+        device->startLineWatcher();
     return device;
 }
 
-TermiosSerialDevice::TermiosSerialDevice(int fd, int wakeFd, QString path)
-    : m_path(std::move(path)), m_fd(fd), m_wakeFd(wakeFd)
+TermiosSerialDevice::TermiosSerialDevice(int fd, int wakeFd, int inputWakeFd, QString path)
+    : m_path(std::move(path)), m_fd(fd), m_wakeFd(wakeFd), m_inputWakeFd(inputWakeFd),
+      m_noModemError(QStringLiteral("%1: modem lines (TIOCMGET): not supported by this device").arg(m_path))
 {
 }
 
@@ -101,6 +139,7 @@ TermiosSerialDevice::~TermiosSerialDevice()
 {
     close();
     ::close(m_wakeFd);
+    ::close(m_inputWakeFd);
 }
 
 bool TermiosSerialDevice::usable()
@@ -144,6 +183,13 @@ bool TermiosSerialDevice::getLine(LineSettings& s)
         return false;
     }
     s = fromTermiosFrame({t.c_cflag & kTermiosFrameBits, ::cfgetospeed(&t)});
+    if (s.baudRate == 0) {
+        const int e = readArbitrarySpeed(m_fd, s.baudRate);
+        if (e != 0 && !notSupported(e)) {
+            fail(QStringLiteral("TCGETS2"), e);
+            return false;
+        }
+    }
     return true;
 }
 
@@ -163,24 +209,38 @@ bool TermiosSerialDevice::setLine(const LineSettings& s)
         fail(QStringLiteral("tcgetattr"), errno);
         return false;
     }
-    termios t = old;
-    t.c_cflag = (t.c_cflag & ~kTermiosFrameBits) | frame.cflag;
-    ::cfsetispeed(&t, frame.speed);
-    ::cfsetospeed(&t, frame.speed);
-    if (::tcsetattr(m_fd, TCSANOW, &t) != 0) {
-        fail(QStringLiteral("line settings refused (tcsetattr)"), errno);
-        ::tcsetattr(m_fd, TCSANOW, &old);
+    std::uint32_t oldArbitrary = 0;
+    readArbitrarySpeed(m_fd, oldArbitrary);
+    if (frame.speed != B0) {
+        termios t = old;
+        t.c_cflag = (t.c_cflag & ~kTermiosFrameBits) | frame.cflag;
+        ::cfsetispeed(&t, frame.speed);
+        ::cfsetospeed(&t, frame.speed);
+        if (::tcsetattr(m_fd, TCSANOW, &t) != 0) {
+            fail(QStringLiteral("line settings refused (tcsetattr)"), errno);
+            restoreLine(old, oldArbitrary);
+            return false;
+        }
+    } else if (const int e = setArbitrarySpeed(m_fd, kTermiosFrameBits, frame.cflag, frame.baud); e != 0) {
+        fail(QStringLiteral("line settings refused (TCSETS2, %1 bit/s)").arg(frame.baud), e);
+        restoreLine(old, oldArbitrary);
         return false;
     }
-    // tcsetattr succeeds when any part was taken: read back and check all.
+    // The update succeeds when any part was taken: read back and check all.
     termios got{};
     if (::tcgetattr(m_fd, &got) != 0) {
         fail(QStringLiteral("tcgetattr"), errno);
         return false;
     }
-    if ((got.c_cflag & kTermiosFrameBits) != frame.cflag || ::cfgetospeed(&got) != frame.speed
-        || ::cfgetispeed(&got) != frame.speed) {
-        ::tcsetattr(m_fd, TCSANOW, &old);
+    bool taken = (got.c_cflag & kTermiosFrameBits) == frame.cflag;
+    if (frame.speed != B0) {
+        taken = taken && ::cfgetospeed(&got) == frame.speed && ::cfgetispeed(&got) == frame.speed;
+    } else {
+        std::uint32_t rate = 0;
+        taken = taken && readArbitrarySpeed(m_fd, rate) == 0 && closeRate(rate, frame.baud);
+    }
+    if (!taken) {
+        restoreLine(old, oldArbitrary);
         m_error = QStringLiteral("%1: line settings refused: the driver did not take %2 bit/s, %3 data bits, "
                                  "stop bits code %4, parity code %5")
                       .arg(m_path)
@@ -190,7 +250,33 @@ bool TermiosSerialDevice::setLine(const LineSettings& s)
                       .arg(s.parity);
         return false;
     }
+    noteLine(s);
+    lowerUnwantedLines();
     return true;
+}
+
+void TermiosSerialDevice::restoreLine(const termios& old, std::uint32_t oldArbitrary)
+{
+    if (oldArbitrary != 0)
+        setArbitrarySpeed(m_fd, kTermiosFrameBits, old.c_cflag & kTermiosFrameBits, oldArbitrary);
+    else
+        ::tcsetattr(m_fd, TCSANOW, &old);
+}
+
+void TermiosSerialDevice::noteLine(const LineSettings& settings)
+{
+    m_charMicros = characterMicros(settings);
+}
+
+void TermiosSerialDevice::lowerUnwantedLines()
+{
+    // A driver raises DTR and RTS when the speed leaves 0; only the caller
+    // raises them here.
+    if (!m_modemSupported)
+        return;
+    int lines = (m_wantDtr ? 0 : TIOCM_DTR) | (m_wantRts ? 0 : TIOCM_RTS);
+    if (lines != 0)
+        ::ioctl(m_fd, TIOCMBIC, &lines);
 }
 
 bool TermiosSerialDevice::setEventMask(std::uint32_t mask)
@@ -254,17 +340,20 @@ WaitResult TermiosSerialDevice::finishWait(std::uint32_t& events, bool block)
         if (!block)
             return WaitResult::Pending;
 
-        // Wait for input or a wake-up; modem lines and the transmitter are
-        // looked at again after a few milliseconds.
+        // Wait for input or a wake-up (a write, a line change seen by the
+        // watcher, the mask, close); timed only while a send is pending or
+        // where the driver cannot wait for line changes.
         pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
         if (m_in.size() >= m_inCapacity)
             fds[0].fd = -1; // no room: do not spin on input we cannot take
-        const int timeout = m_txPending ? 2 : m_modemSupported ? 5 : 50;
+        const int timeout = statusPollTimeout();
         ++m_polling;
+        m_statusPolling = true;
         lock.unlock();
         const int r = ::poll(fds, 2, timeout);
         const int pollError = errno;
         lock.lock();
+        m_statusPolling = false;
         --m_polling;
         if (m_closed && m_polling == 0)
             m_idle.notify_all();
@@ -283,6 +372,76 @@ WaitResult TermiosSerialDevice::finishWait(std::uint32_t& events, bool block)
             [[maybe_unused]] const auto n = ::read(m_wakeFd, &counter, sizeof counter);
         }
     }
+}
+
+int TermiosSerialDevice::statusPollTimeout()
+{
+    int timeout = -1;
+    if (m_txPending) {
+        // Sleep until what was written should have left the line, then look
+        // every 2 ms.
+        const std::int64_t left = m_txWireEnd - steadyMicros();
+        timeout = left > 2000 ? static_cast<int>((left + 999) / 1000) : 2;
+    }
+    if (m_modemSupported && !m_lineWatch)
+        timeout = timeout < 0 ? 5 : std::min(timeout, 5);
+    return timeout;
+}
+
+InputWait TermiosSerialDevice::waitInput(bool wantInput, int timeoutMs)
+{
+    const std::int64_t deadline = timeoutMs < 0 ? -1 : steadyMicros() + std::int64_t{timeoutMs} * 1000;
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (!usable())
+            return InputWait::Failed;
+        catchUp();
+        if (m_closed)
+            continue; // reported by usable() above
+        if (std::exchange(m_inputWake, false))
+            return InputWait::Woken;
+        if (wantInput && !m_in.empty())
+            return InputWait::Ready;
+        int timeout = -1;
+        if (deadline >= 0) {
+            const std::int64_t left = deadline - steadyMicros();
+            if (left <= 0)
+                return InputWait::TimedOut;
+            timeout = static_cast<int>((left + 999) / 1000);
+        }
+        pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_inputWakeFd, POLLIN, 0}};
+        if (!wantInput || m_in.size() >= m_inCapacity)
+            fds[0].fd = -1;
+        ++m_polling;
+        m_readerPolling = true;
+        lock.unlock();
+        const int r = ::poll(fds, 2, timeout);
+        const int pollError = errno;
+        lock.lock();
+        m_readerPolling = false;
+        --m_polling;
+        if (m_closed && m_polling == 0)
+            m_idle.notify_all();
+        if (r < 0 && pollError != EINTR) {
+            fail(QStringLiteral("poll"), pollError);
+            return InputWait::Failed;
+        }
+        if (r > 0 && (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            m_error = QStringLiteral("%1: the device hung up").arg(m_path);
+            return InputWait::Failed;
+        }
+        if (r > 0 && (fds[1].revents & POLLIN) != 0) {
+            std::uint64_t counter = 0;
+            [[maybe_unused]] const auto n = ::read(m_inputWakeFd, &counter, sizeof counter);
+        }
+    }
+}
+
+void TermiosSerialDevice::wakeInputWait()
+{
+    std::lock_guard lock(m_mutex);
+    m_inputWake = true;
+    wakeReader();
 }
 
 bool TermiosSerialDevice::clearErrors(std::uint32_t& errors, QueueStatus& status)
@@ -317,15 +476,29 @@ bool TermiosSerialDevice::modemStatus(std::uint32_t& lines)
 {
     std::lock_guard lock(m_mutex);
     lines = 0;
-    if (!usable())
+    if (!usable() || noModemLines())
         return false;
     int bits = 0;
     if (::ioctl(m_fd, TIOCMGET, &bits) != 0) {
-        fail(QStringLiteral("TIOCMGET"), errno);
+        const int e = errno;
+        if (notSupported(e)) {
+            m_modemSupported = false;
+            noModemLines();
+        } else {
+            fail(QStringLiteral("TIOCMGET"), e);
+        }
         return false;
     }
     lines = ((bits & TIOCM_CTS) ? ms::CtsOn : 0) | ((bits & TIOCM_DSR) ? ms::DsrOn : 0)
             | ((bits & TIOCM_RNG) ? ms::RingOn : 0) | ((bits & TIOCM_CAR) ? ms::RlsdOn : 0);
+    return true;
+}
+
+bool TermiosSerialDevice::noModemLines()
+{
+    if (m_modemSupported)
+        return false;
+    m_error = m_noModemError; // shared, not formatted again
     return true;
 }
 
@@ -334,6 +507,14 @@ bool TermiosSerialDevice::escape(Escape function)
     std::lock_guard lock(m_mutex);
     if (!usable())
         return false;
+    if (function != Escape::SetBreak && function != Escape::ClrBreak) {
+        if (function == Escape::SetDtr || function == Escape::ClrDtr)
+            m_wantDtr = function == Escape::SetDtr;
+        else if (function == Escape::SetRts || function == Escape::ClrRts)
+            m_wantRts = function == Escape::SetRts;
+        if (noModemLines())
+            return false;
+    }
     int r = -1;
     int bits = 0;
     const char* name = "";
@@ -349,7 +530,13 @@ bool TermiosSerialDevice::escape(Escape function)
         return false;
     }
     if (r != 0) {
-        fail(QString::fromLatin1(name), errno);
+        const int e = errno;
+        if (notSupported(e) && function != Escape::SetBreak && function != Escape::ClrBreak) {
+            m_modemSupported = false;
+            noModemLines();
+        } else {
+            fail(QString::fromLatin1(name), e);
+        }
         return false;
     }
     return true;
@@ -386,9 +573,11 @@ std::int64_t TermiosSerialDevice::write(const void* data, std::size_t size)
         fail(QStringLiteral("write"), errno);
         return -1;
     }
-    if (w > 0)
+    if (w > 0) {
         m_txPending = true;
-    wake(); // the waiter looks at the transmitter more often now
+        m_txWireEnd = std::max(m_txWireEnd, steadyMicros()) + w * m_charMicros;
+    }
+    wake(); // the event wait now looks at the transmitter
     return w;
 }
 
@@ -411,7 +600,11 @@ void TermiosSerialDevice::close()
         return;
     m_closed = true;
     wake();
+    wakeReader();
     m_idle.wait(lock, [&] { return m_polling == 0; });
+    lock.unlock();
+    stopLineWatcher();
+    lock.lock();
     ::ioctl(m_fd, TIOCNXCL);
     ::close(m_fd);
     m_fd = -1;
@@ -444,6 +637,8 @@ void TermiosSerialDevice::drainInput()
         if (n <= 0)
             return;
         decode(raw, static_cast<std::size_t>(n));
+        if (m_readerPolling && !m_in.empty())
+            wakeReader(); // it may sleep on a descriptor that is empty now
     }
 }
 
@@ -533,13 +728,20 @@ void TermiosSerialDevice::pollTransmitter()
             return;
         }
     }
+    // Without the line status, a queue count of 0 may only mean "handed to
+    // the adapter": the line is empty when the characters' times have passed.
+    if (!m_lsrSupported && steadyMicros() < m_txWireEnd)
+        return;
     m_txPending = false;
     record(ev::TxEmpty);
 }
 
 void TermiosSerialDevice::record(std::uint32_t event)
 {
-    m_history |= event & m_mask;
+    const std::uint32_t added = event & m_mask & ~m_history;
+    m_history |= added;
+    if (added != 0 && m_statusPolling)
+        wake(); // recorded by another caller while the event wait sleeps
 }
 
 bool TermiosSerialDevice::outQueue(std::uint32_t& count)
@@ -557,6 +759,79 @@ void TermiosSerialDevice::wake()
 {
     const std::uint64_t one = 1;
     [[maybe_unused]] const auto n = ::write(m_wakeFd, &one, sizeof one);
+}
+
+void TermiosSerialDevice::wakeReader()
+{
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto n = ::write(m_inputWakeFd, &one, sizeof one);
+}
+
+// ------------------------------------------------------- modem-line watcher
+
+void TermiosSerialDevice::startLineWatcher()
+{
+    struct sigaction action {};
+    action.sa_handler = ignoreSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0; // no SA_RESTART: the signal ends TIOCMIWAIT with EINTR
+    if (::sigaction(lineWatchSignal(), &action, nullptr) != 0)
+        return; // the event wait looks at the lines itself
+    {
+        std::lock_guard lock(m_mutex);
+        m_lineWatch = true;
+    }
+    m_watcher = std::thread([this] { watchLines(); });
+}
+
+void TermiosSerialDevice::watchLines()
+{
+    // A line change between two TIOCMIWAIT calls is caught by comparing the
+    // lines (and the drivers' change counters) before each call.
+    auto snapshot = [this] {
+        int bits = 0;
+        ::ioctl(m_fd, TIOCMGET, &bits);
+        serial_icounter_struct c{};
+        ::ioctl(m_fd, TIOCGICOUNT, &c);
+        return std::array<int, 5>{bits & (TIOCM_CTS | TIOCM_DSR | TIOCM_RNG | TIOCM_CAR), c.cts, c.dsr, c.rng,
+                                  c.dcd};
+    };
+    auto last = snapshot();
+    while (!m_watchStop.load()) {
+        const auto now = snapshot();
+        if (now != last) {
+            last = now;
+            wake();
+            continue;
+        }
+        if (::ioctl(m_fd, TIOCMIWAIT, TIOCM_CTS | TIOCM_DSR | TIOCM_RNG | TIOCM_CAR) != 0) {
+            if (errno == EINTR)
+                continue;
+            // The driver cannot wait for line changes: the event wait looks
+            // at the lines every few milliseconds instead.
+            {
+                std::lock_guard lock(m_mutex);
+                m_lineWatch = false;
+            }
+            wake();
+            break;
+        }
+    }
+    m_watchEnded.store(true);
+}
+
+void TermiosSerialDevice::stopLineWatcher()
+{
+    if (!m_watcher.joinable())
+        return;
+    m_watchStop.store(true);
+    // The signal may come just before the watcher enters TIOCMIWAIT: repeat it
+    // until the watcher has left.
+    while (!m_watchEnded.load()) {
+        ::pthread_kill(m_watcher.native_handle(), lineWatchSignal());
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    m_watcher.join();
 }
 
 } // namespace korvane::serial

@@ -39,7 +39,7 @@ TEST_F(ChannelWindowStateTest, DialogModeEnablesTheActionsOfEachState)
         {7, Enabled(false, false, false, true, true), ""},
         {8, Enabled(false, true, true, true, true), "Соединение установлено"},
         {9, Enabled(false, false, false, false, true), ""},
-        {13, Enabled(false, false, false, false, true), ""},
+        {14, Enabled(false, false, false, false, true), ""},
     };
     EnterDialog();
     for (const StateCase& c : cases) {
@@ -79,6 +79,7 @@ TEST_F(ChannelWindowStateTest, AnAlarmStateKeepsTheFlagsRaisesTheAlarmAndShowsIt
         {10, "Нет подтверждения отбоя"},
         {11, "Линейный ток за допустимыми пределами"},
         {12, "Ошибка в файловой операции"},
+        {13, "Ошибка в протоколе, канал остановлен"},
     };
     for (const bool dialog : {false, true}) {
         for (const AlarmCase& a : alarms) {
@@ -113,10 +114,10 @@ TEST_F(ChannelWindowStateTest, LeavingTheAlarmStatesClearsTheAlarm)
     ASSERT_TRUE(state.AlarmActive());
     Show(ChannelStates::Idle);
     EXPECT_FALSE(state.AlarmActive());
-    // Only the three alarm states are alarms.
-    Show(ChannelStates::AlarmFileError);
+    // Only the alarm states are alarms.
+    Show(ChannelStates::AlarmProtocolStopped);
     view.Forget();
-    Show(13);
+    Show(14);
     EXPECT_FALSE(state.AlarmActive());
     EXPECT_TRUE(view.boxes.isEmpty());
 

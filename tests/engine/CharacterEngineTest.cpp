@@ -3,6 +3,9 @@
 
 #include "tests/engine/EngineRig.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using namespace korvane;
@@ -29,6 +32,15 @@ protected:
         window.Forget();
     }
     void Receive(const QByteArray& codes) { rig.lines[1]->send(codes); }
+    // The time as the log lines show it.
+    QString Stamp() const { return rig.clock.now().time().toString(QStringLiteral("ss:zzz")); }
+    // Waits until N characters in all have been received; the time then.
+    QString ReceivedAt(int n)
+    {
+        while (rig.Driver().RxCharCount < n)
+            rig.Advance(1);
+        return Stamp();
+    }
 
     EngineRig rig;
     FakeChannelWindow window;
@@ -112,6 +124,40 @@ TEST_F(CharacterEngine, ThreeBellsBeepOnceOnTheNextProtocolTick)
     EXPECT_FALSE(rig.Driver().BellAlarm);
 }
 
+struct BellCase {
+    const char* what;
+    QByteArray codes;
+    int beeps;
+};
+
+void PrintTo(const BellCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
+class Bells : public CharacterEngine, public ::testing::WithParamInterface<std::tuple<BellCase, bool>> {};
+
+// Bells in the figures register come each after its figures shift; a shift
+// code never breaks a run, also when its mark is shown (ModeDriver bit 0).
+TEST_P(Bells, ThreeInARowBeepOnce)
+{
+    const auto& [c, showShifts] = GetParam();
+    rig.modes.Set([show = showShifts](TDriverModes& m) { m.ModeDriver = show ? DriverMode::ShowShiftMarks : 0; });
+    Receive(c.codes);
+    rig.Advance(int(c.codes.size()) * 150 + 60);
+    EXPECT_EQ(rig.beep.beeps, c.beeps) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RunsOfBells, Bells,
+    ::testing::Combine(::testing::Values(BellCase{"each after its shift", Codes({27, 11, 27, 11, 27, 11}), 1},
+                                         BellCase{"one shift", Codes({27, 11, 11, 11}), 1},
+                                         BellCase{"Latin shift between", Codes({27, 11, 31, 27, 11, 27, 11}), 1},
+                                         BellCase{"a letter between", Codes({27, 11, 1, 11, 11}), 0},
+                                         BellCase{"a space between", Codes({27, 11, 4, 11, 11}), 0},
+                                         BellCase{"two only", Codes({27, 11, 27, 11}), 0}),
+                       ::testing::Bool()));
+
 TEST_F(CharacterEngine, ALetterBetweenBellsResetsTheCount)
 {
     // bell, letter (figures 3 is not a bell), bell, bell
@@ -147,10 +193,66 @@ TEST_F(CharacterEngine, ChannelLinesGoToTheLogFromTheFileTick)
     EXPECT_TRUE(has("Канал 1: (Ожидание)"));
 }
 
-TEST_F(CharacterEngine, TheBufferSwapAt8193BytesRequestsTheFirstChunk)
+TEST_F(CharacterEngine, TxAndRxLinesAreLoggedWhole)
+{
+    TTxChannelDriver& d = rig.Driver();
+    const QString sentAt = Stamp();
+    d.SendString(QStringLiteral("A"));
+    rig.Advance(400);
+    Receive(Codes({31}));
+    const QString latinAt = ReceivedAt(1);
+    rig.Advance(60);
+    Receive(Codes({1}));
+    const QString letterAt = ReceivedAt(2);
+    rig.Advance(60);
+    Receive(Codes({8}));
+    const QString returnAt = ReceivedAt(3);
+    rig.Advance(60);
+    Receive(Codes({27}));
+    const QString figuresAt = ReceivedAt(4);
+    rig.Advance(60);
+    const QStringList log = rig.LogLines();
+    EXPECT_TRUE(log.contains("Канал 1: [Tx ->: '$A' " + sentAt + "]")) << log.join('\n').toStdString();
+    EXPECT_TRUE(log.contains("Канал 1: [Rx <-: '$' " + latinAt + "]"));
+    EXPECT_TRUE(log.contains("Канал 1: [Rx <-: 'E' " + letterAt + "]"));
+    EXPECT_TRUE(log.contains("Канал 1: [Rx <-: '<' " + returnAt + "]"));
+    EXPECT_TRUE(log.contains("Канал 1: [Rx <-: '^' " + figuresAt + "]"));
+}
+
+TEST_F(CharacterEngine, TheAnswerbackLinesAreLoggedWhole)
+{
+    Receive(Codes({27, 9})); // figures, WRU
+    rig.Advance(2 * 150 + 300 + 12 * 150 + 100);
+    const QStringList log = rig.LogLines();
+    EXPECT_TRUE(log.contains("Канал 1: (Ожидание) [+-+Начинаем передачу АО (Cntr=9)]")) << log.join('\n').toStdString();
+    EXPECT_TRUE(log.contains("Канал 1: (Ожидание) [+-+Завершили передачу АО (Cntr=0)]"));
+}
+
+TEST_F(CharacterEngine, CharactersThatSendNothingAreLoggedAndCountedInTheProgress)
+{
+    TTxChannelDriver& d = rig.Driver();
+    window.SetProgressPosition(0);
+    const QString noSignAt = Stamp();
+    d.SendString(QStringLiteral("µ")); // no telegraph sign
+    rig.Advance(50);                   // a file tick
+    d.SendString(QStringLiteral("&")); // a transmit pause
+    rig.Advance(50);
+    EXPECT_EQ(window.ProgressPosition(), 2) << "every character taken from the ring";
+    EXPECT_TRUE(rig.lines[1]->takeReceived().isEmpty());
+    const QStringList log = rig.LogLines();
+    EXPECT_EQ(log.count("Канал 1: [Tx ->: '' " + noSignAt + "]"), 1) << log.join('\n').toStdString();
+    EXPECT_EQ(log.count("Канал 1: (Ожидание) [+-+Повтор передачи символа]"), 2);
+    d.SendString(QStringLiteral("E"));
+    rig.Advance(400);
+    EXPECT_EQ(window.ProgressPosition(), 3);
+}
+
+TEST_F(CharacterEngine, TheBufferSwapAt8193BytesHasTheFileTickWriteTheFirstChunk)
 {
     TTxChannelDriver& d = rig.Driver();
     d.Port->SetParams(br115200, db8, sb1_0, paNone); // an 8-bit line fills the buffer quickly
+    d.ConnectionFile = rig.dir.filePath("rec.txt");
+    d.ConnectionKind = 2;
     QByteArray text(8193, 'x');
     text[8191] = 'y';
     text[8192] = 'z';
@@ -160,13 +262,13 @@ TEST_F(CharacterEngine, TheBufferSwapAt8193BytesRequestsTheFirstChunk)
     EXPECT_TRUE(d.Rx.RxActiveB());
     EXPECT_EQ(d.Rx.RxPos(), 1);
     EXPECT_EQ(d.Rx.BufB()[0], 'z');
-    EXPECT_TRUE(d.Events.has(DriverEvent::WriteChunk));
-    EXPECT_EQ(d.Rx.ChunkLen(), 8192);
-    const QByteArray chunk = d.TakeChunk();
-    EXPECT_EQ(chunk.size(), 8192);
-    EXPECT_EQ(chunk.back(), 'y');
     EXPECT_FALSE(d.Events.has(DriverEvent::WriteChunk));
     EXPECT_TRUE(d.Events.has(DriverEvent::ChunkWritten));
+    QFile f(d.ConnectionFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray written = f.readAll();
+    EXPECT_TRUE(written.endsWith(QByteArray(8191, 'x') + 'y'));
+    EXPECT_EQ(written.count('x'), 8191);
 }
 
 TEST_F(CharacterEngine, AFullBufferNeverOverwritesAChunkNotYetWritten)
@@ -174,20 +276,29 @@ TEST_F(CharacterEngine, AFullBufferNeverOverwritesAChunkNotYetWritten)
     TTxChannelDriver& d = rig.Driver();
     d.SetWindow(&window);
     d.Port->SetParams(br115200, db8, sb1_0, paNone);
+    d.ConnectionFile = rig.dir.filePath("later/rec.txt"); // its folder does not exist yet
+    d.ConnectionKind = 2;
     QByteArray text;
     for (int i = 0; i < 3 * 8192 + 3; ++i)
         text.append(char('a' + (i / 8192)));
     Receive(text);
     rig.Advance(text.size() / 11 + 50);
-    // Nobody took the first chunk: the second and third blocks are kept behind it.
-    EXPECT_EQ(d.Rx.HeldLen(), 2 * 8192);
+    // Nothing could be written: the three blocks wait, each on its own.
+    EXPECT_EQ(d.Rx.ChunkCount(), 3);
+    EXPECT_TRUE(d.Events.has(DriverEvent::WriteChunk));
     EXPECT_EQ(d.Alarm, 1);
     EXPECT_TRUE(window.Calls().contains("SetAlarmColor(true)"));
-    const QByteArray all = d.TakeChunk();
-    ASSERT_EQ(all.size(), 3 * 8192);
+    ASSERT_TRUE(QDir(rig.dir.path()).mkdir("later"));
+    rig.Advance(1100);
+    EXPECT_FALSE(d.Rx.ChunkPending());
+    QFile f(d.ConnectionFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray all = f.readAll();
     EXPECT_EQ(all.count('a'), 8192);
     EXPECT_EQ(all.count('b'), 8192);
     EXPECT_EQ(all.count('c'), 8192);
+    EXPECT_LT(all.lastIndexOf('a'), all.indexOf('b'));
+    EXPECT_LT(all.lastIndexOf('b'), all.indexOf('c'));
 }
 
 TEST_F(CharacterEngine, ACharacterWhoseWriteFailedStaysQueuedAndGoesOutLater)

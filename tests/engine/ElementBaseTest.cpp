@@ -4,8 +4,12 @@
 
 #include "engine/EngineError.h"
 #include "engine/TelegramNumbering.h"
+#include "platform/IniFile.h"
+#include "protocols/TxProtoc.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 using namespace korvane;
 using namespace korvane::test;
@@ -73,6 +77,35 @@ TEST_F(ElementBase, BadParameterValuesFailWithTheirMessages)
     EXPECT_THROW(Value("Авто", "", {"Выключен", "Включен"}), EngineError);
 }
 
+TEST_F(ElementBase, ANumberThatDoesNotFitIsAnInvalidValueNeverAWrappedOne)
+{
+    struct Case {
+        QString text, units;
+        std::optional<std::int32_t> expected; // none: the invalid-value error
+    };
+    const Case cases[] = {
+        {"2147483647", "мс", 2147483647},   {"-2147483648", "мс", -2147483648LL},
+        {"2147483.647", "с", 2147483647},   {"35791.394", "мин", 2147483640},
+        {"2147483648", "мс", std::nullopt}, {"-2147483649", "мс", std::nullopt},
+        {"9999999999", "с", std::nullopt},  {"1e10", "с", std::nullopt},
+        {"2147483.648", "с", std::nullopt}, {"35791.3942", "мин", std::nullopt},
+        {"1e400", "мс", std::nullopt},      {"-1e10", "попыток", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toStdString() + " " + c.units.toStdString());
+        if (c.expected) {
+            EXPECT_EQ(Value(c.text, c.units), *c.expected);
+            continue;
+        }
+        try {
+            Value(c.text, c.units);
+            ADD_FAILURE() << "no error";
+        } catch (const EngineError& e) {
+            EXPECT_EQ(e.message(), "The value " + c.text + " is not a valid number");
+        }
+    }
+}
+
 TEST_F(ElementBase, JumpsFindTheFirstStepOfTheName)
 {
     element->JumpTo("Дубль");
@@ -106,6 +139,8 @@ TEST_F(ElementBase, MacrosAreExpandedInTheirOrder)
         {"{WORDS}{WORDS}", "3 WORDS}"},
         {"{TIME} {#АБОНЕНТА}", "1200 2345"},
         {"{ИМЯФАЙЛА}", "TEL00007.TLG"},
+        // The telegraph's capitals: a letter whose capital the code page lacks stays.
+        {"ёж µ ÿ ß", "ЁЖ µ ÿ ß"},
     };
     for (const Case& c : cases) {
         QString s = c.in;
@@ -121,6 +156,32 @@ TEST_F(ElementBase, TheNumberMacroDrawsTheNextFullNumber)
     element->ExpandMacros(s);
     EXPECT_EQ(s, "НОМЕР 8/7}");
     EXPECT_EQ(rig.Driver().Numbering().TlgCntFullNumber, 9);
+}
+
+TEST_F(ElementBase, DrawnCountersAreSavedByTheNextFileTickNotWhereTheyAreDrawn)
+{
+    const QString ini = rig.dir.filePath(QStringLiteral("KORVANE2.INI"));
+    auto stored = [&] { return IniFile(ini).ReadInteger(ChannelSectionName(1), "TlgCntFullNumber", -1); };
+    QString n;
+    element->NextTlgNumber(0, n);
+    element->NextTlgNumber(0, n);
+    EXPECT_EQ(n, "8");
+    EXPECT_EQ(stored(), -1) << "no disk work where a number is drawn (the fast tick, under the engine lock)";
+    rig.Advance(50); // the file tick
+    EXPECT_EQ(stored(), 9);
+    rig.Driver().SaveTlgRecNo(5);
+    EXPECT_EQ(IniFile(ini).ReadInteger(ChannelSectionName(1), "TlgRecNo", -1), -1);
+    rig.Advance(50);
+    EXPECT_EQ(IniFile(ini).ReadInteger(ChannelSectionName(1), "TlgRecNo", -1), 5);
+}
+
+TEST_F(ElementBase, CountersDrawnJustBeforeTheChannelsStopAreSavedAsTheyStop)
+{
+    const QString ini = rig.dir.filePath(QStringLiteral("KORVANE2.INI"));
+    QString n;
+    element->NextTlgNumber(0, n);
+    rig.scanner.reset();
+    EXPECT_EQ(IniFile(ini).ReadInteger(ChannelSectionName(1), "TlgCntFullNumber", -1), 8);
 }
 
 TEST_F(ElementBase, ClearingIsSeenWhenTheInputStaysMinusForTheClearingTime)

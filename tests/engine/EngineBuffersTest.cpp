@@ -62,30 +62,71 @@ TEST(ReceiveBuffers, TextStoredAcrossASwapIsReadBackWhole)
     EXPECT_EQ(rx.Stored(start, rx.Total()), QByteArray("ABCDEF"));
 }
 
-TEST(ReceiveBuffers, TextStoredAcrossAHeldSwapIsReadBackWhole)
+TEST(ReceiveBuffers, FullBuffersWaitAsSeparateChunksWhileTheFirstIsNotWritten)
 {
     ReceiveBuffers rx;
-    Fill(rx, ReceiveBuffers::BufferSize, '1'); // first chunk, not taken
+    Fill(rx, ReceiveBuffers::BufferSize, '1'); // first chunk, not written
     Fill(rx, ReceiveBuffers::BufferSize - 2, '2');
     const std::int64_t start = rx.Total();
-    EXPECT_EQ(rx.Put('X'), ReceiveBuffers::Swap::None);
-    EXPECT_EQ(rx.Put('Y'), ReceiveBuffers::Swap::Held);
-    rx.Put('Z');
+    EXPECT_FALSE(rx.Put('X'));
+    EXPECT_TRUE(rx.Put('Y')); // the second buffer is full and waits behind the first
+    rx.Put('Z');              // lands in buffer A again, over the first chunk's old place
     EXPECT_EQ(rx.Stored(start, rx.Total()), QByteArray("XYZ"));
-    EXPECT_EQ(rx.HeldLen(), ReceiveBuffers::BufferSize);
+    ASSERT_EQ(rx.ChunkCount(), 2);
+    EXPECT_EQ(rx.NextChunk(), QByteArray(ReceiveBuffers::BufferSize, '1'));
+    rx.ChunkWritten();
+    EXPECT_EQ(rx.NextChunk(), QByteArray(ReceiveBuffers::BufferSize - 2, '2') + "XY");
+    rx.ChunkWritten();
+    EXPECT_FALSE(rx.ChunkPending());
 }
 
-TEST(ReceiveBuffers, APartFilledBufferIsHandedOverWithItsLength)
+TEST(ReceiveBuffers, AFlushHandsOverOnlyAPartLongerThanTheLimitAndRestartsInBufferA)
+{
+    struct Case {
+        int length;
+        bool handedOver;
+    };
+    for (const Case c : {Case{5, false}, Case{6, true}, Case{0, false}}) {
+        ReceiveBuffers rx;
+        Fill(rx, ReceiveBuffers::BufferSize + 3, 'b'); // one full chunk, then the fill is in buffer B
+        rx.ChunkWritten();
+        Fill(rx, c.length - 3 > 0 ? c.length - 3 : 0, 'c');
+        const int held = rx.RxPos();
+        EXPECT_EQ(rx.Flush(5), held);
+        EXPECT_EQ(rx.ChunkPending(), c.handedOver) << c.length;
+        EXPECT_FALSE(rx.RxActiveB());
+        EXPECT_EQ(rx.RxPos(), 0);
+        rx.Put('n');
+        EXPECT_EQ(rx.BufA()[0], 'n');
+    }
+}
+
+TEST(ReceiveBuffers, AResetDropsTheFillButKeepsPositionsGrowing)
 {
     ReceiveBuffers rx;
     Fill(rx, 10, 'a');
-    EXPECT_EQ(rx.HandOver(), ReceiveBuffers::Swap::HandedOver);
-    EXPECT_EQ(rx.ChunkLen(), 10);
-    Fill(rx, 5, 'b');
-    EXPECT_EQ(rx.TakeChunk(), QByteArray(10, 'a'));
+    rx.Reset();
     EXPECT_FALSE(rx.ChunkPending());
-    EXPECT_TRUE(rx.TakeChunk().isEmpty());
-    EXPECT_EQ(rx.Stored(0, rx.Total()), QByteArray(10, 'a') + QByteArray(5, 'b'));
+    EXPECT_EQ(rx.Total(), 10);
+    Fill(rx, 3, 'b');
+    EXPECT_EQ(rx.Stored(0, rx.Total()), QByteArray("bbb")); // the dropped bytes cannot be read back
+    EXPECT_EQ(rx.Stored(10, rx.Total()), QByteArray("bbb"));
+}
+
+TEST(ReceiveBuffers, APlacedTextBecomesBlocksOfAtMostOneBuffer)
+{
+    ReceiveBuffers rx;
+    Fill(rx, 4, 'r');
+    QByteArray text(2 * ReceiveBuffers::BufferSize + 100, 't');
+    text[ReceiveBuffers::BufferSize] = 'U';
+    rx.Place(text);
+    ASSERT_EQ(rx.ChunkCount(), 3);
+    EXPECT_EQ(rx.ChunkLen(), ReceiveBuffers::BufferSize);
+    rx.ChunkWritten();
+    EXPECT_EQ(rx.NextChunk().front(), 'U');
+    rx.ChunkWritten();
+    EXPECT_EQ(rx.ChunkLen(), 100);
+    EXPECT_EQ(rx.RxPos(), 4); // the buffers are not touched
 }
 
 } // namespace

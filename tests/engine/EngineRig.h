@@ -196,6 +196,8 @@ public:
         env.IniFileName = dir.filePath(QStringLiteral("KORVANE2.INI"));
         env.ProgramFolder = dir.path();
         env.ShowTickStatistics = [this](const QString& s) { statistics = s; };
+        if (configure)
+            configure(env);
         return env;
     }
 
@@ -250,6 +252,8 @@ public:
     std::unique_ptr<TTxScanner> scanner;
     std::map<int, std::shared_ptr<serial::SimSerialDevice>> lines;
     QString statistics;
+    // Further settings of the scanner's environment, made before it starts.
+    std::function<void(ScannerEnvironment&)> configure;
 
 private:
     std::unique_ptr<TLogFile> logFile_;

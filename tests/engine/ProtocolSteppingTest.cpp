@@ -91,7 +91,7 @@ TEST_F(Stepping, AProtocolOfStepsThatAllFinishIsStoppedAndShownAsAlarm)
     TTxChannelDriver& d = rig.Driver(1);
     EXPECT_TRUE(d.StepBusy) << "the channel is not stepped again";
     EXPECT_EQ(d.Alarm, 1);
-    EXPECT_EQ(d.ChannelState, ChannelStates::AlarmFileError);
+    EXPECT_EQ(d.ChannelState, ChannelStates::AlarmProtocolStopped);
     EXPECT_TRUE(window.Calls().contains("SetAlarmColor(true)"));
     const QString line = "== Исключение: Шаги протокола Тест завершаются без ожидания (элемент Порт) "
                          "[TTxScanner.ProtocolTimerTimer]";
@@ -177,13 +177,30 @@ TEST_F(Stepping, AChannelWhoseSteppingFailedStaysInAlarmAndItsElementStops)
     rig.Advance(1000);
     EXPECT_EQ(Element(kIdle).doIts, doIts) << "the element of a stopped channel is not run";
     EXPECT_EQ(d.Alarm, 1);
-    EXPECT_EQ(d.ChannelState, ChannelStates::AlarmFileError);
+    EXPECT_EQ(d.ChannelState, ChannelStates::AlarmProtocolStopped);
     EXPECT_FALSE(window.Calls().contains("SetAlarmColor(false)"));
     EXPECT_FALSE(window.Calls().contains("SetChannelState(0)"));
     EXPECT_EQ(Count("== Исключение: сбой старта [TTxScanner.ProtocolTimerTimer]"), 1);
     d.RestartProtocol(); // a restart asked for now cannot run: the alarm stays
     EXPECT_EQ(d.Alarm, 1);
-    EXPECT_EQ(d.ChannelState, ChannelStates::AlarmFileError);
+    EXPECT_EQ(d.ChannelState, ChannelStates::AlarmProtocolStopped);
+}
+
+TEST_F(Stepping, AValueTooLargeForItsParameterStopsTheChannelWithOneLogLine)
+{
+    // A hand-edited protocol file: ten digits of milliseconds.
+    rig.catalog = MakeCatalog({{kPause, "TTxPause", [](ScriptedElement& e) { e.ParamValue(0); }, nullptr}});
+    rig.set = MakeSet({{"Пауза", kPause, {"9999999999"}}});
+    rig.AddLine(1);
+    rig.EnableChannel(1);
+    rig.Start();
+    TTxChannelDriver& d = rig.Driver();
+    d.SetWindow(&window);
+    rig.Advance(1000);
+    EXPECT_EQ(Count("== Исключение: The value 9999999999 is not a valid number [TTxScanner.ProtocolTimerTimer]"), 1);
+    EXPECT_TRUE(d.SteppingStopped);
+    EXPECT_EQ(d.ChannelState, ChannelStates::AlarmProtocolStopped);
+    EXPECT_TRUE(window.Calls().contains("SetChannelState(13)"));
 }
 
 TEST_F(Stepping, AnyExceptionEscapingTheFastTickLeavesTheTickFreeForEveryChannel)
@@ -203,12 +220,24 @@ TEST_F(Stepping, AnyExceptionEscapingTheFastTickLeavesTheTickFreeForEveryChannel
     rig.Start();
     rig.Advance(300);
     EXPECT_FALSE(rig.scanner->FastTickBusy());
+    EXPECT_EQ(Count("Канал 1: [== Исключение: Неизвестное исключение [TTxCheckInputLine.DoIt]]"), 1);
     EXPECT_EQ(Element(kIdle, 1).starts, 2) << "its protocol restarted";
     EXPECT_GT(Element(kIdle, 1).doIts, 10);
     EXPECT_GT(Element(kIdle, 2).doIts, 20);
 }
 
 // ---- dialog commands ----
+
+// What a command does besides its code, mode and restart.
+enum class Effect {
+    None,
+    DialogSound,   // sound $20 and the step line of the dialog entry from idle
+    Wru,           // the answerback request (figures, code 9) on the line
+    AnswerBack,    // the own answerback on the line, its log line
+    TxDone,        // an operator dialog (ConnectionKind 3) ended properly
+    BackToControl, // sound $40 and the step line of the return
+    Repeats,       // left set: its code is posted again on every tick
+};
 
 struct CommandCase {
     const char* name;
@@ -218,6 +247,7 @@ struct CommandCase {
     bool cleared;             // the command byte was cleared
     bool dialogAfter;
     bool restarted;
+    Effect effect;
 };
 
 class DialogCommands : public Stepping, public ::testing::WithParamInterface<CommandCase> {};
@@ -238,6 +268,9 @@ TEST_P(DialogCommands, CarryOutOrRefuse)
     const int startsBefore = Element(kIdle).starts;
     window.Forget();
     d.SoundEvents.store(0);
+    d.ConnectionKind = 3; // an operator dialog
+    const qsizetype sentBefore = rig.Sent().size(); // what the line carried so far
+    const qsizetype logBefore = rig.LogLines().size();
     window.SetChannelCommand(c.command);
     rig.Advance(50);
     const QStringList codes = window.Calls("PostMessageCode");
@@ -249,22 +282,50 @@ TEST_P(DialogCommands, CarryOutOrRefuse)
     EXPECT_EQ(d.DialogMode != 0, c.dialogAfter);
     rig.Advance(50);
     EXPECT_EQ(Element(kIdle).starts > startsBefore, c.restarted || c.dialogAfter != c.dialog);
+
+    rig.Advance(2000); // 40 more ticks; ten characters on the line
+    const QStringList log = rig.LogLines().mid(logBefore);
+    const QByteArray line = rig.Sent().mid(sentBefore);
+    const int posted = int(window.Calls("PostMessageCode").size());
+    EXPECT_EQ(d.SoundEvents.has(SoundEvent::DialogEntered), c.effect == Effect::DialogSound);
+    EXPECT_EQ(log.contains(QStringLiteral("Канал 1: (Ждать) [Переход в \"Диалог\"]")), c.effect == Effect::DialogSound);
+    EXPECT_EQ(d.SoundEvents.has(SoundEvent::BackToControl), c.effect == Effect::BackToControl);
+    EXPECT_EQ(log.contains(QStringLiteral("Канал 1: (Ждать) [Переход в \"Контроль\"]")), c.effect == Effect::BackToControl);
+    EXPECT_EQ(d.TxDone == 1, c.effect == Effect::TxDone);
+    switch (c.effect) {
+    case Effect::Wru:
+        EXPECT_EQ(line, Codes({27, 9}));
+        break;
+    case Effect::AnswerBack:
+        // "12345 TEST": figures, 1 to 5, space, Latin, T, E, S, T
+        EXPECT_EQ(line, Codes({27, 23, 19, 1, 10, 16, 4, 31, 16, 1, 5, 16}));
+        EXPECT_TRUE(log.contains(QStringLiteral("Канал 1: (Ждать) [+-+Начинаем передачу АО (Cntr=10)]")));
+        EXPECT_TRUE(log.contains(QStringLiteral("Канал 1: (Ждать) [+-+Завершили передачу АО (Cntr=0)]")));
+        break;
+    default:
+        EXPECT_TRUE(line.isEmpty()) << line.toHex().toStdString();
+        break;
+    }
+    if (c.effect == Effect::Repeats)
+        EXPECT_GE(posted, 40) << "posted on every tick while the command stays";
+    else
+        EXPECT_LE(posted, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, DialogCommands,
-    ::testing::Values(CommandCase{"ControlCallFromIdle", false, 1, 1, true, true, false},
-                      CommandCase{"ControlRestart", false, 7, -1, true, false, true},
-                      CommandCase{"ControlRefusesAsk", false, 3, 9, false, false, false},
-                      CommandCase{"ControlRefusesDisconnect", false, 5, 9, false, false, false},
-                      CommandCase{"ControlIgnoresNone", false, 0, -1, true, false, false},
-                      CommandCase{"DialogRefusesCall", true, 1, 9, false, true, false},
-                      CommandCase{"DialogAsk", true, 3, 4, true, true, false},
-                      CommandCase{"DialogAnswerBack", true, 4, 5, true, true, false},
-                      CommandCase{"DialogDisconnect", true, 5, 6, true, true, true},
-                      CommandCase{"DialogBackToControl", true, 6, 7, true, false, true},
-                      CommandCase{"DialogRestart", true, 7, -1, true, true, true},
-                      CommandCase{"DialogLeavesDialling", true, 2, -1, false, true, false}),
+    ::testing::Values(CommandCase{"ControlCallFromIdle", false, 1, 1, true, true, false, Effect::DialogSound},
+                      CommandCase{"ControlRestart", false, 7, -1, true, false, true, Effect::None},
+                      CommandCase{"ControlRefusesAsk", false, 3, 9, false, false, false, Effect::Repeats},
+                      CommandCase{"ControlRefusesDisconnect", false, 5, 9, false, false, false, Effect::Repeats},
+                      CommandCase{"ControlIgnoresNone", false, 0, -1, true, false, false, Effect::None},
+                      CommandCase{"DialogRefusesCall", true, 1, 9, false, true, false, Effect::Repeats},
+                      CommandCase{"DialogAsk", true, 3, 4, true, true, false, Effect::Wru},
+                      CommandCase{"DialogAnswerBack", true, 4, 5, true, true, false, Effect::AnswerBack},
+                      CommandCase{"DialogDisconnect", true, 5, 6, true, true, true, Effect::TxDone},
+                      CommandCase{"DialogBackToControl", true, 6, 7, true, false, true, Effect::BackToControl},
+                      CommandCase{"DialogRestart", true, 7, -1, true, true, true, Effect::None},
+                      CommandCase{"DialogLeavesDialling", true, 2, -1, false, true, false, Effect::None}),
     [](const ::testing::TestParamInfo<CommandCase>& info) { return std::string(info.param.name); });
 
 TEST_F(Stepping, CallWhileOtherWorkRunsPostsCode2AndTheDialogSound)

@@ -136,3 +136,96 @@ TEST(DriverModes, ApplyMakesTheRecordCurrentAndSetsFiguresCodeTen)
     ApplyDriverModes(TDriverModes{});
     EXPECT_EQ(GlobalModes, TDriverModes{});
 }
+
+TEST(ChannelOptionsLayout, EachPathFieldSitsAtItsOwnOffset)
+{
+    struct PathField {
+        const char* name;
+        ShortString<79> TChannelOptions::*field;
+        qsizetype offset;
+    };
+    const PathField fields[] = {
+        {"ReceiveCommonFile", &TChannelOptions::ReceiveCommonFile, 144},
+        {"TransmCommonFile", &TChannelOptions::TransmCommonFile, 224},
+        {"ReceiveJrnFile", &TChannelOptions::ReceiveJrnFile, 304},
+        {"TransmJrnFile", &TChannelOptions::TransmJrnFile, 384},
+        {"ReceiveDir", &TChannelOptions::ReceiveDir, 464},
+        {"TransmDir", &TChannelOptions::TransmDir, 544},
+    };
+    TChannelOptions o;
+    for (std::size_t i = 0; i < std::size(fields); ++i) // a full field, its own letter
+        (o.*fields[i].field).setText(QString(79, QChar(u'A' + int(i))));
+    const QByteArray b = o.toBytes();
+    const QByteArray blank = TChannelOptions().toBytes();
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        SCOPED_TRACE(fields[i].name);
+        const qsizetype at = fields[i].offset;
+        EXPECT_EQ(quint8(b[at]), 79);
+        EXPECT_EQ(b.mid(at + 1, 79), QByteArray(79, char('A' + int(i))));
+        TChannelOptions one; // only this field set: nothing else of the path block changes
+        (one.*fields[i].field).setText(QStringLiteral("C:\\MAIL2\\X"));
+        const QByteArray ob = one.toBytes();
+        for (qsizetype k = 144; k < 624; ++k)
+            if (k < at || k >= at + 11)
+                EXPECT_EQ(ob[k], blank[k]) << "byte " << k;
+        EXPECT_EQ(ob.mid(at, 11), QByteArray("\x0A" "C:\\MAIL2\\X"));
+        EXPECT_EQ((TChannelOptions::fromBytes(ob).*fields[i].field).text(), QStringLiteral("C:\\MAIL2\\X"));
+    }
+}
+
+TEST(DriverModesLayout, EachFlagByteSitsAtItsOwnOffset)
+{
+    struct Flag {
+        const char* name;
+        std::uint8_t TDriverModes::*field;
+        qsizetype offset;
+    };
+    const Flag flags[] = {
+        {"ExitConfirmation", &TDriverModes::ExitConfirmation, 12},
+        {"ShowDialogMode", &TDriverModes::ShowDialogMode, 13},
+        {"TlxLogMode", &TDriverModes::TlxLogMode, 14},
+        {"SoundCardMode", &TDriverModes::SoundCardMode, 15},
+        {"DOSPrintMode", &TDriverModes::DOSPrintMode, 16},
+        {"PreciseTimer", &TDriverModes::PreciseTimer, 17},
+    };
+    for (const Flag& f : flags) {
+        SCOPED_TRACE(f.name);
+        TDriverModes m;
+        m.*f.field = 1;
+        const QByteArray b = m.toBytes();
+        for (qsizetype k = 12; k < 20; ++k) // the flag bytes and the two reserved ones
+            EXPECT_EQ(int(b[k]), k == f.offset ? 1 : 0) << "byte " << k;
+        EXPECT_EQ(TDriverModes::fromBytes(b).*f.field, 1);
+    }
+}
+
+// Each cell holds its own text and value, so a grid written or read with
+// its two indices swapped cannot pass.
+TEST(DriverModesLayout, TheBadCallsGridsSitCellByCell)
+{
+    TDriverModes m;
+    for (int c = 0; c < TDriverModes::kBadCallsTextColumns; ++c)
+        for (int r = 0; r < TDriverModes::kBadCallsTextRows; ++r)
+            m.BadCallsText[std::size_t(c)][std::size_t(r)].setText(QStringLiteral("c%1r%2").arg(c).arg(r));
+    for (int c = 1; c <= TDriverModes::kBadCallsCategories; ++c)
+        for (int r = 1; r <= TDriverModes::kBadCallsValues; ++r)
+            m.BadCallsPolicy[std::size_t(c - 1)][std::size_t(r - 1)] = 1000 * c + r;
+
+    const QByteArray b = m.toBytes();
+    for (int c = 0; c < TDriverModes::kBadCallsTextColumns; ++c)
+        for (int r = 0; r < TDriverModes::kBadCallsTextRows; ++r) {
+            const QByteArray text = QStringLiteral("c%1r%2").arg(c).arg(r).toLatin1();
+            EXPECT_EQ(b.mid(125 + c * 186 + r * 31, 5), char(text.size()) + text) << "text cell " << c << "," << r;
+        }
+    EXPECT_EQ(b.mid(1985, 3), QByteArray(3, '\0')) << "the reserved bytes";
+    for (int c = 1; c <= TDriverModes::kBadCallsCategories; ++c)
+        for (int r = 1; r <= TDriverModes::kBadCallsValues; ++r)
+            EXPECT_EQ(u32At(b, 1988 + (c - 1) * 20 + (r - 1) * 4), quint32(1000 * c + r))
+                << "policy cell " << c << "," << r;
+
+    const TDriverModes back = TDriverModes::fromBytes(b);
+    EXPECT_EQ(back.BadCallsText[3][5].text(), QStringLiteral("c3r5"));
+    EXPECT_EQ(back.BadCallsText[5][3].text(), QStringLiteral("c5r3"));
+    EXPECT_EQ(back.BadCallsPolicy[1][3], 2004);
+    EXPECT_EQ(back.BadCallsPolicy[3][1], 4002);
+}

@@ -58,11 +58,8 @@ TEST(TermiosFrame, WhatTermiosCannotSayIsRefusedWithItsReason)
         const char* reason;
     };
     const Case cases[] = {
-        {{100, 8, 0, 0}, "100 bit/s"},      {{14400, 8, 0, 0}, "14400 bit/s"},
-        {{56000, 8, 0, 0}, "56000 bit/s"},  {{128000, 8, 0, 0}, "128000 bit/s"},
-        {{256000, 8, 0, 0}, "256000 bit/s"}, {{50, 4, 0, 0}, "4 data bits"},
-        {{50, 8, 0, 1}, "1.5 stop bits"},   {{50, 5, 0, 2}, "2 stop bits"},
-        {{50, 5, 5, 0}, "parity code 5"},
+        {{0, 8, 0, 0}, "baud rate 0"},    {{50, 4, 0, 0}, "4 data bits"},   {{50, 8, 0, 1}, "1.5 stop bits"},
+        {{50, 5, 0, 2}, "2 stop bits"},   {{50, 5, 5, 0}, "parity code 5"},
     };
     for (const Case& c : cases) {
         TermiosFrame frame{CS8, B9600};
@@ -70,6 +67,18 @@ TEST(TermiosFrame, WhatTermiosCannotSayIsRefusedWithItsReason)
         EXPECT_TRUE(problem.contains(QString::fromLatin1(c.reason))) << c.reason << ": " << problem.toStdString();
         EXPECT_EQ(frame.cflag, tcflag_t{CS8}) << c.reason; // untouched
         EXPECT_EQ(frame.speed, speed_t{B9600}) << c.reason;
+    }
+}
+
+TEST(TermiosFrame, PortSpeedsWithoutATermiosNameGoAsArbitrarySpeeds)
+{
+    for (std::uint32_t rate : {100u, 14400u, 56000u, 128000u, 256000u}) {
+        TermiosFrame frame{CS8, B9600};
+        EXPECT_EQ(toTermiosFrame({rate, 5, 0, 1}, frame), QString()) << rate;
+        EXPECT_EQ(frame.speed, speed_t{B0}) << rate;
+        EXPECT_EQ(frame.baud, rate);
+        EXPECT_EQ(frame.cflag, tcflag_t{CS5 | CSTOPB}) << rate;
+        EXPECT_EQ(fromTermiosFrame(frame), (LineSettings{rate, 5, 0, 1}));
     }
 }
 

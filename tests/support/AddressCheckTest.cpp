@@ -97,7 +97,14 @@ INSTANTIATE_TEST_SUITE_P(
                     LineCase {P + "*123/#456", E::Correct, {}},
                     LineCase {P + "#456/*123", E::Correct, {}},
                     LineCase {P + "*12a", E::NoNumberToSend, {}},
-                    LineCase {P + "~12a", E::BadNumber, P + "#12a"}));
+                    LineCase {P + "~12a", E::BadNumber, P + "#12a"},
+                    // A blocked mark counts as a send mark also where the
+                    // line's marks are found: the line fixed on one save
+                    // checks the same on the next.
+                    LineCase {"|       ~1/*~", E::Correct, "|       #1/*~"},
+                    LineCase {"|       #1/*~", E::Correct, {}},
+                    LineCase {P + "#1/*2/~", E::NoNumber, P + "#1/*2/#"},
+                    LineCase {P + "#1/~", E::NoNumber, P + "#1/#"}));
 
 struct NumberCase {
     QString number;

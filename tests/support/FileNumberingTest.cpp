@@ -1,6 +1,7 @@
 #include "support/FileNumbering.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -34,10 +35,37 @@ TEST(MatchesFileMask, DosRules)
         {"AXB", "A?B", true},
         {"A.B", "A?.B", true},
         {"ANYTHING", "*", true},
+        {"", "*", true},
+        {"", "?", true},
+        {"A", "", false},
+        {"TEL00001.TLG", "*.*", true},
+        {"TEL00001.TLG", "T*L*.T?G", true},
+        {"TEL00001.TLG", "*1*1*", false},
+        {"TEL00011.TLG", "*1*1*", true},
+        {"AAAB", "*A*B", true},
+        {"AAAC", "*A*B", false},
+        {"A.B.C", "A*.C", true},
+        {"A.B", "A.B.*", true},
+        {"A.BC", "A.B.*", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(MatchesFileMask(QString::fromLatin1(c.name), QString::fromLatin1(c.mask)), c.matches)
             << c.name << " ~ " << c.mask;
+}
+
+TEST(MatchesFileMask, ManyStarsOnALongNameTakeNoTimeToSpeakOf)
+{
+    // A matcher that tries every way of spreading the name over the stars
+    // would need about C(60, 20) tries here, which never ends.
+    const QString name(60, u'A');
+    const QString mask = QString(QStringLiteral("*A")).repeated(20) + QStringLiteral("B");
+    QElapsedTimer elapsed;
+    elapsed.start();
+    EXPECT_FALSE(MatchesFileMask(name, mask));
+    EXPECT_TRUE(MatchesFileMask(name + u'B', mask));
+    EXPECT_TRUE(MatchesFileMask(name, QStringLiteral("*A").repeated(60)));
+    EXPECT_FALSE(MatchesFileMask(name, QStringLiteral("*A").repeated(61)));
+    EXPECT_LT(elapsed.elapsed(), 5000);
 }
 
 TEST(NumberOfFileName, ReadsEveryDigitBeforeTheFirstFullStop)
@@ -59,7 +87,10 @@ TEST(NumberOfFileName, ReadsEveryDigitBeforeTheFirstFullStop)
         {"TEL.TLG", 0},
         {"TEL00001", 0},
         {"TEL00001.TLG.BAK", 1},
-        {"TEL99999999999.TLG", 0}, // beyond the counter's range
+        {"TEL2147483647.TLG", 2147483647}, // the last 32-bit number
+        {"TEL02147483647.TLG", 2147483647},
+        {"TEL2147483648.TLG", 0}, // beyond the 32-bit range
+        {"TEL99999999999.TLG", 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(NumberOfFileName(QString::fromLatin1(c.name)), c.number) << c.name;
@@ -98,6 +129,8 @@ TEST_F(NextFileNumber, FoldersOfNumberedFiles)
         {"mixed case", {"tlg00012.rec", "Tlg00009.Re", "TLG00003.REC"}, "TLG*.RE?", 13},
         {"other prefix ignored", {"DLG00040.PTC", "TEL00002.TLG"}, "TEL*.*", 3},
         {"record files", {"DLG00040.PTC", "DLG00041.PT", "DLG00090.TXT"}, "DLG*.PT?", 42},
+        {"the last number has no next", {"TEL2147483647.TLG", "TEL00005.TLG"}, "TEL*.*", 6},
+        {"the one before the last", {"TEL2147483646.TLG", "TEL00005.TLG"}, "TEL*.*", 2147483647},
     };
     for (const Case& c : cases) {
         QDir(dir_.path()).removeRecursively();

@@ -1,0 +1,125 @@
+// The engine's look-up of a destination number in a subscriber table of
+// 100 000 records: a hit, a miss, the first look-up after the table is
+// opened again (as after every change in the directory), the opening
+// itself, and the directory's quick search by name with letter case
+// ignored (a scan of the whole table in the worst case).
+
+#include "directories/AbonentLookup.h"
+#include "directories/DirectoryTables.h"
+#include "directories/SqliteTableFile.h"
+#include "directories/TxDataM.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+
+using namespace korvane;
+
+constexpr int Subscribers = 100000;
+
+class SilentBox final : public MessageBox {
+public:
+    MessageResult show(const QString&, const QString&, MessageIcon, MessageButtons) override
+    {
+        return MessageResult::Ok;
+    }
+};
+
+QString Number(int i)
+{
+    return QStringLiteral("+7-%1").arg(1000000 + i);
+}
+
+// One table for every benchmark of the program.
+struct Directory {
+    Directory()
+    {
+        static int argc = 1;
+        static char name[] = "SubscriberLookupBench";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance())
+            app = std::make_unique<QCoreApplication>(argc, argv);
+        const QString db = folder.filePath(QStringLiteral("KorvaneDB"));
+        QDir().mkpath(db);
+        QList<QVariantList> rows;
+        rows.reserve(Subscribers);
+        for (int i = 0; i < Subscribers; ++i)
+            rows.append({i + 1, Number(i), QStringLiteral("АБОНЕНТ НОМЕР %1").arg(i), QVariant(),
+                         QStringLiteral("%1 ABON").arg(i)});
+        QString error;
+        if (!WriteTableFile(QDir(db).filePath(QStringLiteral("ABONENTS.DB")), QStringLiteral("abonents.db"),
+                            AbonentsTableColumns(), rows, error))
+            qFatal("%s", qPrintable(error));
+        module = std::make_unique<TTxDataModule>(db, box);
+        if (module->AbonentQuery.RecordCount() != Subscribers)
+            qFatal("%s", qPrintable(module->AbonentError()));
+    }
+    std::unique_ptr<QCoreApplication> app;
+    QTemporaryDir folder;
+    SilentBox box;
+    std::unique_ptr<TTxDataModule> module;
+};
+
+Directory& Shared()
+{
+    static Directory directory;
+    return directory;
+}
+
+void BM_LookupFound(benchmark::State& state)
+{
+    Directory& d = Shared();
+    AbonentLookup lookup(*d.module);
+    SubscriberRecord record;
+    QString error;
+    lookup.LocateSubscriber(Number(0), record, error);
+    int i = 0;
+    for (auto _ : state) {
+        const QString number = Number((i += 7919) % Subscribers);
+        benchmark::DoNotOptimize(lookup.LocateSubscriber(number, record, error));
+    }
+}
+BENCHMARK(BM_LookupFound);
+
+void BM_LookupMissing(benchmark::State& state)
+{
+    Directory& d = Shared();
+    AbonentLookup lookup(*d.module);
+    SubscriberRecord record;
+    QString error;
+    const QString number = QStringLiteral("+7-nobody");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(lookup.LocateSubscriber(number, record, error));
+}
+BENCHMARK(BM_LookupMissing);
+
+void BM_OpenThenFirstLookup(benchmark::State& state)
+{
+    Directory& d = Shared();
+    AbonentLookup lookup(*d.module);
+    SubscriberRecord record;
+    QString error;
+    for (auto _ : state) {
+        d.module->OpenAbonentQuery(QStringLiteral("ABONENT_ID"));
+        benchmark::DoNotOptimize(lookup.LocateSubscriber(Number(Subscribers - 1), record, error));
+    }
+}
+BENCHMARK(BM_OpenThenFirstLookup)->Unit(benchmark::kMillisecond);
+
+void BM_QuickSearchByNameIgnoringCase(benchmark::State& state)
+{
+    Directory& d = Shared();
+    const QString name = QStringLiteral("абонент номер %1").arg(Subscribers - 1);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(d.module->AbonentQuery.Locate(
+            u"ABONENT_Name", name, LocateOption::PartialKey | LocateOption::CaseInsensitive));
+}
+BENCHMARK(BM_QuickSearchByNameIgnoringCase)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,254 @@
+#include "directories/TxDataM.h"
+
+#include "directories/DirectoryTables.h"
+#include "directories/ParadoxTable.h"
+#include "directories/SqliteTableFile.h"
+#include "directories/TableFolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace korvane {
+
+namespace {
+
+const QString Caption = QStringLiteral("Korvane 2");
+
+} // namespace
+
+TTxDataModule::TTxDataModule(const QString& dbPath, MessageBox& box, QObject* parent)
+    : QObject(parent),
+      m_connection(NewConnectionName(u"directories")),
+      CountryQuery(m_connection),
+      DynamicQuery(m_connection),
+      AbonentQuery(m_connection),
+      m_dbPath(dbPath),
+      m_box(box),
+      m_abonents{AbonentsFileName(), QStringLiteral("abonents")},
+      m_country{CountryFileName(), QStringLiteral("country")}
+{
+    CountryQuery.SetAfterScroll([this] { CountryQueryAfterScroll(); });
+    AbonentQuery.SetAfterScroll([this] { AbonentQueryAfterScroll(); });
+    DataModuleCreate();
+}
+
+TTxDataModule::~TTxDataModule()
+{
+    CountryQuery.Close();
+    AbonentQuery.Close();
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+void TTxDataModule::CountryQueryAfterScroll()
+{
+    OnCountryScroll(this);
+}
+
+void TTxDataModule::AbonentQueryAfterScroll()
+{
+    OnAbonentScroll(this);
+}
+
+void TTxDataModule::Report(const QString& text)
+{
+    m_box.show(text, Caption, MessageIcon::Error, MessageButtons::Ok);
+}
+
+void TTxDataModule::DataModuleCreate()
+{
+    {
+        // The tables are attached to one connection as they are found, so
+        // that a statement names a table by its file name alone.
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+        db.setDatabaseName(QStringLiteral(":memory:"));
+        if (!db.open()) {
+            Report(db.lastError().text());
+            return;
+        }
+    }
+
+    // The subscriber table: created when missing; an existing file is used
+    // as it is, whatever its fields.
+    bool abonentsReported = false;
+    {
+        bool missing = false;
+        QString error;
+        if (!PrepareTable(m_abonents, missing, error) && !missing) {
+            Report(error);
+            abonentsReported = true;
+        } else if (missing) {
+            if (!CreateAbonentsTable(AbonentsFileName(), error)) {
+                Report(error);
+                abonentsReported = true;
+            }
+        }
+    }
+
+    if (!OpenCountryQuery(QStringLiteral("COUNTRY_ID")))
+        Report(m_countryError);
+    if (!OpenAbonentQuery(QStringLiteral("ABONENT_ID")) && !abonentsReported)
+        Report(m_abonentError);
+}
+
+bool TTxDataModule::CreateAbonentsTable(const QString& name, QString& error)
+{
+    const QString fileName = QFileInfo(name).fileName();
+    const QString path = QDir(m_dbPath).filePath(fileName);
+    if (!QFileInfo(m_dbPath).isDir()) {
+        error = QStringLiteral("Не найдена папка базы данных ") + QDir::toNativeSeparators(m_dbPath);
+        return false;
+    }
+    return WriteTableFile(path, fileName.toLower(), AbonentsTableColumns(), {}, error);
+}
+
+void TTxDataModule::SetAside(const QString& path, const QString& reason)
+{
+    QString renameError;
+    const QString aside = KeepAside(path, QStringLiteral(".unreadable"), renameError);
+    if (aside.isEmpty())
+        Report(QStringLiteral("Таблица %1 не читается: %2.\nПереименовать файл не удалось: %3")
+                   .arg(QDir::toNativeSeparators(path), reason, renameError));
+    else
+        Report(QStringLiteral("Таблица %1 не читается: %2.\nФайл сохранён под именем %3")
+                   .arg(QDir::toNativeSeparators(path), reason, QDir::toNativeSeparators(aside)));
+}
+
+bool TTxDataModule::ImportParadox(const QString& path, const Table& table, QString& error)
+{
+    ParadoxContents contents;
+    if (!ReadParadoxTable(path, contents, error))
+        return false;
+    // The Paradox file moves aside first, so that the new table takes its
+    // name; should the new table fail, the Paradox file comes back.
+    QString renameError;
+    const QString aside = KeepAside(path, QStringLiteral(".paradox"), renameError);
+    if (aside.isEmpty()) {
+        error = QStringLiteral("Не могу переименовать файл ") + QDir::toNativeSeparators(path) + QStringLiteral(": ")
+                + renameError;
+        return false;
+    }
+    if (!WriteTableFile(path, table.FileName, contents.Columns, contents.Rows, error)) {
+        QFile back(aside);
+        back.rename(path);
+        return false;
+    }
+    return true;
+}
+
+bool TTxDataModule::Attach(Table& table, const QString& path, QString& error)
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (!db.isOpen()) {
+        error = QStringLiteral("База данных не открыта");
+        return false;
+    }
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("ATTACH DATABASE ? AS ") + table.Schema);
+    query.bindValue(0, path);
+    if (!query.exec()) {
+        error = query.lastError().text();
+        return false;
+    }
+    table.Attached = true;
+    // Reading the schema finds a damaged database now, not at the first query.
+    if (!query.exec(QStringLiteral("SELECT count(*) FROM ") + table.Schema + QStringLiteral(".sqlite_master"))) {
+        error = query.lastError().text();
+        query.finish();
+        Detach(table);
+        return false;
+    }
+    return true;
+}
+
+void TTxDataModule::Detach(Table& table)
+{
+    if (!table.Attached)
+        return;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.exec(QStringLiteral("DETACH DATABASE ") + table.Schema);
+    table.Attached = false;
+}
+
+bool TTxDataModule::PrepareTable(Table& table, bool& missing, QString& error)
+{
+    missing = false;
+    if (table.Attached)
+        return true;
+    QString path = FindTableFile(m_dbPath, table.FileName);
+    if (path.isEmpty()) {
+        missing = true;
+        error = QStringLiteral("Не найдена таблица ") + QDir::toNativeSeparators(QDir(m_dbPath).filePath(table.FileName));
+        return false;
+    }
+    switch (ClassifyTableFile(path)) {
+    case TableFileKind::Sqlite:
+        break;
+    case TableFileKind::Paradox: {
+        QString importError;
+        if (!ImportParadox(path, table, importError)) {
+            if (QFileInfo::exists(path))
+                SetAside(path, importError);
+            missing = !QFileInfo::exists(path);
+            error = missing ? QStringLiteral("Не найдена таблица ") + QDir::toNativeSeparators(path) : importError;
+            return false;
+        }
+        break;
+    }
+    case TableFileKind::Unknown:
+        SetAside(path, QStringLiteral("это не таблица SQLite и не таблица Paradox"));
+        missing = !QFileInfo::exists(path);
+        error = QStringLiteral("Не найдена таблица ") + QDir::toNativeSeparators(path);
+        return false;
+    }
+    QString attachError;
+    if (!Attach(table, path, attachError)) {
+        SetAside(path, attachError);
+        missing = !QFileInfo::exists(path);
+        error = missing ? QStringLiteral("Не найдена таблица ") + QDir::toNativeSeparators(path) : attachError;
+        return false;
+    }
+    return true;
+}
+
+bool TTxDataModule::OpenQuery(BrowseQuery& query, Table& table, const QString& orderBy, QString& error)
+{
+    query.Close();
+    error.clear();
+    // The order is a field name, optionally descending: a name cannot be
+    // a bound parameter, so nothing else may reach the statement.
+    static const QRegularExpression order(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*( DESC)?$"));
+    if (!order.match(orderBy).hasMatch()) {
+        error = QStringLiteral("Неверный порядок записей: ") + orderBy;
+        return false;
+    }
+    bool missing = false;
+    if (!PrepareTable(table, missing, error))
+        return false;
+    query.SetSql({QStringLiteral("SELECT *"), QStringLiteral("FROM \"") + table.FileName + u'"',
+                  QStringLiteral("ORDER BY ") + orderBy});
+    if (!query.Open()) {
+        error = query.LastError();
+        return false;
+    }
+    return true;
+}
+
+bool TTxDataModule::OpenCountryQuery(const QString& orderBy)
+{
+    return OpenQuery(CountryQuery, m_country, orderBy, m_countryError);
+}
+
+bool TTxDataModule::OpenAbonentQuery(const QString& orderBy)
+{
+    return OpenQuery(AbonentQuery, m_abonents, orderBy, m_abonentError);
+}
+
+} // namespace korvane

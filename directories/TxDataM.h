@@ -1,0 +1,107 @@
+#pragma once
+
+// The directories' data module: the subscriber table ABONENTS.DB and the
+// country table COUNTRY.DB in the database folder, each an SQLite database
+// holding one table named like the file. The module keeps a query over
+// each table open for browsing, a third query that carries the change
+// statements of the directory dialogs, creates the subscriber table when
+// it is missing, and calls the dialogs' hooks after every move of a
+// query's current record. Main thread only.
+//
+// Each table is opened on its own: a missing or unreadable country table
+// leaves the subscriber table, and with it the engine's look-up, working.
+// A table file carried over from the old system in Paradox form is read
+// into a new SQLite table once; the Paradox file stays beside it under a
+// new name. A file that is neither is moved aside, never overwritten, and
+// reported.
+
+#include "directories/BrowseQuery.h"
+#include "directories/ScrollHook.h"
+#include "directories/StatementQuery.h"
+#include "platform/MessageBox.h"
+
+#include <QObject>
+#include <QString>
+
+namespace korvane {
+
+class TTxDataModule : public QObject {
+    Q_OBJECT
+
+    // The connection comes before the queries that run on it.
+    const QString m_connection;
+
+public:
+    // The file names of the two tables, as the browsing statements and the
+    // subscriber table's creation spell them; files are found without
+    // regard to letter case.
+    static QString AbonentsFileName() { return QStringLiteral("abonents.db"); }
+    static QString CountryFileName() { return QStringLiteral("country.db"); }
+
+    // Sets up the module on database folder DbPath (DataModuleCreate):
+    // creates the subscriber table when it is missing and opens both
+    // queries. Failures are shown in Box, each table's on its own.
+    TTxDataModule(const QString& dbPath, MessageBox& box, QObject* parent = nullptr);
+    ~TTxDataModule() override;
+
+    BrowseQuery CountryQuery;
+    StatementQuery DynamicQuery;
+    BrowseQuery AbonentQuery;
+    // Called after every move of CountryQuery's (AbonentQuery's) current
+    // record, with the module as Sender.
+    ScrollHook OnCountryScroll;
+    ScrollHook OnAbonentScroll;
+
+    // Close the query, set its statement ("SELECT *", FROM the table file's
+    // name in double quotes, "ORDER BY " + OrderBy) and open it; the first
+    // record in that order becomes current. OrderBy is a field name,
+    // optionally followed by " DESC"; anything else is refused, as it
+    // would be spliced into the statement. False when the table or the
+    // statement fails: the query stays closed and CountryError
+    // (AbonentError) says why.
+    bool OpenCountryQuery(const QString& orderBy);
+    bool OpenAbonentQuery(const QString& orderBy);
+
+    // The after-scroll events of the two queries: call the hook, if a
+    // living dialog set one, with the module as Sender.
+    void CountryQueryAfterScroll();
+    void AbonentQueryAfterScroll();
+
+    // Creates the subscriber table file Name (its file-name part) in the
+    // database folder, with its eight fields and no records. False with
+    // Error set when it cannot be created.
+    bool CreateAbonentsTable(const QString& name, QString& error);
+
+    const QString& DatabaseFolder() const { return m_dbPath; }
+    // Why the last opening of the query failed; empty after a success.
+    QString CountryError() const { return m_countryError; }
+    QString AbonentError() const { return m_abonentError; }
+
+private:
+    struct Table {
+        QString FileName; // "abonents.db"
+        QString Schema;   // the name the connection attaches it under
+        bool Attached = false;
+    };
+
+    void DataModuleCreate();
+    // Finds the table's file, reads a Paradox table into SQLite, moves an
+    // unreadable file aside, and attaches the file to the connection.
+    // Missing is set when no file is there (nothing is reported then).
+    bool PrepareTable(Table& table, bool& missing, QString& error);
+    bool ImportParadox(const QString& path, const Table& table, QString& error);
+    bool Attach(Table& table, const QString& path, QString& error);
+    void Detach(Table& table);
+    void SetAside(const QString& path, const QString& reason);
+    bool OpenQuery(BrowseQuery& query, Table& table, const QString& orderBy, QString& error);
+    void Report(const QString& text);
+
+    QString m_dbPath;
+    MessageBox& m_box;
+    Table m_abonents;
+    Table m_country;
+    QString m_countryError;
+    QString m_abonentError;
+};
+
+} // namespace korvane

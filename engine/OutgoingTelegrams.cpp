@@ -1,0 +1,437 @@
+#include "engine/OutgoingTelegrams.h"
+
+#include "engine/CallFailurePolicy.h"
+#include "engine/FolderRefresh.h"
+#include "engine/SubscriberLookup.h"
+#include "engine/TxDriver.h"
+#include "protocols/DriverModes.h"
+#include "support/FileCopy.h"
+#include "support/FileError.h"
+#include "support/NumberLists.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace korvane {
+
+namespace {
+bool IsNumberChar(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.';
+}
+
+bool IsAddressLine(const QString& l)
+{
+    return !l.isEmpty() && l.front() == u'|';
+}
+
+// 1-based position of the first C in L at or after 1-based From; 0 when none.
+int Pos(const QString& l, QChar c, int from = 1)
+{
+    return static_cast<int>(l.indexOf(c, from - 1)) + 1;
+}
+} // namespace
+
+QString ChangeFileExt(const QString& path, const QString& ext)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return (dot > slash ? path.left(dot) : path) + ext;
+}
+
+bool RenameNoReplace(const QString& from, const QString& to)
+{
+    const QByteArray src = QFile::encodeName(from);
+    const QByteArray dst = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, src.constData(), AT_FDCWD, dst.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return false;
+    // A file system without the no-replace rename: a hard link fails when the name is taken.
+    if (::link(src.constData(), dst.constData()) != 0)
+        return false;
+    if (::unlink(src.constData()) != 0) {
+        ::unlink(dst.constData());
+        return false;
+    }
+    return true;
+}
+
+OutgoingTelegrams::OutgoingTelegrams(TTxChannelDriver& driver) : d_(driver) {}
+
+void OutgoingTelegrams::Log(const QString& line) const
+{
+    d_.Environment().Log(line);
+}
+
+// ---------------------------------------------------------------- scan
+
+void OutgoingTelegrams::Scan()
+{
+    bool selected = false;
+    bool ended = false;
+    if (TlgPath.isEmpty()) {
+        TlgSearch = QDir(d_.TransmDir)
+                        .entryList({QStringLiteral("*.TLG")}, QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
+        TlgSearchNext = 0;
+        selected = ContinueListing();
+        ended = !selected;
+    } else {
+        selected = ProcessOutgoingFile() || ContinueListing();
+        if (!selected) {
+            TlgPath.clear();
+            ended = true;
+        }
+    }
+    Publish(ended);
+}
+
+bool OutgoingTelegrams::ContinueListing()
+{
+    while (TlgSearchNext < TlgSearch.size()) {
+        const QString name = TlgSearch[TlgSearchNext++];
+        if (OpenOutgoingFile(name) && ProcessOutgoingFile())
+            return true;
+    }
+    return false;
+}
+
+void OutgoingTelegrams::CallSucceeded()
+{
+    MarkNumberDone();
+    SearchLine = 0;
+    SearchPos = 1;
+    DestinationFound = false;
+    if (!TlgPath.isEmpty())
+        ProcessOutgoingFile();
+    Publish(false);
+}
+
+void OutgoingTelegrams::Publish(bool scanEnded)
+{
+    QString answerBackInfo;
+    ChannelWindow* window = nullptr;
+    {
+        EngineLock lock(d_.Mutex());
+        d_.TlgLines = TlgLines;
+        d_.TlgPath = TlgPath;
+        d_.TlgFileName = TlgFileName;
+        if (scanEnded)
+            d_.ScanDelay = GlobalModes.ScanPeriod;
+        if (announce_) {
+            d_.Number = Number;
+            d_.Address = Address;
+            d_.SetExpectedAnswerBack(ExpectedAnswerBack);
+            d_.Events.raise(DriverEvent::DestinationChosen);
+            window = d_.Window;
+        }
+    }
+    if (window) // the window's own thread is this one; no lock is held
+        window->SetCallInfo(TlgFileName, Number, Address, QStringLiteral("AB=") + ExpectedAnswerBack);
+    announce_ = false;
+}
+
+// ---------------------------------------------------------------- one file
+
+bool OutgoingTelegrams::OpenOutgoingFile(const QString& name)
+{
+    TlgFileName = name;
+    TlgPath = d_.TransmDir + u'/' + name;
+    SearchLine = 0;
+    SearchPos = 1;
+    DestinationFound = false;
+    LastFileResult = 0;
+    try {
+        LoadOemStringsClear(TlgPath, TlgRawLines, TlgLines);
+    } catch (const FileError& e) {
+        // Passed over in this scan: an empty list read from a failed load
+        // is no telegram without addresses.
+        if (QFileInfo::exists(TlgPath) && !loadFailuresLogged_.contains(TlgPath)) {
+            loadFailuresLogged_.insert(TlgPath);
+            Log(e.message());
+        }
+        TlgPath.clear();
+        TlgLines.clear();
+        return false;
+    }
+    loadFailuresLogged_.remove(TlgPath);
+    return true;
+}
+
+bool OutgoingTelegrams::ProcessOutgoingFile()
+{
+    const Selection r = SelectNextDestination();
+    switch (r) {
+    case Selected:
+        if (!Number.isEmpty())
+            LookUpSubscriber();
+        announce_ = true;
+        break;
+    case NoAddress:
+        Log(QStringLiteral("Файл \"%1\" содержит некорректный заголовок").arg(TlgPath));
+        if (LastFileResult == 0) {
+            RenameTo(QStringLiteral(".ERR"));
+            FinishFile();
+        }
+        break;
+    case AllDone:
+        FinishAllDone();
+        break;
+    case OnlyBlocked: {
+        Log(QStringLiteral("Файл \"%1\" содержит только \"неэффективные\" номера").arg(TlgPath));
+        QString ext = QStringLiteral(".LER");
+        {
+            EngineLock lock(d_.Mutex());
+            const int i = BadNumbers && !Number.isEmpty() ? BadNumbers->IndexOf(Number) : -1;
+            if (i >= 0) {
+                const auto* bad = BadNumbers->ObjectAs<TBadNumObject>(i);
+                const FailureCode code = bad ? bad->Reason : FailureCodes::Success;
+                if (code < FailureCodes::Count && !FailureCodeNames[code].isEmpty())
+                    ext = u'.' + FailureCodeNames[code].toString();
+            }
+        }
+        RenameTo(ext);
+        FinishFile();
+        break;
+    }
+    case Waiting:
+    case Blocked:
+        break;
+    }
+    LastFileResult = r;
+    return r == Selected;
+}
+
+void OutgoingTelegrams::FinishAllDone()
+{
+    Log(QStringLiteral("Файл \"%1\" обработан полностью").arg(TlgPath));
+    if (d_.Modes & ChannelMode::AutoDelTrs) {
+        if (QFile::remove(TlgPath))
+            Log(QStringLiteral("Файл \"%1\" удален").arg(TlgPath));
+        else
+            Log(QStringLiteral("Не могу удалить файл \"%1\"").arg(TlgPath));
+    } else {
+        const QString trs = ChangeFileExt(TlgPath, QStringLiteral(".TRS"));
+        if (QFileInfo::exists(trs)) {
+            CopyOrAppendFile(TlgPath, trs, false);
+            QFile::remove(TlgPath);
+        } else {
+            RenameTo(QStringLiteral(".TRS"));
+        }
+    }
+    FinishFile();
+}
+
+void OutgoingTelegrams::RenameTo(const QString& ext)
+{
+    const QString target = ChangeFileExt(TlgPath, ext);
+    if (RenameNoReplace(TlgPath, target))
+        Log(QStringLiteral("Файл \"%1\" переименован в \"%2\"").arg(TlgPath, target));
+    else
+        Log(QStringLiteral("Не могу переименовать файл \"%1\" в \"%2\"").arg(TlgPath, target));
+}
+
+void OutgoingTelegrams::FinishFile()
+{
+    TlgPath.clear();
+    if (FolderRefresh* folders = d_.Environment().Folders)
+        folders->RefreshFolder(d_.TransmDir);
+}
+
+void OutgoingTelegrams::LookUpSubscriber()
+{
+    SubscriberLookup* directory = d_.Environment().Directory;
+    if (!directory)
+        return;
+    SubscriberRecord record;
+    QString error;
+    switch (directory->LocateSubscriber(Number, record, error)) {
+    case SubscriberLookup::Result::Found:
+        Address = record.Name;
+        ExpectedAnswerBack = record.AnswerBack; // also an empty one
+        directoryFailureLogged_ = false;
+        break;
+    case SubscriberLookup::Result::NotFound:
+        directoryFailureLogged_ = false;
+        break;
+    case SubscriberLookup::Result::Unavailable:
+        // Taken as not found: the telegram goes on with what the file says.
+        if (!directoryFailureLogged_)
+            Log(QStringLiteral("Канал %1: [Справочник абонентов недоступен: %2]").arg(d_.Channel).arg(error));
+        directoryFailureLogged_ = true;
+        break;
+    }
+}
+
+// ---------------------------------------------------------------- the numbers
+
+OutgoingTelegrams::Selection OutgoingTelegrams::SelectNextDestination()
+{
+    Number.clear();
+    DestinationFound = false;
+    Selection result = Blocked;
+    int starSeen = 0;
+    int tildeSeen = 0;
+    int p = SearchPos;
+    int i = SearchLine;
+    for (; i < TlgLines.size(); ++i) {
+        const QString l = TlgLines[i];
+        if (!IsAddressLine(l))
+            break;
+        const int h = Pos(l, u'#', p);
+        SearchPos = static_cast<std::uint16_t>(h + 1);
+        if (starSeen == 0)
+            starSeen = Pos(l, u'*');
+        if (tildeSeen == 0)
+            tildeSeen = Pos(l, u'~');
+        Number = ExtractNumber(l, h);
+        p = 1;
+        if (h == 0)
+            continue;
+        const NumberCheck check = CheckNumber(Number, i, h);
+        if (check == BlockedNow)
+            tildeSeen = h;
+        if (check != Callable)
+            continue;
+        Address.clear();
+        const QString rest = l.mid(h);
+        const qsizetype open = rest.indexOf(u'(');
+        const qsizetype close = rest.indexOf(u')');
+        if (open >= 0 && close > open && open == Number.size())
+            ExpectedAnswerBack = rest.mid(open + 1, close - open - 1);
+        else
+            ExpectedAnswerBack = AnswerBackFromNumber(Number);
+        DestinationFound = true;
+        SearchLine = static_cast<std::uint16_t>(i);
+        SelectedPath = TlgPath;
+        SelectedLine = i;
+        SelectedPos = h;
+        return Selected;
+    }
+    SearchLine = static_cast<std::uint16_t>(i);
+    if (!HasPendingNumbers())
+        result = tildeSeen ? OnlyBlocked : starSeen ? AllDone : NoAddress;
+    return result;
+}
+
+OutgoingTelegrams::NumberCheck OutgoingTelegrams::CheckNumber(const QString& n, int index, int h)
+{
+    NumberStatus status;
+    {
+        EngineLock lock(d_.Mutex()); // the lists' writers run in the protocol's elements
+        status = GetNumberStatus(n);
+    }
+    if (status == StatusCallable)
+        return Callable;
+    if (status == StatusWaiting)
+        return WaitsForRetry;
+    TlgLines[index][h - 1] = u'~';
+    SaveTelegram(TlgPath, TlgLines, TlgRawLines);
+    return BlockedNow;
+}
+
+OutgoingTelegrams::NumberStatus OutgoingTelegrams::GetNumberStatus(const QString& n)
+{
+    if (n.isEmpty())
+        return StatusBlocked;
+    if (BadNumbers && BadNumbers->IndexOf(n) >= 0)
+        return StatusBlocked;
+    if (UnsuccNumbers) {
+        const int i = UnsuccNumbers->IndexOf(n);
+        if (i >= 0) {
+            const auto* retry = UnsuccNumbers->ObjectAs<TUnsucNumObject>(i);
+            return retry && retry->Wait > 0 ? StatusWaiting : StatusCallable;
+        }
+    }
+    return StatusCallable;
+}
+
+QString OutgoingTelegrams::ExtractNumber(const QString& l, int h)
+{
+    QString n;
+    if (h <= 0)
+        return n;
+    for (qsizetype i = h; i < l.size() && IsNumberChar(l[i]); ++i)
+        if (n.size() < NumberCapacity)
+            n += l[i];
+    return n;
+}
+
+QString OutgoingTelegrams::AnswerBackFromNumber(const QString& n)
+{
+    if (n.size() <= 6)
+        return n;
+    if (n.size() == 7 && n[6] == u'-')
+        return n.left(6);
+    return n.right(6);
+}
+
+void OutgoingTelegrams::ReplaceMarks(QString& l)
+{
+    l.replace(u'#', u'*');
+}
+
+void OutgoingTelegrams::MarkNumberDone()
+{
+    const QString path = SelectedPath;
+    const int line = SelectedLine;
+    const int pos = SelectedPos;
+    SelectedPath.clear();
+    SelectedLine = -1;
+    if (path.isEmpty() || line < 0)
+        return;
+    auto mark = [&](QStringList& lines) {
+        if (line >= lines.size() || !IsAddressLine(lines[line]) || pos < 1 || pos > lines[line].size())
+            return false;
+        QString l = lines[line];
+        l[pos - 1] = u'*';
+        ReplaceMarks(l);
+        lines[line] = l;
+        return true;
+    };
+    if (path == TlgPath) {
+        if (mark(TlgLines))
+            SaveTelegram(TlgPath, TlgLines, TlgRawLines);
+        return;
+    }
+    // The telegram is no longer the current file: marked in place all the same.
+    OemLines raw;
+    QStringList lines;
+    LoadOemStringsClear(path, raw, lines);
+    if (mark(lines))
+        SaveTelegram(path, lines, raw);
+}
+
+bool OutgoingTelegrams::HasPendingNumbers() const
+{
+    for (const QString& l : TlgLines) {
+        if (!IsAddressLine(l))
+            return false;
+        if (l.contains(u'#'))
+            return true;
+    }
+    return false;
+}
+
+void OutgoingTelegrams::SaveTelegram(const QString& path, const QStringList& lines, OemLines& raw)
+{
+    // Written beside the telegram and renamed over it: a crash leaves the old or the new one whole.
+    StringsToOem(lines, raw);
+    QByteArray body;
+    for (const QByteArray& line : std::as_const(raw))
+        body += line + "\r\n";
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw FileError::createFailed(path);
+    if (file.write(body) != body.size() || !file.commit())
+        throw FileError::writeFailed(path);
+}
+
+} // namespace korvane

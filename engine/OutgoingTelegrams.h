@@ -1,0 +1,121 @@
+#pragma once
+
+// A channel's outgoing telegrams: the files TEL<n>.TLG in its outgoing
+// folder, whose leading lines ("|" lines) name the numbers to call, each
+// behind a mark: '#' still to call, '*' done, '~' blocked. The scan finds
+// them, picks the next number to call, marks numbers done or blocked in the
+// file and, when no number is left to call, gives the file the extension
+// of its outcome (.TRS, .ERR, .LER, "." + a failure name) or deletes it.
+//
+// This is the file tick's side, on the main thread: it reads and writes
+// the files freely and takes the engine lock only to read the number lists
+// and to hand the current telegram and a chosen destination to the driver
+// (TlgLines, TlgPath, TlgFileName, Number, Address, ExpectedAnswerBack,
+// Events $100), where the line side reads them.
+
+#include "support/OemText.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+namespace korvane {
+
+class TTxChannelDriver;
+
+class OutgoingTelegrams {
+public:
+    // Results of SelectNextDestination.
+    enum Selection : std::uint8_t {
+        NoAddress = 0,   // no usable address line
+        Selected = 1,    // a destination was selected
+        Waiting = 2,     // '#' numbers remain, none callable now
+        Blocked = 3,     //   (the same, the last one examined just blocked)
+        AllDone = 4,     // every number done
+        OnlyBlocked = 5, // only blocked numbers left
+    };
+    // Results of CheckNumber; of GetNumberStatus.
+    enum NumberCheck : std::uint8_t { Callable = 1, WaitsForRetry = 2, BlockedNow = 3 };
+    enum NumberStatus : std::uint8_t { StatusCallable = 0, StatusWaiting = 1, StatusBlocked = 2 };
+
+    static constexpr int NumberCapacity = 24;
+
+    explicit OutgoingTelegrams(TTxChannelDriver& driver);
+
+    // The scan of the outgoing folder (Events $1): continues the current
+    // file, then the listing of the previous scan, or lists the folder
+    // afresh when no file is current; stops at the first destination.
+    void Scan();
+    // The call to the selected destination succeeded (Events $2): its line
+    // is marked done and the next destination of the telegram chosen.
+    void CallSucceeded();
+
+    // Makes the listed file Name current and loads it. False when it cannot
+    // be loaded (logged once) or no longer exists; no file is current then.
+    bool OpenOutgoingFile(const QString& name);
+    // One pass on the current file and what its outcome asks for; true when
+    // a destination was selected.
+    bool ProcessOutgoingFile();
+    Selection SelectNextDestination();
+    // Number N found at the '#' at 1-based position H of line Index.
+    NumberCheck CheckNumber(const QString& n, int index, int h);
+    // Reads the number lists; the caller holds the engine lock.
+    static NumberStatus GetNumberStatus(const QString& n);
+    // The run of '0'-'9', '+', '-', '.' after the mark at 1-based position
+    // H of L, at most 24 characters; empty when H is 0.
+    static QString ExtractNumber(const QString& l, int h);
+    static QString AnswerBackFromNumber(const QString& n);
+    // Every '#' of L becomes '*'.
+    static void ReplaceMarks(QString& l);
+    // The selected destination's line is marked done: its '#' (the one
+    // selected) and every other '#' of the line become '*'.
+    void MarkNumberDone();
+    // A line of the leading '|' block of the current file holds a '#'.
+    bool HasPendingNumbers() const;
+
+    // The state of the scan (main thread only).
+    QStringList TlgSearch;  // the listing being gone through
+    int TlgSearchNext = 0;  // its next entry
+    OemLines TlgRawLines;
+    QStringList TlgLines;
+    QString TlgFileName;
+    QString TlgPath;
+    std::uint16_t SearchLine = 0;
+    std::uint16_t SearchPos = 1;
+    bool DestinationFound = false;
+    std::uint8_t LastFileResult = 0;
+    QString Number;
+    QString ExpectedAnswerBack;
+    QString Address;
+
+    // The destination selected last: its file, line and '#' position.
+    QString SelectedPath;
+    int SelectedLine = -1;
+    int SelectedPos = 0;
+
+private:
+    bool ContinueListing();
+    static void SaveTelegram(const QString& path, const QStringList& lines, OemLines& raw);
+    // Gives the current file the extension Ext; logged either way.
+    void RenameTo(const QString& ext);
+    void FinishFile();
+    void FinishAllDone();
+    void LookUpSubscriber();
+    // Hands the current telegram (and a new destination) to the driver.
+    void Publish(bool scanEnded);
+    void Log(const QString& line) const;
+
+    TTxChannelDriver& d_;
+    bool announce_ = false;            // a destination waits to be handed to the driver
+    QSet<QString> loadFailuresLogged_; // files whose loading failed, logged once each
+    bool directoryFailureLogged_ = false;
+};
+
+// Path with its extension replaced by Ext (".TRS").
+QString ChangeFileExt(const QString& path, const QString& ext);
+// Renames From to To unless To exists; never replaces a file.
+bool RenameNoReplace(const QString& from, const QString& to);
+
+} // namespace korvane

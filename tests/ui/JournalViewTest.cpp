@@ -1,0 +1,82 @@
+#include "ui/txViewJrn.h"
+
+#include "support/OemText.h"
+#include "tests/ui/QtPrinters.h"
+#include "ui/StatusPanels.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace korvane;
+
+namespace {
+
+class JournalViewTest : public ::testing::Test {
+protected:
+    QString Path(const char* name) const { return QDir(dir.path()).filePath(QString::fromLatin1(name)); }
+    void Append(const QString& path, const QString& line)
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write(AnsiToOem(line) + "\r\n");
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(JournalViewTest, MissingJournalOpensEmptyAndShowsItsFirstLineOnTheNotice)
+{
+    const QString path = Path("TRANSM.JRN");
+    TViewJrnForm view;
+    view.SetChannel(2);
+    view.ShowTransmitJournal(path);
+    EXPECT_EQ(view.windowTitle(), QStringLiteral("Журнал передачи, 2 канал"));
+    EXPECT_EQ(view.RichEdit1()->toPlainText(), QString());
+    EXPECT_EQ(view.JournalPath(), path);
+    EXPECT_EQ(view.Kind(), TViewJrnForm::TransmitKind);
+
+    Append(path, QStringLiteral("10.12.26 12:00  12345  Абонент занят"));
+    EXPECT_EQ(view.RichEdit1()->toPlainText(), QString()); // only the notice reloads
+    view.RefreshJournal(2, TViewJrnForm::TransmitKind);
+    EXPECT_EQ(view.RichEdit1()->toPlainText(), QStringLiteral("10.12.26 12:00  12345  Абонент занят"));
+    EXPECT_EQ(view.StatusBar1()->PanelText(0), path);
+    EXPECT_EQ(view.StatusBar1()->PanelText(1), QString::asprintf("%3.3f K", 38 / 1024.0) + QStringLiteral("б"));
+    EXPECT_FALSE(view.StatusBar1()->PanelText(2).isEmpty());
+}
+
+TEST_F(JournalViewTest, NoticesForAnotherJournalLeaveTheViewAlone)
+{
+    const QString path = Path("RECEIVE.JRN");
+    Append(path, QStringLiteral("первая"));
+    TViewJrnForm view;
+    view.SetChannel(4);
+    view.ShowReceiveJournal(path);
+    EXPECT_EQ(view.windowTitle(), QStringLiteral("Журнал приема, 4 канал"));
+    EXPECT_EQ(view.Kind(), TViewJrnForm::ReceiveKind);
+    EXPECT_EQ(view.RichEdit1()->toPlainText(), QStringLiteral("первая"));
+
+    Append(path, QStringLiteral("вторая"));
+    view.RefreshJournal(4, TViewJrnForm::TransmitKind);
+    view.RefreshJournal(3, TViewJrnForm::ReceiveKind);
+    EXPECT_EQ(view.RichEdit1()->toPlainText(), QStringLiteral("первая"));
+    view.RefreshJournal(4, TViewJrnForm::ReceiveKind);
+    EXPECT_EQ(view.RichEdit1()->toPlainText(), QStringLiteral("первая\nвторая"));
+}
+
+TEST_F(JournalViewTest, AJournalThatGoesAwayLeavesTheTextShown)
+{
+    const QString path = Path("T.JRN");
+    Append(path, QStringLiteral("строка"));
+    TViewJrnForm view;
+    view.SetChannel(1);
+    view.ShowTransmitJournal(path);
+    ASSERT_TRUE(QFile::remove(path));
+    view.RefreshJournal(1, TViewJrnForm::TransmitKind);
+    EXPECT_EQ(view.RichEdit1()->toPlainText(), QStringLiteral("строка"));
+}
+
+} // namespace

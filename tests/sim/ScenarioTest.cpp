@@ -94,8 +94,9 @@ TEST(SimScenario, EveryBuiltInParsesAndAFileCanStandInForOne)
         QString error;
         const auto s = sim::Scenario::load(name, &error);
         EXPECT_TRUE(s) << name.toStdString() << ": " << error.toStdString();
-        if (s)
+        if (s) {
             EXPECT_EQ(s->name, name);
+        }
     }
 
     QTemporaryDir dir;

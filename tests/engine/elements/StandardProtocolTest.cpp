@@ -5,7 +5,9 @@
 
 #include "tests/engine/elements/ElementRig.h"
 
+#include "engine/CallFailurePolicy.h"
 #include "protocols/DefaultProtocols.h"
+#include "support/NumberLists.h"
 
 #include <gtest/gtest.h>
 
@@ -108,7 +110,11 @@ TEST_F(StandardA, NoInvitationEndsInItsCodeAtTheClearDown)
     // "*Неудача" leads to "Отбой", which goes on to "Задержка 1" at once.
     const std::int64_t waited = r.AdvanceUntilStep("Задержка 1", 21000);
     EXPECT_GE(waited, 19900) << "\"Ожидание\" 20 s";
-    EXPECT_EQ(d.ResultCode, FailureCodes::Num);
+    // The clear-down has put the call's result into the retry list and
+    // reset the call's own state.
+    const int entry = UnsuccNumbers->IndexOf("8-2345");
+    ASSERT_GE(entry, 0);
+    EXPECT_EQ(UnsuccNumbers->ObjectAs<TUnsucNumObject>(entry)->Reason, FailureCodes::Num);
     EXPECT_GE(r.AdvanceUntilStep("Анализ состояния приема", 500), 0) << "back in the idle loop";
 }
 

@@ -1,6 +1,7 @@
 #include "sim/IntelligentAdapter.h"
 
 #include "platform/serial/SimSerialDevice.h"
+#include "support/TelegraphCode.h"
 
 #include <QFile>
 
@@ -30,10 +31,36 @@ IntelligentAdapter::IntelligentAdapter(std::shared_ptr<serial::SimSerialDevice> 
 {
     m_device->setFarFrame(CommandFrame);
     m_device->setDcdFollowsDtr(true, true);
+    const QDateTime start = m_scheduler.clock() ? m_scheduler.clock()->now() : QDateTime::currentDateTime();
+    m_date = start.date();
+    m_time = start.time();
+    m_clockSetUs = m_device->nowUs();
     m_rts = m_device->rts();
     m_brk = m_device->breakOn();
     m_device->setFarEndListener([this] { m_scheduler.wake(); });
     m_registration = m_scheduler.add([this](std::int64_t nowUs) { return step(nowUs); });
+}
+
+IntelligentAdapter::IntelligentAdapter(std::shared_ptr<serial::SimSerialDevice> device,
+                                       serial::SimScheduler& scheduler, const IntelligentAdapterConfig& config)
+    : IntelligentAdapter(std::move(device), scheduler)
+{
+    std::lock_guard lock(m_mutex);
+    m_programPresent = config.program == IntelligentAdapterConfig::Program::Present;
+    m_refusesProgram = config.program == IntelligentAdapterConfig::Program::Refused;
+    const QDateTime now = clockAt(m_device->nowUs());
+    for (const IntelligentAdapterConfig::Stored& s : config.stored) {
+        QByteArray codes;
+        TelegraphRegister reg = NoRegister;
+        EncodeTelegraph(s.text, codes, reg);
+        m_stored.push_back({s.number, now, codes});
+        m_nextNumber = static_cast<std::uint8_t>(std::max<int>(m_nextNumber, s.number + 1));
+    }
+    m_lineState = config.lineState;
+    m_lineStatePolls = config.lineStatePolls;
+    for (const IntelligentAdapterConfig::FaultSpec& f : config.faults)
+        for (int i = 0; i < f.times; ++i)
+            m_faults[f.command].push_back(static_cast<Fault>(f.fault));
 }
 
 IntelligentAdapter::~IntelligentAdapter()

@@ -21,6 +21,25 @@ class SimSerialDevice;
 
 namespace korvane::sim {
 
+// What a scenario says of an intelligent adapter (sim/README.md).
+struct IntelligentAdapterConfig {
+    enum class Program : std::uint8_t { Present, Absent, Refused };
+    struct Stored {
+        std::uint8_t number = 0;
+        QString text; // telegraph text with its marks
+    };
+    struct FaultSpec {
+        QByteArray command;
+        std::uint8_t fault = 0; // IntelligentAdapter::Fault
+        int times = 1;
+    };
+    Program program = Program::Present;
+    std::vector<Stored> stored;
+    std::uint8_t lineState = 0;
+    int lineStatePolls = 0;
+    std::vector<FaultSpec> faults;
+};
+
 // The intelligent line adapter (TARVELOX-01 kind) at the far end of a
 // simulated serial device, in its command mode: while the port holds break
 // off and RTS on, it listens at 9600 bit/s, 8 data bits, no parity, 1 stop
@@ -67,7 +86,11 @@ public:
     static constexpr int SettingsSize = 32;
     static constexpr std::uint32_t MemoryUnit = 32768;
 
+    // Its clock starts at the scheduler's time (the wall clock on real time).
     IntelligentAdapter(std::shared_ptr<serial::SimSerialDevice> device, serial::SimScheduler& scheduler);
+    // The same, set up as a scenario says.
+    IntelligentAdapter(std::shared_ptr<serial::SimSerialDevice> device, serial::SimScheduler& scheduler,
+                       const IntelligentAdapterConfig& config);
     ~IntelligentAdapter();
     IntelligentAdapter(const IntelligentAdapter&) = delete;
     IntelligentAdapter& operator=(const IntelligentAdapter&) = delete;

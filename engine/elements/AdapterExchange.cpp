@@ -124,6 +124,7 @@ void AdapterExchange::Restart()
     AdapterWait = 0;
     AdapterSkip = 0;
     seenReplyCount_ = 0;
+    stalled_ = 0;
     d_.Tx.Reset();
     d_.Rx.Reset();
     d_.AdapterReplyCount = 0;
@@ -200,8 +201,25 @@ void AdapterExchange::LoadError()
         d_.Window->SetAdapterLoadError();
 }
 
+bool AdapterExchange::Stalled()
+{
+    const bool waiting = AdapterState != End
+                         && (!Drained() || (AdapterState == ProgramBlocks && d_.Port->GetOutCount() > 0));
+    stalled_ = waiting ? stalled_ + 1 : 0;
+    return stalled_ > DrainSteps;
+}
+
 void AdapterExchange::RunState()
 {
+    if (Stalled()) {
+        // Nothing leaves the port (its adapter gone): the exchange ends as after a silent adapter.
+        stalled_ = 0;
+        AdapterWait = 0;
+        AdapterState = End;
+        if (d_.Window)
+            d_.Window->SetAdapterTimeout();
+        return;
+    }
     QByteArray reply;
     const QDateTime now = d_.Environment().Time->now();
     switch (AdapterState) {
@@ -383,9 +401,13 @@ void AdapterExchange::WriteProgramBlock()
     const std::int32_t length = std::min(FirmwareBlock, d_.FirmwareSize - from);
     if (length > 0) {
         const std::uint32_t taken = d_.Port->Write(d_.FirmwareBuf.data() + from, static_cast<std::uint32_t>(length));
-        FirmwareOffset += static_cast<std::int32_t>(taken); // a part the port could not take goes with the next block
-        d_.TxCharCount = static_cast<std::uint16_t>(FirmwareOffset);
+        if (taken == 0) { // the port takes nothing: the load cannot go on
+            LoadError();
+            return;
+        }
+        d_.TxCharCount = static_cast<std::uint16_t>(FirmwareOffset); // the window shows the progress
         d_.TxCountChanged = true;
+        FirmwareOffset += static_cast<std::int32_t>(taken); // a part the port could not take goes with the next block
     }
     if (FirmwareOffset - 1 >= d_.FirmwareSize) {
         AdapterSkip = ShortWait;

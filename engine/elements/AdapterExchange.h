@@ -61,6 +61,10 @@ public:
     static constexpr int LoadTriesMax = 4;
     static constexpr int ReplySteps = 30;     // steps a reply may take after the command went out
     static constexpr int ProgramFileSteps = 300;
+    // Steps the ring (and, under a program block, the port's queue) may take
+    // to drain before the adapter's port is taken as dead: a 960-byte block
+    // needs one second at 9600 bit/s.
+    static constexpr int DrainSteps = 300;
     static constexpr int ShortWait = 100;     // steps after a program load
     static constexpr int LongWait = 200;      // steps while the line is busy, and before the end
     static constexpr int SettingsBlockSize = 32;
@@ -116,8 +120,12 @@ private:
     void FetchTelegram(const QByteArray& reply);
     void Finish();
 
+    // Counts the steps the line has not drained; true when the port is stuck.
+    bool Stalled();
+
     TTxChannelDriver& d_;
     std::uint16_t seenReplyCount_ = 0;
+    int stalled_ = 0;
 };
 
 } // namespace korvane

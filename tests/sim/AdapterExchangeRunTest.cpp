@@ -166,6 +166,20 @@ TEST_F(AdapterRun, AProgramThatTakesIsFollowedByTheSettingsWithTheProgramRunning
     EXPECT_TRUE(f.view.BoxTexts().isEmpty());
 }
 
+// A port that sends nothing more (the adapter's cable pulled amid the load)
+// never drains: the exchange ends as after a silent adapter, never hangs.
+TEST_F(AdapterRun, APortThatSendsNothingMoreEndsTheExchangeWithTheTimeOut)
+{
+    f.WriteProgram(2000);
+    f.Start();
+    while (!f.adapter->transcript().contains("> ATLOAD,<D0 07>,<00 40>,<98 E0>."))
+        f.rig.Advance(1);
+    f.line->setUnplugged(true);
+    ASSERT_TRUE(f.RunToEnd());
+    EXPECT_EQ(f.view.BoxTexts(), QStringList({"Тайм-аут при работе с TARVELOX-01"}));
+    EXPECT_EQ(f.Idle().starts, 2);
+}
+
 TEST_F(AdapterRun, AMissingProgramFileEndsWithTheLoadErrorWithoutALoad)
 {
     f.Start();

@@ -62,9 +62,10 @@ struct ScannerEnvironment {
     TunePlayer* Tunes = nullptr;
     TelegramPrinter* Printer = nullptr;
     QString SoundDir; // empty: ProgramFolder + "wavs"
+    // The folder browser shows Folder again; empty: no browser.
+    std::function<void(const QString&)> RefreshFolder;
     SubscriberLookup* Directory = nullptr; // null: no subscriber is found
     JournalNotifier* Journals = nullptr;   // null: journal notices go nowhere
-    FolderRefresh* Folders = nullptr;      // null: no folder browser
 };
 
 class TTxScanner : public QObject {

@@ -1,15 +1,16 @@
 #pragma once
 
-// A TARVELOX-01 channel on virtual time: the whole engine (EngineRig) with
-// channel 1 resting in its idle step, which runs the adapter exchange as
-// the idle element does, and the simulated intelligent adapter behind COM1.
-// The channel window is the real window state on a recording view, so the
-// window's lines and boxes are what an operator would see.
+// A TARVELOX-01 channel on virtual time: the whole engine (EngineRig)
+// running the built-in protocol "Стандарт A" on a two-pole line, whose idle
+// step runs the adapter exchange, and the simulated intelligent adapter
+// behind COM1. Classes the engine does not have yet stand in as steps that
+// go on at once. The channel window is the real window state on a recording
+// view, so the window's lines and boxes are what an operator would see.
 
 #include "engine/ChannelWindowState.h"
-#include "engine/FolderRefresh.h"
 #include "engine/JournalNotifier.h"
 #include "engine/TelegramNumbering.h"
+#include "protocols/DefaultProtocols.h"
 #include "platform/serial/SimScheduler.h"
 #include "sim/IntelligentAdapter.h"
 #include "tests/engine/EngineRig.h"
@@ -24,33 +25,29 @@
 
 namespace korvane::test {
 
-// The adapter part of the idle element: the exchange to its end, one step
-// per fast tick, then the protocol restarted once.
-inline void RunAdapterPartOfIdle(ScriptedElement& e)
-{
-    TTxChannelDriver& d = e.Driver();
-    if (d.AdapterType != 3)
-        return;
-    if (!d.AdapterExchangeDone) {
-        e.State = 0;
-        d.RunAdapterExchange();
-        return;
-    }
-    if (!d.AdapterRestarted) {
-        d.AdapterRestarted = 1;
-        d.RestartProtocol();
-    }
-}
-
 class AdapterRig {
 public:
     // The clock stands at Start.
     explicit AdapterRig(QDateTime start = QDateTime(QDate(2026, 12, 10), QTime(9, 5, 2)))
         : rig(start)
     {
-        rig.catalog = MakeCatalog({{QStringLiteral("Анализ состояния приема"), "TTxCheckInputLine", nullptr,
-                                    [](ScriptedElement& e) { RunAdapterPartOfIdle(e); }}});
-        rig.set = MakeSet({{"Ожидание", QStringLiteral("Анализ состояния приема"), {}}});
+        int err = 0;
+        rig.set = BuildDefaultProtocolSet(err, rig.box);
+        for (const ElementCatalogEntry& e : DefaultElementCatalog()) {
+            if (e.Create) {
+                rig.catalog.push_back(e);
+                continue;
+            }
+            std::vector<ScriptedClass> standIn = {{e.DisplayName, e.ClassName, nullptr, nullptr}};
+            if (e.DisplayName == u"Ожидание подтверждения отбоя")
+                standIn[0].OnStart = [](ScriptedElement& s) {
+                    s.Driver().DisconnectWaitTime = 10000; // its "Ожидание", 10 s
+                    s.JumpTo(s.ParamText(2));
+                };
+            else if (e.DisplayName == u"Отбой")
+                standIn[0].OnStart = [](ScriptedElement& s) { s.GoNext(); };
+            rig.catalog.push_back(MakeCatalog(standIn).front());
+        }
         line = rig.AddLine(1);
         adapter = std::make_unique<sim::IntelligentAdapter>(line, scheduler);
         rig.EnableChannel(1, QStringLiteral("^<_12345 $ABC"));
@@ -78,26 +75,10 @@ public:
         rig.scanner->Start(rig.set.get());
         window.SetChannel(1);
         Driver().SetWindow(&window);
-        // What the steps of "Стандарт A" before its idle step leave in the
-        // driver on a two-pole line: 50 bit/s, 5 data bits, 1.5 stop bits,
-        // no parity; break 300 ms, call 100 ms, clear-down 350 ms, receive
-        // pause 120 s, pause and impulse 0, disconnect wait 10 s.
-        TTxChannelDriver& d = Driver();
-        d.BaudIndex = 0;
-        d.DataBitsIndex = 1;
-        d.StopBitsIndex = 1;
-        d.ParityIndex = 0;
-        d.LineBreakTime = 300;
-        d.CallSignalTime = 100;
-        d.ClearingTime = 350;
-        d.ReceivePauseTime = 120000;
-        d.PauseTime = 0;
-        d.ImpulseTime = 0;
-        d.DisconnectWaitTime = 10000;
     }
 
     TTxChannelDriver& Driver() { return rig.Driver(1); }
-    ScriptedElement& Idle() { return static_cast<ScriptedElement&>(*Driver().ElementAt(0)); }
+    QString StepName() { return Driver().CurrentStep ? Driver().CurrentStep->Name : QString(); }
 
     // Runs until the exchange has ended and the protocol was restarted, at
     // most Limit ms; the window's boxes are shown at the end.
@@ -106,13 +87,21 @@ public:
         for (std::int64_t t = 0; t < limit; t += 10) {
             rig.Advance(10);
             if (Driver().AdapterExchangeDone && Driver().AdapterRestarted) {
-                rig.Advance(200); // the file tick and the window's timer catch up
+                rig.Advance(500); // the protocol's head again; the file tick and the window's timer catch up
                 window.MessagesTimerTimer();
                 return true;
             }
         }
         window.MessagesTimerTimer();
         return false;
+    }
+    // The protocol began again after the exchange: its head put the port
+    // back into line mode and the channel rests in its idle step.
+    bool ProtocolRunsAgain()
+    {
+        TTxChannelDriver& d = Driver();
+        return d.AdapterRestarted && StepName() == QStringLiteral("Анализ состояния приема")
+               && d.Port->BaudRate() == br____50 && d.Port->DataBits() == db5;
     }
 
     QString In(const QString& name) const { return rig.dir.filePath("in1/" + name); }

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 using namespace korvane;
 using namespace korvane::sim;
 
@@ -82,6 +84,34 @@ TEST(IntelligentScenario, TheBuiltInAdapterAnswersBehindTheDeviceWithItsTelegram
     char reply[16] = {};
     EXPECT_EQ(port->read(reply, sizeof reply), 6);
     EXPECT_EQ(reply[4], 7); // 128 KB and its program running
+}
+
+// On real time the adapter runs on the scheduler's own thread while the
+// port and the test call it from theirs.
+TEST(IntelligentScenario, AnswersOnRealTime)
+{
+    serial::SimScheduler scheduler;
+    const auto scenario = Scenario::load("tarvelox-load");
+    ASSERT_TRUE(scenario);
+    SimNetwork network(*scenario, scheduler);
+    auto port = network.device()->open();
+    ASSERT_TRUE(port);
+    port->setLine({9600, 8, 0, 0});
+    port->escape(serial::Escape::ClrBreak);
+    port->escape(serial::Escape::SetRts);
+    port->write("ATTEST.", 7);
+    QByteArray reply;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (reply.size() < 6 && std::chrono::steady_clock::now() < deadline) {
+        port->waitInput(true, 100);
+        char buf[16];
+        const std::int64_t n = port->read(buf, sizeof buf);
+        if (n > 0)
+            reply.append(buf, int(n));
+    }
+    EXPECT_EQ(reply.toHex(' '), "02 01 00 00 03 00");
+    EXPECT_FALSE(network.intelligentAdapter()->programPresent());
+    EXPECT_EQ(network.intelligentAdapter()->transcript().value(1), "> ATTEST.");
 }
 
 } // namespace

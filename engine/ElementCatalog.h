@@ -12,11 +12,7 @@ namespace korvane {
 class TTxChannelDriver;
 class TTxElementPro;
 
-// The element classes a driver makes its prototypes of, in the order of
-// creation: one prototype per entry, found by its display name. An entry
-// without a factory is a class the engine does not have yet; the driver
-// makes no prototype for it, so a step of that class fails as a step of an
-// unknown class does.
+// Makes the prototype of one element class for a driver.
 using ElementFactory = std::function<std::unique_ptr<TTxElementPro>(TTxChannelDriver&)>;
 // The factories of one family of element classes, by class name.
 using ElementFactories = std::map<QString, ElementFactory>;
@@ -28,6 +24,11 @@ ElementFactory FactoryOf()
     return [](TTxChannelDriver& d) -> std::unique_ptr<TTxElementPro> { return std::make_unique<T>(d); };
 }
 
+// The element classes a driver makes its prototypes of, in the order of
+// creation: one prototype per entry, found by its display name. An entry
+// without a factory is a class the engine does not have yet; the driver
+// makes no prototype for it, so a step of that class fails as a step of an
+// unknown class does.
 struct ElementCatalogEntry {
     QString ClassName;   // "TTxPause"
     QString DisplayName; // "Пауза"

@@ -23,6 +23,13 @@ const std::map<QString, QString>& builtIns()
                                                "reply OCC\n")},
         {QStringLiteral("nc"), QStringLiteral("station 2345 <_2345 XYZ\n"
                                               "reply NC\n")},
+        {QStringLiteral("der"), QStringLiteral("station 2345 <_2345 XYZ\n"
+                                               "reply DER\n")},
+        {QStringLiteral("abs"), QStringLiteral("station 2345 <_2345 XYZ\n"
+                                               "reply ABS\n")},
+        {QStringLiteral("na"), QStringLiteral("station 2345 <_2345 XYZ\n"
+                                              "reply NA\n")},
+        {QStringLiteral("np"), QStringLiteral("station 2346 <_2346 ABC\n")},
         {QStringLiteral("busy"), QStringLiteral("seize busy\n"
                                                 "station 2345 <_2345 XYZ\n")},
         {QStringLiteral("no-invitation"), QStringLiteral("seize none\n"

@@ -119,8 +119,12 @@ std::vector<SimLineSignal::Received> SimLineSignal::receive(std::int64_t nowUs,
     std::vector<Received> out;
     for (;;) {
         const std::optional<double> fall = nextFall(m_ready, static_cast<double>(nowUs));
-        if (!fall)
+        if (!fall) {
+            // The line up to now holds no start: what lies before now can
+            // be forgotten (a long break with characters sent into it, too).
+            m_ready = std::max(m_ready, static_cast<double>(nowUs));
             break;
+        }
         const Char* sent = charAt(*fall + kEpsilon);
         LineSettings frame = receiverFrame ? *receiverFrame : sent ? sent->frame : LineSettings{};
         if (frame.baudRate == 0)

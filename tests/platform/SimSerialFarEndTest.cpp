@@ -254,3 +254,27 @@ TEST(SimSerialDcd, OnRealTimeAWaitingPortWakesWhenDcdFollows)
 }
 
 } // namespace
+
+namespace {
+
+TEST(SimSerialBreak, WhatIsSentIntoALongBreakIsForgottenNotHoarded)
+{
+    Line l({9600, 8, 0, 0});
+    l.port->escape(Escape::SetBreak);
+    const QByteArray chunk(1000, 'x');
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 20; ++i) {
+        l.port->write(chunk.constData(), std::size_t(chunk.size()));
+        l.clock.advance(1100); // the chunk goes out into the break, one catch-up a millisecond
+    }
+    EXPECT_TRUE(l.device->takeArrivals().empty());
+    // Keeping every character of the break would make each millisecond's
+    // catch-up look at all of them: minutes instead of well under one.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+    l.port->escape(Escape::ClrBreak);
+    l.port->write("ok", 2);
+    l.clock.advance(10);
+    EXPECT_EQ(l.device->takeReceived(), QByteArray("ok"));
+}
+
+} // namespace

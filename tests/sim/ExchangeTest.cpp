@@ -169,3 +169,42 @@ TEST(SimTranscript, NotesPolarityCodesAndTheirTimes)
 }
 
 } // namespace
+
+namespace {
+
+// The terminal's side of an outgoing call as the built-in protocol makes it:
+// seize, wait for the invitation, dial 8 by pulses, wait for '+', select
+// 2345 by keyboard, read the answerback, send a little text, clear.
+QString outgoingCall(SimRig& rig)
+{
+    rig.linePlus();
+    EXPECT_GE(rig.untilInput(true, 1000), 0);
+    EXPECT_GE(rig.untilInput(false, 1000), 0);
+    rig.advance(50);
+    rig.dial(8);
+    EXPECT_TRUE(rig.inputPlus());
+    rig.advance(300);
+    rig.send(QStringLiteral("2345+"));
+    rig.advance(6 * 150 + 200 + 13 * 150);
+    rig.send(QStringLiteral("<_ZCZC<_TEXT<_@"));
+    rig.advance(16 * 150 + 150 + 13 * 150);
+    rig.lineMinus();
+    rig.advance(600);
+    rig.received();
+    return rig.network->transcript().text();
+}
+
+TEST(SimTranscript, TheSameCallGivesTheSameTranscript)
+{
+    SimRig first(sim::Scenario::builtInText(QStringLiteral("answer")));
+    SimRig second(sim::Scenario::builtInText(QStringLiteral("answer")));
+    const QString a = outgoingCall(first);
+    EXPECT_EQ(a, outgoingCall(second));
+    EXPECT_EQ(first.all, QStringLiteral("<_2345 XYZ<_2345 XYZ")); // on connection, and on the WRU
+    EXPECT_EQ(first.network->exchange().station(QStringLiteral("2345"))->received(), QStringLiteral("<_ZCZC<_TEXT<_@"));
+    EXPECT_TRUE(first.network->exchange().isFree());
+    EXPECT_EQ(first.exchangeLog().mid(10), (QStringList{"digit 8", "proceed", "select 2345", "connect 2345", "clear",
+                                                        "confirm"}));
+}
+
+} // namespace

@@ -87,15 +87,16 @@ TEST(SimScenario, RefusesWhatItCannotRunAndSaysWhere)
 TEST(SimScenario, EveryBuiltInParsesAndAFileCanStandInForOne)
 {
     const QStringList names = sim::Scenario::builtInNames();
-    for (const char* wanted : {"answer", "keyboard", "occ", "nc", "busy", "no-invitation", "wrong-answerback",
+    for (const char* wanted : {"answer", "keyboard", "occ", "nc", "der", "abs", "na", "np", "busy", "no-invitation", "wrong-answerback",
                                "silent", "break", "callin"})
         EXPECT_TRUE(names.contains(QString::fromLatin1(wanted))) << wanted;
     for (const QString& name : names) {
         QString error;
         const auto s = sim::Scenario::load(name, &error);
         EXPECT_TRUE(s) << name.toStdString() << ": " << error.toStdString();
-        if (s)
+        if (s) {
             EXPECT_EQ(s->name, name);
+        }
     }
 
     QTemporaryDir dir;

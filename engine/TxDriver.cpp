@@ -1,6 +1,7 @@
 #include "engine/TxDriver.h"
 
 #include "engine/TelegramNumbering.h"
+#include "engine/elements/AdapterExchange.h"
 
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"

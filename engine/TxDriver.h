@@ -43,6 +43,7 @@
 
 namespace korvane {
 
+class AdapterExchange;
 class TelegramNumbering;
 
 // Requests of the line side to the file tick (TTxChannelDriver::Events).
@@ -213,6 +214,12 @@ public:
     int IndexOfElement(const QString& displayName) const;
     TTxElementPro* ElementAt(int index) const;
     int ElementCount() const { return static_cast<int>(Elements.size()); }
+
+    // --- Adapter exchange (engine/elements/AdapterExchange) ---
+    // One step of the TARVELOX-01 command-mode exchange; run by the idle
+    // element until AdapterExchangeDone.
+    void RunAdapterExchange();
+    AdapterExchange& Exchange();
 
     // --- File tick ---
     // The driver's part of the file tick, on the main thread, in this order:
@@ -441,6 +448,7 @@ private:
     std::unique_ptr<TelegramNumbering> numbering_;
     FileWorkQueue fileWork_;
     std::unique_ptr<OutgoingTelegrams> outgoing_ = std::make_unique<OutgoingTelegrams>(*this);
+    std::unique_ptr<AdapterExchange> adapterExchange_;
     QByteArray codes_; // conversion buffers, kept to spare allocations
     // A record file that cannot be written is tried again at this pace.
     static constexpr std::uint64_t ChunkRetryInterval = 1000; // ms

@@ -3,6 +3,7 @@
 // the running element, and the operator's dialog commands.
 
 #include "engine/TxDriver.h"
+#include "engine/elements/AdapterExchange.h"
 
 #include "engine/EngineError.h"
 #include "platform/Clock.h"
@@ -175,6 +176,8 @@ void TTxChannelDriver::RestartProtocol()
     EngineLock lock(Mutex());
     CurrentStep = FirstStep;
     RestartPending = true;
+    if (adapterExchange_) // a restart amid the exchange begins it again, the port back in command mode
+        adapterExchange_->Restart();
     if (SteppingStopped)
         return; // no step follows: the alarm stays shown until the channels restart
     SetChannelState(0);

@@ -42,6 +42,11 @@ const std::map<QString, QString>& builtIns()
                                                  "do answerback\n"
                                                  "do wait 6000\n"
                                                  "do break 2000\n")},
+        {QStringLiteral("tarvelox"), QStringLiteral("adapter tarvelox\n"
+                                                    "stored 1 $ZCZC 0001<_TEST TELEGRAM ONE<_NNNN<_\n"
+                                                    "stored 2 $ZCZC 0002<_TEST TELEGRAM TWO<_NNNN<_\n")},
+        {QStringLiteral("tarvelox-load"), QStringLiteral("adapter tarvelox\n"
+                                                         "program absent\n")},
         {QStringLiteral("callin"), QStringLiteral("station 2345 <_2345 XYZ\n"
                                                   "call-in 2000\n"
                                                   "do wait 500\n"
@@ -168,6 +173,51 @@ std::optional<Scenario> Scenario::parse(const QString& text, QString* error)
                 return fail(QStringLiteral("timing <seize|answer|invite|busy|connect|digit-gap|dial-timeout|clear|"
                                            "service-clear|call-answer> <ms> expected"));
             s.exchange.*(it->second) = v;
+        } else if (keyword == u"adapter") {
+            if (words != QStringList{QStringLiteral("tarvelox")})
+                return fail(QStringLiteral("adapter tarvelox expected"));
+            s.intelligent.emplace();
+        } else if (keyword == u"program" || keyword == u"stored" || keyword == u"line-state" || keyword == u"fault") {
+            if (!s.intelligent)
+                return fail(QStringLiteral("\"%1\" before \"adapter tarvelox\"").arg(keyword));
+            IntelligentAdapterConfig& a = *s.intelligent;
+            if (keyword == u"program") {
+                static const std::map<QString, IntelligentAdapterConfig::Program> programs = {
+                    {QStringLiteral("present"), IntelligentAdapterConfig::Program::Present},
+                    {QStringLiteral("absent"), IntelligentAdapterConfig::Program::Absent},
+                    {QStringLiteral("refused"), IntelligentAdapterConfig::Program::Refused},
+                };
+                const auto it = words.size() == 1 ? programs.find(words[0]) : programs.end();
+                if (it == programs.end())
+                    return fail(QStringLiteral("program present, absent or refused expected"));
+                a.program = it->second;
+            } else if (keyword == u"stored") {
+                if (words.size() < 2 || !number(words[0], v) || v > 255)
+                    return fail(QStringLiteral("stored <number> <text> expected"));
+                const qsizetype after = rest.indexOf(words[0]) + words[0].size();
+                a.stored.push_back({static_cast<std::uint8_t>(v), rest.mid(after + 1)});
+            } else if (keyword == u"line-state") {
+                qint64 polls = 0;
+                if (words.size() != 2 || !number(words[0], v) || v > 8 || !number(words[1], polls))
+                    return fail(QStringLiteral("line-state <0..8> <polls> expected"));
+                a.lineState = static_cast<std::uint8_t>(v);
+                a.lineStatePolls = static_cast<int>(polls);
+            } else {
+                using F = IntelligentAdapter::Fault;
+                static const std::map<QString, F> faults = {
+                    {QStringLiteral("noreply"), F::NoReply},
+                    {QStringLiteral("short"), F::ShortReply},
+                    {QStringLiteral("garbage"), F::Garbage},
+                    {QStringLiteral("split"), F::SplitReply},
+                };
+                qint64 times = 1;
+                const auto it = words.size() >= 2 ? faults.find(words[1]) : faults.end();
+                if (words.size() < 2 || words.size() > 3 || it == faults.end()
+                    || !QRegularExpression(QStringLiteral("^AT[A-Z]{4}$")).match(words[0]).hasMatch()
+                    || (words.size() == 3 && (!number(words[2], times) || times == 0)))
+                    return fail(QStringLiteral("fault <ATxxxx> noreply|short|garbage|split [times] expected"));
+                a.faults.push_back({words[0].toLatin1(), static_cast<std::uint8_t>(it->second), int(times)});
+            }
         } else if (keyword == u"station") {
             if (words.isEmpty() || !QRegularExpression(QStringLiteral("^[0-9]+$")).match(words[0]).hasMatch())
                 return fail(QStringLiteral("station <number> [answerback] expected"));

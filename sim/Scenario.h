@@ -2,6 +2,7 @@
 
 #include "platform/serial/SerialTypes.h"
 #include "sim/Exchange.h"
+#include "sim/IntelligentAdapter.h"
 #include "sim/Station.h"
 
 #include <QString>
@@ -19,6 +20,9 @@ struct Scenario {
     std::int64_t dcdDelayMs = 0;
     ExchangeConfig exchange;
     std::vector<StationConfig> stations;
+    // "adapter tarvelox": an intelligent adapter in command mode instead of
+    // the simple adapter, the exchange and the stations.
+    std::optional<IntelligentAdapterConfig> intelligent;
 
     // Parses a scenario text; nullopt with the line and the reason in error.
     static std::optional<Scenario> parse(const QString& text, QString* error = nullptr);

@@ -8,6 +8,11 @@ SimNetwork::SimNetwork(const Scenario& scenario, serial::SimScheduler& scheduler
     : m_scheduler(scheduler),
       m_device(serial::SimSerialDevice::create({scheduler.clock(), steppedPort && scheduler.clock()}))
 {
+    if (scenario.intelligent) {
+        // The adapter listens to the device and runs on the scheduler itself.
+        m_intelligent = std::make_unique<IntelligentAdapter>(m_device, m_scheduler, *scenario.intelligent);
+        return;
+    }
     m_adapter = std::make_unique<SimpleAdapter>(m_device, &m_transcript, scenario.frame, scenario.dcdDelayMs * 1000);
     m_exchange = std::make_unique<Exchange>(scenario.exchange, *m_adapter, scenario.stations, &m_transcript);
     m_device->setFarEndListener([s = &m_scheduler] { s->wake(); });
@@ -16,6 +21,7 @@ SimNetwork::SimNetwork(const Scenario& scenario, serial::SimScheduler& scheduler
 
 SimNetwork::~SimNetwork()
 {
+    m_intelligent.reset();
     m_device->setFarEndListener(nullptr);
     m_registration.reset(); // waits for a step running on the scheduler's thread
 }

@@ -2,6 +2,7 @@
 
 #include "platform/serial/SimScheduler.h"
 #include "sim/Exchange.h"
+#include "sim/IntelligentAdapter.h"
 #include "sim/Scenario.h"
 #include "sim/SimpleAdapter.h"
 #include "sim/Transcript.h"
@@ -37,6 +38,9 @@ public:
     // clock between advances).
     Exchange& exchange() { return *m_exchange; }
     SimpleAdapter& adapter() { return *m_adapter; }
+    // The intelligent adapter of an "adapter tarvelox" scenario (which then
+    // has no simple adapter, exchange or stations); nullptr otherwise.
+    IntelligentAdapter* intelligentAdapter() { return m_intelligent.get(); }
 
 private:
     std::int64_t step(std::int64_t nowUs);
@@ -46,6 +50,7 @@ private:
     Transcript m_transcript;
     std::unique_ptr<SimpleAdapter> m_adapter;
     std::unique_ptr<Exchange> m_exchange;
+    std::unique_ptr<IntelligentAdapter> m_intelligent;
     serial::SimScheduler::Registration m_registration;
 };
 

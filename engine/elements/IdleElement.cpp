@@ -114,6 +114,11 @@ bool TTxCheckInputLine::AdapterExchange()
     return false;
 }
 
+void TTxCheckInputLine::AdapterExchangeStep()
+{
+    Driver().RunAdapterExchange();
+}
+
 bool TTxCheckInputLine::LineWatch()
 {
     bool ended = false;

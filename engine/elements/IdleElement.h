@@ -47,7 +47,7 @@ private:
     void Dial();
     // One step of the intelligent adapter's exchange; sets the driver's
     // AdapterExchangeDone when the exchange has ended.
-    void AdapterExchangeStep() {}
+    void AdapterExchangeStep();
 };
 
 void AddIdleElement(ElementFactories& factories);

@@ -138,7 +138,7 @@ private:
 
 class EngineRig {
 public:
-    EngineRig()
+    explicit EngineRig(QDateTime start = QDateTime(QDate(2026, 1, 15), QTime(12, 0))) : clock(std::move(start))
     {
         logFile_ = std::make_unique<TLogFile>(dir.path(), clock);
         savedLog_ = LogFile;

@@ -708,10 +708,14 @@ void TMainForm::FormDestroy()
     LogOff = true;
     if (clockTimer_)
         clockTimer_->stop();
+    // The children go after this object: their notices find it no more.
+    disconnect(mdi_, nullptr, this, nullptr);
     // The channel windows let go of their drivers first.
     for (QMdiSubWindow* sub : mdi_->subWindowList())
-        if (auto* w = qobject_cast<TTxChannelWindow*>(sub->widget()))
+        if (auto* w = qobject_cast<TTxChannelWindow*>(sub->widget())) {
+            disconnect(w, nullptr, this, nullptr);
             w->DetachDriver();
+        }
     // The scanner stops its ticks (waiting for one in progress on the timer
     // thread) and goes before the store whose set it runs and the log.
     Scanner = nullptr;

@@ -5,6 +5,7 @@
 #include "engine/TxScanner.h"
 #include "support/LogFile.h"
 #include "support/Profiler.h"
+#include "ui/txBadNumbers.h"
 
 #include <QMainWindow>
 #include <QPointer>

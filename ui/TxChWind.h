@@ -5,7 +5,6 @@
 #include "ui/QtMessageBox.h"
 
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -16,6 +15,7 @@
 
 class QAction;
 class QMenu;
+class QKeyEvent;
 class QProgressBar;
 class QTimer;
 

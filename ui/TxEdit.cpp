@@ -175,9 +175,10 @@ void TEditForm::BuildMenus()
     connect(editorMenu_, &QMenu::aboutToShow, this, &TEditForm::UpdateEditItems);
 
     popup_ = new QMenu(this);
-    popup_->addAction(own(QStringLiteral("Вырезать"), &TEditForm::CutToClipboard));
-    popup_->addAction(own(QStringLiteral("Скопировать"), &TEditForm::CopyToClipboard));
-    popup_->addAction(own(QStringLiteral("Вклеить"), &TEditForm::PasteFromClipboard));
+    popupCut_ = own(QStringLiteral("Вырезать"), &TEditForm::CutToClipboard);
+    popupCopy_ = own(QStringLiteral("Скопировать"), &TEditForm::CopyToClipboard);
+    popupPaste_ = own(QStringLiteral("Вклеить"), &TEditForm::PasteFromClipboard);
+    popup_->addActions({popupCut_, popupCopy_, popupPaste_});
     popup_->addSeparator();
     winDos_ = own(QStringLiteral("Перекодировка WIN->DOS"), &TEditForm::TranslWIN_DOSClick);
     dosWin_ = own(QStringLiteral("Перекодировка DOS->WIN"), &TEditForm::TranslDOS_WINClick);
@@ -522,16 +523,10 @@ void TEditForm::UpdateEditItems()
 {
     const bool text = !QGuiApplication::clipboard()->text().isEmpty();
     const bool selection = memo_->textCursor().hasSelection();
-    paste_->setEnabled(text);
-    cut_->setEnabled(selection);
-    copy_->setEnabled(selection);
-    delete_->setEnabled(selection);
-    for (QAction* item : popup_->actions()) {
-        if (item->text() == QStringLiteral("Вклеить"))
-            item->setEnabled(text);
-        else if (item->text() == QStringLiteral("Вырезать") || item->text() == QStringLiteral("Скопировать"))
-            item->setEnabled(selection);
-    }
+    for (QAction* paste : {paste_, popupPaste_})
+        paste->setEnabled(text);
+    for (QAction* needsSelection : {cut_, copy_, delete_, popupCut_, popupCopy_})
+        needsSelection->setEnabled(selection);
 }
 
 // ---- Appearance ----

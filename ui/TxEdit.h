@@ -185,6 +185,9 @@ private:
     QAction* copy_ = nullptr;
     QAction* paste_ = nullptr;
     QAction* delete_ = nullptr;
+    QAction* popupCut_ = nullptr;
+    QAction* popupCopy_ = nullptr;
+    QAction* popupPaste_ = nullptr;
     QAction* dosWin_ = nullptr;
     QAction* winDos_ = nullptr;
     QAction* send_ = nullptr;

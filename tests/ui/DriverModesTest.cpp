@@ -15,6 +15,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimeEdit>
 
 #include <gtest/gtest.h>
@@ -146,6 +147,7 @@ TEST_F(DriverModesTest, TablesAreReadAndWrittenAtTheirOffsets)
 
     dlg.BadCallsTable()->item(2, 3)->setText(QStringLiteral(" 007 ")); // category 3, row 2
     dlg.BadCallsTable()->item(5, 9)->setText(QStringLiteral("32767"));
+    dlg.BadCallsTable()->item(4, 1)->setText(QStringLiteral("40000")); // beyond the 16-bit retry state
     dlg.accept();
     ASSERT_EQ(dlg.result(), QDialog::Accepted);
 
@@ -161,6 +163,9 @@ TEST_F(DriverModesTest, TablesAreReadAndWrittenAtTheirOffsets)
     EXPECT_EQ(I32At(b, 1860 + 2 * 20 + 1 * 4), 7);
     EXPECT_EQ(I32At(b, 1860 + 8 * 20 + 4 * 4), 32767);
     EXPECT_EQ(I32At(b, 1860 + 0 * 20 + 4 * 4), 3600);
+    EXPECT_EQ(I32At(b, 1860 + 0 * 20 + 3 * 4), 32767);
+    EXPECT_EQ(b.mid(1 * 186 + 4 * 31, 6), QByteArray("\x05" "32767", 6));
+    EXPECT_EQ(dlg.BadCallsTable()->item(4, 1)->text(), QStringLiteral("32767"));
     EXPECT_EQ(dlg.BadCallsTable()->item(2, 3)->text(), QStringLiteral("7"));
     EXPECT_EQ(dlg.Modes().BadCallsPolicy[2][1], 7);
 }
@@ -360,6 +365,24 @@ TEST_F(DriverModesTest, GridKeyFilterPassesOnlyDigitsAndBackspace)
         EXPECT_TRUE(TDriverModeDlg::BadCallsTableKeyPress(c)) << int(c.unicode());
     for (QChar c : QStringLiteral(" -+aZ$x.Ж"))
         EXPECT_FALSE(TDriverModeDlg::BadCallsTableKeyPress(c)) << int(c.unicode());
+}
+
+TEST_F(DriverModesTest, CellEditorDropsEverythingButDigits)
+{
+    TDriverModeDlg dlg(dir.path(), box, nullptr, NoWaveDevice);
+    dlg.show();
+    QTableWidget* grid = dlg.BadCallsTable();
+    grid->setCurrentCell(2, 2);
+    grid->editItem(grid->item(2, 2));
+    auto* editor = grid->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->clear();
+    QTest::keyClicks(editor, QStringLiteral("1a -2+x3"));
+    EXPECT_EQ(editor->text(), QStringLiteral("123"));
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    EXPECT_EQ(editor->text(), QStringLiteral("12"));
+    dlg.accept();
+    EXPECT_EQ(dlg.Modes().BadCallsPolicy[1][1], 12);
 }
 
 TEST_F(DriverModesTest, HeaderCellsAreFixedAndTheDosGroupFollowsThePrintType)

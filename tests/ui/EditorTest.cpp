@@ -330,9 +330,11 @@ TEST_F(EditorTest, MenusOfTheEditor)
     SetText(QStringLiteral("abc"));
     editor->UpdateEditItems();
     EXPECT_FALSE(editor->EditorMenu()->actions()[0]->isEnabled()); // nothing selected
+    EXPECT_FALSE(editor->MemoPopUp()->actions()[1]->isEnabled());
     editor->Memo1()->selectAll();
     editor->UpdateEditItems();
     EXPECT_TRUE(editor->EditorMenu()->actions()[0]->isEnabled());
+    EXPECT_TRUE(editor->MemoPopUp()->actions()[1]->isEnabled()); // "Скопировать"
 
     editor->WordWrapAction()->trigger();
     EXPECT_EQ(editor->Memo1()->lineWrapMode(), QPlainTextEdit::WidgetWidth);

@@ -1,13 +1,52 @@
 #include "engine/ElementCatalog.h"
 
 #include "engine/TxElementPro.h"
+#include "engine/elements/DiallingElements.h"
+#include "engine/elements/LineControlElements.h"
+#include "engine/elements/ReceptionElements.h"
+#include "engine/elements/TextSendingElements.h"
 
 namespace korvane {
 
+namespace {
+
+// The element classes the engine has, by class name: each family adds its own.
+const ElementFactories& Factories()
+{
+    static const ElementFactories factories = [] {
+        ElementFactories out;
+        AddLineControlElements(out);
+        AddDiallingElements(out);
+        // text sending
+        out.emplace(QStringLiteral("TTxSendAskAB"), FactoryOf<TTxSendAskAB>());
+        out.emplace(QStringLiteral("TTxSendAnswerBack"), FactoryOf<TTxSendAnswerBack>());
+        out.emplace(QStringLiteral("TTxSendString"), FactoryOf<TTxSendString>());
+        out.emplace(QStringLiteral("TTxSendPreHeader"), FactoryOf<TTxSendPreHeader>());
+        out.emplace(QStringLiteral("TTxSendHeaderAddrR"), FactoryOf<TTxSendHeaderAddrR>());
+        out.emplace(QStringLiteral("TTxSendData"), FactoryOf<TTxSendData>());
+        // reception and service signals
+        out.emplace(QStringLiteral("TTxWaitMessage"), FactoryOf<TTxWaitMessage>());
+        out.emplace(QStringLiteral("TTxRecData"), FactoryOf<TTxRecData>());
+        out.emplace(QStringLiteral("TTxWaitAskAuto"), FactoryOf<TTxWaitAskAuto>());
+        out.emplace(QStringLiteral("TTxReceiveAuto"), FactoryOf<TTxReceiveAuto>());
+        out.emplace(QStringLiteral("TTxWaitStatMessage"), FactoryOf<TTxWaitStatMessage>());
+        out.emplace(QStringLiteral("TTxEmergency"), FactoryOf<TTxEmergency>());
+        return out;
+    }();
+    return factories;
+}
+
+ElementFactory FactoryOf(const QString& className)
+{
+    const auto it = Factories().find(className);
+    return it == Factories().end() ? ElementFactory() : it->second;
+}
+
+} // namespace
+
 const ElementCatalog& DefaultElementCatalog()
 {
-    // The concrete element classes register their factories here as they are
-    // written; until then their entries make no prototype.
+    // An entry whose class the engine does not have yet makes no prototype.
     static const ElementCatalog catalog = [] {
         const std::vector<std::pair<const char16_t*, const char16_t*>> classes = {
             {u"TTxPause", u"Пауза"},
@@ -48,8 +87,10 @@ const ElementCatalog& DefaultElementCatalog()
             {u"TTxSendNumA", u"Набор номера (A)"},
         };
         ElementCatalog out;
-        for (const auto& [cls, name] : classes)
-            out.push_back({QString::fromUtf16(cls), QString::fromUtf16(name), nullptr});
+        for (const auto& [cls, name] : classes) {
+            const QString className = QString::fromUtf16(cls);
+            out.push_back({className, QString::fromUtf16(name), FactoryOf(className)});
+        }
         return out;
     }();
     return catalog;

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -16,10 +17,21 @@ class TTxElementPro;
 // without a factory is a class the engine does not have yet; the driver
 // makes no prototype for it, so a step of that class fails as a step of an
 // unknown class does.
+using ElementFactory = std::function<std::unique_ptr<TTxElementPro>(TTxChannelDriver&)>;
+// The factories of one family of element classes, by class name.
+using ElementFactories = std::map<QString, ElementFactory>;
+
+// The factory of element class T (constructed from its driver alone).
+template <typename T>
+ElementFactory FactoryOf()
+{
+    return [](TTxChannelDriver& d) -> std::unique_ptr<TTxElementPro> { return std::make_unique<T>(d); };
+}
+
 struct ElementCatalogEntry {
     QString ClassName;   // "TTxPause"
     QString DisplayName; // "Пауза"
-    std::function<std::unique_ptr<TTxElementPro>(TTxChannelDriver&)> Create;
+    ElementFactory Create;
 };
 
 using ElementCatalog = std::vector<ElementCatalogEntry>;

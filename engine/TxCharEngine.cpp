@@ -91,6 +91,7 @@ void TTxChannelDriver::SendString(const QString& s)
             NoteEngineLine(QStringLiteral("+-+Буфер передачи заполнен, текст не поставлен"));
             break;
         }
+        TxIdle = false; // also while a WRU hold keeps the transmitter from starting
     }
     if (wasEmpty && WruHoldMs < 1)
         SendNext();
@@ -254,7 +255,7 @@ void TTxChannelDriver::ReceiveChars(int count)
             ++PartnerAbCount;
         if (!FiveBitLine()) {
             PutEcho(QChar(codepage::cp1251ToUnicode(b)));
-            PutRxByte(b);
+            PutLineByte(b);
         } else {
             codes_ = QByteArray(1, static_cast<char>(b));
             DecodeTelegraph(codes_, text_, LineRegister, ShowShifts());
@@ -263,7 +264,7 @@ void TTxChannelDriver::ReceiveChars(int count)
                 c = QChar();
             if (!c.isNull()) {
                 PutEcho(c);
-                PutRxChar(c);
+                PutLineByte(static_cast<std::uint8_t>(codepage::unicodeToCp1251(c.unicode())));
                 PendingRxLine = QStringLiteral("Rx <-: '%1' %2").arg(CrLfCharToMark(c), TimeStamp());
             } else {
                 PendingRxLine = QStringLiteral("Rx <-: '%1' %2").arg(ShiftMark(b & 31), TimeStamp());
@@ -322,6 +323,12 @@ void TTxChannelDriver::PutRxByte(std::uint8_t b)
 {
     if (Rx.Put(b))
         NoteChunkHandedOver();
+}
+
+void TTxChannelDriver::PutLineByte(std::uint8_t b)
+{
+    LineText.Note(Rx.Total(), b);
+    PutRxByte(b);
 }
 
 void TTxChannelDriver::PutRxChar(QChar c)

@@ -15,10 +15,12 @@
 // Log lines are only noted here and written by FileWork on the main thread.
 
 #include "engine/ChannelWindow.h"
+#include "engine/ElementSettings.h"
 #include "engine/EngineEnvironment.h"
 #include "engine/FileWorkQueue.h"
 #include "engine/OutgoingTelegrams.h"
 #include "engine/ReceiveBuffers.h"
+#include "engine/ReceivedText.h"
 #include "engine/TransmitRing.h"
 #include "engine/TxElementPro.h"
 #include "protocols/ChannelOptions.h"
@@ -179,6 +181,10 @@ public:
     void RingSignal() {}
     void PutRxByte(std::uint8_t b);
     void PutRxChar(QChar c);
+    // Stores a byte that came from the line (PutRxByte, noted in LineText).
+    void PutLineByte(std::uint8_t b);
+    // Hands the buffer being filled to the file tick (full, or at clear-down part-filled).
+    void SwapRxBuffers();
     void PutEcho(QChar c);
     void FlushEcho();
     void ShowChar(QChar c);
@@ -190,12 +196,12 @@ public:
     bool FiveBitLine() const;
 
     // --- What the line returned (read from the receive buffers) ---
-    // Whether ExpectedAnswerBack occurs in the text stored from Start (a
-    // receive position, Rx.Total()) up to the fill position; the check is
+    // Whether ExpectedAnswerBack occurs in the text received from the line
+    // since Start (a receive position, Rx.Total()); the check is
     // noted as a step line. True without a note when the channel does not
     // check answerbacks.
     bool CheckAnswerBack(std::int64_t start);
-    // The service signal in the text stored from Start; Dis when none.
+    // The service signal in the text received from the line since Start; Dis when none.
     FailureCode ClassifyServiceSignal(std::int64_t start);
 
     // --- Stepping ---
@@ -288,6 +294,8 @@ public:
 
     // Receive buffers, partner answerback capture
     ReceiveBuffers Rx;
+    // What of the stored text came from the line (not the channel's own echo).
+    ReceivedText LineText;
     std::int64_t PauseRxMark = 0;
     std::int64_t PartnerAbStart = 0;
     std::int64_t PartnerAbEnd = 0;
@@ -373,10 +381,17 @@ public:
     std::int32_t PauseTime = 0;
     std::int32_t ReceivePauseTime = 0;
     std::uint16_t BaudIndex = 0, DataBitsIndex = 0, StopBitsIndex = 0, ParityIndex = 0, CharPause = 0;
+    ContraryWorkSettings ContraryWork;
+    MessageMarks Marks;
+    SwitchingCentreSettings SwitchingCentre;
 
     std::unique_ptr<TCommPort> Port;
     QString Number;
-    std::uint8_t DialPos = 0;
+    // What the dialling elements dial when a fixed prefix goes before the
+    // number ("Постоянный донабор"); empty: Number. Number itself stays the
+    // key of done-marking and of the failure lists.
+    QString DialNumber;
+    std::uint8_t DialPos = 1; // 1-based position in the dialled number of the next character
     QString Address;
     QString ExpectedAnswerBack;
     ChannelWindow* Window = nullptr;
@@ -433,6 +448,9 @@ private:
     static constexpr std::uint64_t ChunkRetryInterval = 1000; // ms
     std::uint64_t chunkRetryAt_ = 0;
     bool chunkFailureLogged_ = false;
+    // The record file and connection start of the last block written.
+    QString recordPath_;
+    QDateTime recordStart_;
     QString text_;
 };
 

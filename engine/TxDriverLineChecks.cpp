@@ -1,5 +1,6 @@
-// What the line returned after a call, read by the driver from its receive
-// buffers: the partner's answerback and the exchange's service signals.
+// What the line returned after a call, read by the driver from the text
+// received from the line: the partner's answerback and the exchange's
+// service signals.
 
 #include "engine/TxDriver.h"
 
@@ -11,9 +12,10 @@ namespace korvane {
 bool TTxChannelDriver::CheckAnswerBack(std::int64_t start)
 {
     EngineLock lock(Mutex());
-    // Stored() joins the block before a swap of the buffers and the one being filled.
+    // Only what came from the line counts: the channel's own text (its
+    // answerback, its WRU) is stored among it but is no answer.
     const AnswerBackCheck check =
-        korvane::CheckAnswerBack(Rx.Stored(start, Rx.Total()), ExpectedAnswerBack, (Modes & ChannelMode::CheckAB) != 0,
+        korvane::CheckAnswerBack(LineText.Since(start), ExpectedAnswerBack, (Modes & ChannelMode::CheckAB) != 0,
                                  (GlobalModes.ModeDriver & DriverMode::FigsTenIsFour) != 0);
     if (!check.StepLine.isEmpty())
         NoteStepLine(check.StepLine);
@@ -23,7 +25,7 @@ bool TTxChannelDriver::CheckAnswerBack(std::int64_t start)
 FailureCode TTxChannelDriver::ClassifyServiceSignal(std::int64_t start)
 {
     EngineLock lock(Mutex());
-    return korvane::ClassifyServiceSignal(Rx.Stored(start, Rx.Total()));
+    return korvane::ClassifyServiceSignal(LineText.Since(start));
 }
 
 } // namespace korvane

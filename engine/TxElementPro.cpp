@@ -23,6 +23,7 @@ TTxElementPro::TTxElementPro(TTxChannelDriver& owner, std::uint16_t code, QStrin
 void TTxElementPro::Start()
 {
     Done = false;
+    nextChosen_ = false;
     Digits.clear();
     State = driver_.ChannelState;
     driver_.Events.raise(DriverEvent::LogElementStart);
@@ -86,15 +87,21 @@ std::int32_t TTxElementPro::ParamValue(const TParamValue* p) const
 
 void TTxElementPro::GoNext()
 {
+    if (nextChosen_)
+        return; // an earlier jump of this run decided
+    nextChosen_ = true;
     Done = true;
     Step = driver_.Protocol ? driver_.Protocol->stepAfter(Step) : nullptr;
 }
 
 void TTxElementPro::JumpTo(const QString& target)
 {
+    if (nextChosen_)
+        return; // an earlier jump of this run decided
     const TElementRec* step = driver_.Protocol ? driver_.Protocol->findStep(target) : nullptr;
     if (!step)
         throw EngineError(QStringLiteral("The element ") + target + QStringLiteral(" doesn't present in the ElementList"));
+    nextChosen_ = true;
     Done = true;
     Step = step;
 }
@@ -121,26 +128,16 @@ bool TTxElementPro::ReadInputLine()
     return driver_.ReadInputLine();
 }
 
-bool TTxElementPro::LineBroken()
+bool TTxElementPro::LineBroken(int interval)
 {
-    if (LineFault()) {
-        BreakLeft -= TTxChannelDriver::FastInterval;
-        return BreakLeft <= 0;
-    }
-    BreakLeft = driver_.LineBreakTime;
-    return false;
+    return HeldFor(LineFault(), BreakLeft, driver_.LineBreakTime, interval);
 }
 
-bool TTxElementPro::Disconnected()
+bool TTxElementPro::Disconnected(int interval)
 {
-    if (LineBroken())
+    if (LineBroken(interval))
         return true;
-    if (ReadInputLine()) {
-        ClearingLeft = driver_.ClearingTime;
-        return false;
-    }
-    ClearingLeft -= TTxChannelDriver::FastInterval;
-    return ClearingLeft <= 0;
+    return HeldFor(!ReadInputLine(), ClearingLeft, driver_.ClearingTime, interval);
 }
 
 bool TTxElementPro::IsBusyPulse(std::int32_t ms) const
@@ -243,7 +240,7 @@ void TTxElementPro::CheckDirectWork()
     TTxChannelDriver& d = driver_;
     if (d.ChannelState != ChannelStates::Connected)
         return;
-    if (Disconnected()) {
+    if (Disconnected(TTxChannelDriver::ProtocolInterval)) {
         d.CurrentStep = d.FirstStep;
         d.RestartPending = true;
         d.SetChannelState(0);
@@ -266,5 +263,47 @@ void TTxElementPro::CheckDirectWork()
         d.SendNext();
     }
 }
+
+// ---------------------------------------------------------------------------
+// Shared by the element classes.
+
+bool TTxElementPro::CountDown(std::int32_t& left, int interval)
+{
+    left -= interval;
+    return left <= 0;
+}
+
+bool TTxElementPro::HeldFor(bool holds, std::int32_t& left, std::int32_t full, int interval)
+{
+    if (!holds) {
+        left = full;
+        return false;
+    }
+    return CountDown(left, interval);
+}
+
+void TTxElementPro::JumpWithResult(const QString& target, std::uint8_t code)
+{
+    if (nextChosen_)
+        return;
+    JumpTo(target);
+    driver_.ResultCode = code;
+}
+
+const QString& TTxElementPro::DialString() const
+{
+    return driver_.DialNumber.isEmpty() ? driver_.Number : driver_.DialNumber;
+}
+
+QString TTxElementPro::TimeStamp() const
+{
+    return driver_.Environment().Time->now().time().toString(QStringLiteral("ss:zzz"));
+}
+
+void TTxElementPro::NoteCaught(const std::exception& e, const QString& tag)
+{
+    HandleException(ExceptionMessage(e), tag);
+}
+// ---------------------------------------------------------------------------
 
 } // namespace korvane

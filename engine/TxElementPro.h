@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <exception>
 
 namespace korvane {
 
@@ -65,20 +66,26 @@ public:
     // The value text of a parameter, empty when the step has none.
     QString ParamText(int index) const;
 
-    // Done; Step := the step after it (null after the last).
+    // Done; Step := the step after it (null after the last). The first
+    // GoNext or JumpTo after a Start decides: a later one in the same Start
+    // or DoIt is ignored, so a clearing jump cannot be overtaken by a test
+    // that comes after it.
     void GoNext();
     // Done; Step := the first step of the protocol named Target. Throws
-    // EngineError when no step has that name.
+    // EngineError when no step has that name (unless the next step is
+    // already chosen).
     void JumpTo(const QString& target);
 
     void SetLinePlus();
     void SetLineMinus();
     bool LineFault();
     bool ReadInputLine();
-    // DSR has stayed on for the line-break time (10 ms per call).
-    bool LineBroken();
+    // DSR has stayed on for the line-break time. Interval is the time one
+    // call stands for: the fast tick's in DoIt, the protocol tick's in
+    // CheckDirectWork.
+    bool LineBroken(int interval = FastInterval);
     // The line broke, or the input has stayed '-' for the clearing time.
-    bool Disconnected();
+    bool Disconnected(int interval = FastInterval);
     bool IsBusyPulse(std::int32_t ms) const;
 
     // Logs "== Исключение: Msg [Tag]" (whatever the log mode) and restarts
@@ -90,8 +97,51 @@ public:
     // Upper-cases a header or text template and replaces its macros.
     void ExpandMacros(QString& s);
 
+    // ---------------------------------------------------------------------
+    // Shared by the element classes: counting ticks, waiting for a line
+    // state for a time, jumping on a result, guarding a tick's work.
+
+    static constexpr int FastInterval = 10; // ms, one DoIt
+
+    // Left -= Interval; true once Left has run out (<= 0).
+    static bool CountDown(std::int32_t& left, int interval = FastInterval);
+    // A line state that must last Full ms: while Holds, Left counts down and
+    // the result is true once it has run out; otherwise Left starts again
+    // at Full and the result is false.
+    static bool HeldFor(bool holds, std::int32_t& left, std::int32_t full, int interval = FastInterval);
+    // JumpTo Target and note Code as the call's result.
+    void JumpWithResult(const QString& target, std::uint8_t code);
+    // Runs Work; an exception out of it is logged under Tag and restarts
+    // the protocol (HandleException). Returns false when Work failed.
+    template <typename Work>
+    bool Guarded(const QString& tag, Work&& work);
+    // The exception tag of this class's DoIt ("TTxPause.DoIt").
+    QString DoItTag() const { return ClassName + QStringLiteral(".DoIt"); }
+    // The number as it is dialled: the driver's dial string when a fixed
+    // prefix was put before the number, else Number itself.
+    const QString& DialString() const;
+    // The time now as "ss:zzz", for the step lines of the line's events.
+    QString TimeStamp() const;
+    // ---------------------------------------------------------------------
+
 private:
+    void NoteCaught(const std::exception& e, const QString& tag);
+
+    bool nextChosen_ = false; // GoNext or JumpTo has named the next step since Start
+
     TTxChannelDriver& driver_;
 };
+
+template <typename Work>
+bool TTxElementPro::Guarded(const QString& tag, Work&& work)
+{
+    try {
+        work();
+        return true;
+    } catch (const std::exception& e) {
+        NoteCaught(e, tag);
+        return false;
+    }
+}
 
 } // namespace korvane

@@ -31,11 +31,22 @@ std::unique_ptr<SerialDevice> SerialPortMap::open(const QString& portName, QStri
     const QString target = resolve(portName);
     if (target.startsWith(kSimPrefix)) {
         const QString name = target.mid(kSimPrefix.size());
-        const std::shared_ptr<SimSerialDevice> device = simulated(name);
+        std::shared_ptr<SimSerialDevice> device = simulated(name);
         if (!device) {
-            if (error)
-                *error = QStringLiteral("%1: no simulated device \"%2\"").arg(portName, name);
-            return nullptr;
+            SimulatedFactory factory;
+            {
+                std::lock_guard lock(m_mutex);
+                factory = m_factory;
+            }
+            QString why;
+            if (factory)
+                device = factory(name, &why);
+            if (!device) {
+                if (error)
+                    *error = QStringLiteral("%1: no simulated device \"%2\"").arg(portName, name)
+                             + (why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+                return nullptr;
+            }
         }
         return device->open(error);
     }
@@ -59,6 +70,12 @@ std::shared_ptr<SimSerialDevice> SerialPortMap::simulated(const QString& name) c
     std::lock_guard lock(m_mutex);
     const auto it = m_simulated.find(name);
     return it == m_simulated.end() ? nullptr : it->second;
+}
+
+void SerialPortMap::setSimulatedFactory(SimulatedFactory factory)
+{
+    std::lock_guard lock(m_mutex);
+    m_factory = std::move(factory);
 }
 
 SerialPortMap& serialPortMap()

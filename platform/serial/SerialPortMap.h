@@ -20,7 +20,9 @@ class SimSerialDevice;
 // name is taken as a target itself (a path or "sim:<name>").
 //
 // Simulated line adapters register their devices here (sim/ and tests);
-// nothing in the platform knows them beyond this registry. Thread-safe.
+// nothing in the platform knows them beyond this registry. A name that has no
+// device registered goes to the simulated-device factory, when one is set
+// (sim/ sets one that builds a simulated network from a scenario). Thread-safe.
 class SerialPortMap {
 public:
     // The target of a port name, after the environment is applied.
@@ -34,9 +36,16 @@ public:
     void unregisterSimulated(const QString& name);
     std::shared_ptr<SimSerialDevice> simulated(const QString& name) const;
 
+    // Makes a device for a "sim:<name>" without a registered one; nullptr
+    // with the reason in error when it cannot. The factory runs without the
+    // map's lock held.
+    using SimulatedFactory = std::function<std::shared_ptr<SimSerialDevice>(const QString& name, QString* error)>;
+    void setSimulatedFactory(SimulatedFactory factory);
+
 private:
     mutable std::mutex m_mutex;
     std::map<QString, std::shared_ptr<SimSerialDevice>> m_simulated;
+    SimulatedFactory m_factory;
 };
 
 // The process-wide map that ports use unless they are given another one.

@@ -144,7 +144,9 @@ TEST_F(ChannelDriver, ALookUpIgnoresLetterCaseAndFindsTheFirstOfTwoPrototypes)
     EXPECT_EQ(d.IndexOfElement(QStringLiteral("Нет такого")), -1);
 }
 
-// The line returned its text across a swap of the receive buffers.
+// The line returned its text across a swap of the receive buffers. Only
+// what came from the line counts: the channel's own text stored among it
+// is never taken for the partner's answerback or a service signal.
 class LineChecks : public ChannelDriver {
 protected:
     std::int64_t ReceivedAcrossASwap(const QByteArray& text)
@@ -154,7 +156,7 @@ protected:
             d.PutRxByte('.');
         const std::int64_t start = d.Rx.Total();
         for (char c : text)
-            d.PutRxByte(static_cast<std::uint8_t>(c));
+            d.PutLineByte(static_cast<std::uint8_t>(c));
         EXPECT_TRUE(d.Rx.RxActiveB());
         return start;
     }
@@ -184,6 +186,19 @@ TEST_F(LineChecks, WithoutTheChannelOptionTheAnswerbackPassesUnnoted)
     EXPECT_TRUE(d.CheckAnswerBack(start));
     EXPECT_TRUE(d.PendingStepLine.isEmpty());
     EXPECT_FALSE(d.Events.has(DriverEvent::LogStepLine));
+}
+
+TEST_F(LineChecks, TheChannelsOwnTextIsNeitherAnswerbackNorServiceSignal)
+{
+    TTxChannelDriver& d = Driver();
+    d.Modes |= ChannelMode::CheckAB;
+    d.ExpectedAnswerBack = QStringLiteral("54321 ABC");
+    const std::int64_t start = d.Rx.Total();
+    for (char c : QByteArray("54321 ABC OCC"))
+        d.PutRxByte(static_cast<std::uint8_t>(c)); // echoed, not received
+    d.PutLineByte('@');
+    EXPECT_FALSE(d.CheckAnswerBack(start));
+    EXPECT_EQ(d.ClassifyServiceSignal(start), FailureCodes::Dis);
 }
 
 TEST_F(LineChecks, AServiceSignalSplitByTheSwapIsFound)

@@ -111,10 +111,13 @@ TEST_F(ElementBase, JumpsFindTheFirstStepOfTheName)
     element->JumpTo("Дубль");
     EXPECT_TRUE(element->Done);
     EXPECT_EQ(element->Step, &rig.set->Protocols[0][0].Elements[1]);
+    element->Start(); // each run names its next step once
     element->GoNext();
     EXPECT_EQ(element->Step, &rig.set->Protocols[0][0].Elements[2]);
+    element->Start();
     element->GoNext();
     EXPECT_EQ(element->Step, nullptr);
+    element->Start();
     try {
         element->JumpTo("Нет");
         FAIL();

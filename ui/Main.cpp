@@ -760,7 +760,12 @@ void TMainForm::SoundOff()
 
 void TMainForm::BuildStatusBar()
 {
-    statusBar_ = new StatusPanels({150, 150, 130, 60, 50}, this);
+    // The last panel runs on to the bar's right edge, as a status bar's last
+    // panel does; the font is the toolkit's small one the widths are made for.
+    statusBar_ = new StatusPanels({150, 150, 130, 60, 50 + 1000}, this);
+    QFont small = statusBar_->font();
+    small.setPixelSize(11);
+    statusBar_->setFont(small);
     statusBar_->SetPanelAlignment(0, Qt::AlignCenter);
     statusBar_->SetPanelAlignment(1, Qt::AlignCenter);
     statusBar_->SetPanelAlignment(2, Qt::AlignLeft | Qt::AlignVCenter);

@@ -26,6 +26,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFontMetrics>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -35,6 +36,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
 #include <exception>
 
 namespace korvane {
@@ -760,11 +762,20 @@ void TMainForm::SoundOff()
 
 void TMainForm::BuildStatusBar()
 {
-    // The last panel runs on to the bar's right edge, as a status bar's last
-    // panel does; the font is the toolkit's small one the widths are made for.
-    statusBar_ = new StatusPanels({150, 150, 130, 60, 50 + 1000}, this);
-    QFont small = statusBar_->font();
+    // The widths (150, 150, 130, 60, 50) are made for a small font: with a
+    // wider one they grow alike, so that the clock's text fits its panel.
+    // The last panel runs on to the bar's right edge, as a status bar's
+    // last panel does.
+    QFont small = font();
     small.setPixelSize(11);
+    const QFontMetrics metrics(small);
+    const double scale =
+        std::max(1.0, (metrics.horizontalAdvance(QStringLiteral("CPU clock: 0000.00 MHz")) + 12) / 130.0);
+    QList<int> widths;
+    for (int w : {150, 150, 130, 60, 50})
+        widths << static_cast<int>(w * scale);
+    widths.back() += 1000;
+    statusBar_ = new StatusPanels(widths, this);
     statusBar_->setFont(small);
     statusBar_->SetPanelAlignment(0, Qt::AlignCenter);
     statusBar_->SetPanelAlignment(1, Qt::AlignCenter);

@@ -115,7 +115,6 @@ void OutgoingTelegrams::CallSucceeded()
 
 void OutgoingTelegrams::Publish(bool scanEnded)
 {
-    QString answerBackInfo;
     ChannelWindow* window = nullptr;
     {
         EngineLock lock(d_.Mutex());

@@ -300,9 +300,9 @@ QString TTxElementPro::TimeStamp() const
     return driver_.Environment().Time->now().time().toString(QStringLiteral("ss:zzz"));
 }
 
-void TTxElementPro::NoteCaught(const std::exception& e, const QString& tag)
+void TTxElementPro::NoteCaught(const QString& tag)
 {
-    HandleException(ExceptionMessage(e), tag);
+    HandleException(CurrentExceptionMessage(), tag);
 }
 // ---------------------------------------------------------------------------
 

@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <cstdint>
-#include <exception>
 
 namespace korvane {
 
@@ -125,7 +124,8 @@ public:
     // ---------------------------------------------------------------------
 
 private:
-    void NoteCaught(const std::exception& e, const QString& tag);
+    // Logs the exception being handled under Tag and restarts the protocol.
+    void NoteCaught(const QString& tag);
 
     bool nextChosen_ = false; // GoNext or JumpTo has named the next step since Start
 
@@ -138,8 +138,8 @@ bool TTxElementPro::Guarded(const QString& tag, Work&& work)
     try {
         work();
         return true;
-    } catch (const std::exception& e) {
-        NoteCaught(e, tag);
+    } catch (...) { // of any kind
+        NoteCaught(tag);
         return false;
     }
 }

@@ -100,4 +100,14 @@ TEST_F(SharedOperations, EchoingAnOwnCharacterLeavesTheLineRegister)
     }
 }
 
+TEST_F(SharedOperations, AGuardedTickCatchesAFailureOfAnyKind)
+{
+    EXPECT_TRUE(pause->Guarded("TTxPause.DoIt", [] {}));
+    EXPECT_FALSE(r.Driver().RestartPending);
+    EXPECT_FALSE(pause->Guarded("TTxPause.DoIt", [] { throw 42; }));
+    EXPECT_TRUE(r.Driver().RestartPending) << "the protocol starts again";
+    r.Advance(50);
+    EXPECT_TRUE(r.LogLines().join('\n').contains("[TTxPause.DoIt]]")) << r.LogLines().join('\n').toStdString();
+}
+
 } // namespace

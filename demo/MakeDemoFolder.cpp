@@ -4,7 +4,7 @@
 //
 // KORVANE2.PRO with channels 1..<channels> (default 1) on the simple line
 // adapter, KORVANE2.INI with the driver modes (message boxes close by
-// themselves after 5 s), DC2.PRO with the built-in bad-calls tables,
+// themselves after 5 s, the channel log on), DC2.PRO with the built-in bad-calls tables,
 // KorvaneDB/ABONENTS.DB with a few subscribers and, in channel 1's
 // outgoing folder, one telegram to station 2345. The country table and
 // the program itself are copied in by the start script. Which line each
@@ -16,6 +16,7 @@
 #include "platform/MessageBox.h"
 #include "platform/PathMapper.h"
 #include "protocols/ChannelOptions.h"
+#include "protocols/DriverModes.h"
 #include "protocols/TxProtoc.h"
 #include "support/OemText.h"
 #include "ui/DriverModesFiles.h"
@@ -49,10 +50,11 @@ struct Subscriber {
     const char16_t* answerBack;
 };
 
+// Answerbacks as the line carries them: '^' figures, '$' Latin letters.
 constexpr Subscriber Subscribers[] = {
-    {u"2345", u"ТЕЛЕКС XYZ (ПОЛУЧАТЕЛЬ ДЕМОНСТРАЦИИ)", u"2345 XYZ"},
-    {u"3456", u"ТЕЛЕКС DEMO (ВЫЗЫВАЕТ САМ)", u"3456 DEMO"},
-    {u"4567", u"ПОРТ НОВОРОССИЙСК, ДИСПЕТЧЕР", u"4567 PORT"},
+    {u"2345", u"ТЕЛЕКС XYZ (ПОЛУЧАТЕЛЬ ДЕМОНСТРАЦИИ)", u"^2345 $XYZ"},
+    {u"3456", u"ТЕЛЕКС DEMO (ВЫЗЫВАЕТ САМ)", u"^3456 $DEMO"},
+    {u"4567", u"ПОРТ НОВОРОССИЙСК, ДИСПЕТЧЕР", u"^4567 $PORT"},
 };
 
 bool WriteTables(const QString& folder)
@@ -70,8 +72,12 @@ bool WriteIni(const QString& folder)
     IniFile ini(folder + QString::fromLatin1(DriverModesFiles::IniName));
     TDriverModes modes = DriverModesFiles::DefaultModes();
     DriverModesFiles::ReadKeys(ini, modes);
-    // A box that nobody answers does not hold the demonstration up.
+    // A box that nobody answers does not hold the demonstration up, and
+    // the log follows every step of the channel.
     modes.MsgDelay = 5;
+    modes.TlxLogMode = 1;
+    // The network's figures code 10 is the digit 4.
+    modes.ModeDriver |= DriverMode::FigsTenIsFour;
     const QString common = QString::fromLatin1(DriverModesFiles::Section);
     return DriverModesFiles::WriteKeys(ini, modes) && ini.WriteInteger(common, QStringLiteral("Left"), 0)
            && ini.WriteInteger(common, QStringLiteral("Top"), 0)
@@ -116,8 +122,7 @@ bool WriteTelegram(const QString& folder)
     OemLines temp;
     SaveOemStrings(outgoing + QStringLiteral("/TEL00001.TLG"), temp,
                    {QStringLiteral("|#2345 XYZ"), QStringLiteral("ZCZC"),
-                    QStringLiteral("ПЕРВАЯ ТЕЛЕГРАММА НОВОГО ТЕРМИНАЛА"),
-                    QStringLiteral("FIRST TELEGRAM OF THE NEW TERMINAL"), QStringLiteral("NNNN")});
+                    QStringLiteral("ПЕРВАЯ ТЕЛЕГРАММА НОВОГО ТЕРМИНАЛА"), QStringLiteral("NNNN")});
     return QFile::exists(outgoing + QStringLiteral("/TEL00001.TLG"));
 }
 

@@ -19,6 +19,7 @@
 #include "support/Tunes.h"
 #include "ui/Program.h"
 #include "ui/QtMessageBox.h"
+#include "engine/TxDriver.h"
 #include "ui/TxChWind.h"
 #include "ui/TxEdit.h"
 #include "ui/TxModeDr.h"
@@ -27,6 +28,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPixmap>
@@ -103,18 +105,17 @@ int main(int argc, char** argv)
     const bool inCall = WaitFor(
         [&] {
             TTxChannelWindow* w = mainForm->ChannelWindowOf(1);
-            return w && w->ChannelState() == ChannelStates::Connected && w->Memo()->blockCount() > 3;
+            return w && w->ChannelState() == ChannelStates::Connected && w->Memo()->blockCount() > 6;
         },
-        40);
+        120);
     QTextStream(stderr) << "channel 1 " << (inCall ? "connected" : "not connected in time") << '\n';
     DelayWithMessages(systemClock(), 1500);
     failures += !Photograph(*mainForm, out + QStringLiteral("main-window-call.png"));
 
     // The transmit journal once the telegram has gone.
-    WaitFor([&] { return mainForm->ChannelWindowOf(1)
-                         && mainForm->ChannelWindowOf(1)->ChannelState() != ChannelStates::Connected; },
-            40);
-    DelayWithMessages(systemClock(), 2000);
+    const QString journal = mainForm->ScannerObject()->Driver(1)->TransmJrnFile;
+    const bool written = WaitFor([&] { return QFileInfo(journal).size() > 0; }, 150);
+    QTextStream(stderr) << "transmit journal " << (written ? "written" : "not written in time") << '\n';
     mainForm->ShowTransmitJournal(1);
     if (QMdiSubWindow* sub = mainForm->MdiArea()->activeSubWindow())
         sub->showMaximized();

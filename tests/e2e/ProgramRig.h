@@ -31,12 +31,15 @@ inline bool AllElementsBuilt(QStringList& missing)
     return missing.isEmpty();
 }
 
-// Station 2345 takes the queued telegram; station 3456 calls in.
+// Station 3456 calls in first; then station 2345 takes the queued telegram.
 inline constexpr char DemoScenario[] = R"(# station 2345 takes the queued telegram; station 3456 calls in
+selection keyboard
 station 2345 <_2345 XYZ
+do wait 300
+do answerback
 
 station 3456 <_3456 DEMO
-call-in 12000
+call-in 2000
 do wait 500
 do wru
 do wait 3000

@@ -8,7 +8,7 @@
 #   KORVANE_COM<n>=<target>   what COMn leads to: a device path (/dev/ttyUSB0),
 #                             or sim:<scenario>; COM1 defaults to the demo's
 #                             simulated network (demo/demo.scenario)
-#   KORVANE_PROGRAM_DIR=<dir> the program folder (default build/release/demo,
+#   KORVANE_PROGRAM_DIR=<dir> the program folder (default build/release/program,
 #                             laid out afresh on every start); a folder given
 #                             here is laid out only when it has no KORVANE2.PRO
 set -euo pipefail
@@ -26,7 +26,7 @@ if [[ -n "${KORVANE_PROGRAM_DIR:-}" ]]; then
     FOLDER="$(realpath -m "$KORVANE_PROGRAM_DIR")"
     [[ -e "$FOLDER/KORVANE2.PRO" ]] || LAYOUT=1
 else
-    FOLDER="$ROOT/$BUILD/demo"
+    FOLDER="$ROOT/$BUILD/program"
     rm -rf "$FOLDER"
     LAYOUT=1
 fi

@@ -1,12 +1,56 @@
-#include <QCoreApplication>
-#include <QTextStream>
+// The program entry: the application object, the operator's boxes and
+// sounds, and the program's windows (TProgram) in their order.
 
-// The program entry. The operator's windows are not part of this build yet:
-// the program says so and exits.
+#include "platform/AudioToneOutput.h"
+#include "platform/Clock.h"
+#include "platform/QtWavePlayer.h"
+#include "platform/ToneSystemBeep.h"
+#include "support/LogFile.h"
+#include "support/Tunes.h"
+#include "ui/Program.h"
+#include "ui/QtMessageBox.h"
+
+#ifdef KORVANE_WITH_SIM
+#include "sim/SimPortFactory.h"
+#endif
+
+#include <QApplication>
+
+#include <exception>
+
+using namespace korvane;
+
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QTextStream(stdout) << QString::fromUtf8(
-        "Korvane 2: главного окна в этой сборке ещё нет; собраны библиотеки и тесты.\n");
-    return 0;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Korvane 2"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Korvane 2"));
+
+#ifdef KORVANE_WITH_SIM
+    // KORVANE_COM<n>=sim:<scenario> puts channel n on a simulated network.
+    sim::installSimulatedPorts();
+#endif
+
+    QtMessageBox box;
+    AudioToneOutput tone;
+    ToneSystemBeep beep(tone);
+    TunePlayer tunes(tone, systemClock());
+    QtWavePlayer waves([](const QString& line) {
+        if (!LogFile)
+            return;
+        try {
+            LogFile->Write(line);
+        } catch (const std::exception&) {
+            // A log that cannot be written does not stop the program.
+        }
+    });
+
+    MainFormEnvironment env;
+    env.Box = &box;
+    env.Beep = &beep;
+    env.Waves = &waves;
+    env.Tunes = &tunes;
+    TProgram program(env);
+    program.MainForm().show();
+    return QApplication::exec();
 }

@@ -1,0 +1,162 @@
+// Photographs the program's windows on a demonstration folder, for the
+// documentation. Run it under an X server (xvfb-run), from the program
+// folder laid out by korvane2-demo-folder, with channel 1 on the simulated
+// network:
+//
+//   KORVANE_COM1=sim:demo/demo.scenario xvfb-run -a -s "-screen 0 1000x720x24"
+//       korvane2-screenshots <program folder> <output folder>
+//
+// It writes main-window-call.png (channel 1 during its call), editor.png,
+// journal-view.png, number-lists.png and driver-modes.png, and says on the
+// standard error which state each was taken in.
+
+#include "engine/ChannelWindowCodes.h"
+#include "platform/AudioToneOutput.h"
+#include "platform/Clock.h"
+#include "platform/ToneSystemBeep.h"
+#include "protocols/TxProtoc.h"
+#include "sim/SimPortFactory.h"
+#include "support/Tunes.h"
+#include "ui/Program.h"
+#include "ui/QtMessageBox.h"
+#include "engine/TxDriver.h"
+#include "ui/TxChWind.h"
+#include "ui/TxEdit.h"
+#include "ui/TxModeDr.h"
+#include "ui/txBadNumbers.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTextStream>
+
+#include <functional>
+
+using namespace korvane;
+
+namespace {
+
+// Runs the event loop until Done holds or Seconds have passed.
+bool WaitFor(const std::function<bool()>& done, int seconds)
+{
+    const QDeadlineTimer deadline(seconds * 1000);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        DelayWithMessages(systemClock(), 50);
+    }
+    return true;
+}
+
+void Settle()
+{
+    DelayWithMessages(systemClock(), 600);
+}
+
+// The screen's picture of a top-level window.
+bool Photograph(QWidget& window, const QString& path)
+{
+    Settle();
+    QScreen* screen = window.screen();
+    const QRect frame = window.frameGeometry();
+    const QPixmap shot = screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    const bool saved = shot.save(path, "PNG");
+    QTextStream(stderr) << path << (saved ? " written\n" : " NOT written\n");
+    return saved;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Korvane 2"));
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() != 3) {
+        QTextStream(stderr) << "usage: korvane2-screenshots <program folder> <output folder>\n";
+        return 2;
+    }
+    const QString out = QDir(args.at(2)).absolutePath() + QLatin1Char('/');
+    QDir().mkpath(out);
+    sim::installSimulatedPorts();
+
+    QtMessageBox box;
+    AudioToneOutput tone;
+    ToneSystemBeep beep(tone);
+    TunePlayer tunes(tone, systemClock());
+    MainFormEnvironment env;
+    env.Box = &box;
+    env.Beep = &beep;
+    env.Tunes = &tunes;
+    env.ProgramFolder = QDir(args.at(1)).absolutePath();
+    auto program = std::make_unique<TProgram>(env);
+    TMainForm* mainForm = &program->MainForm();
+    TBadNumbersForm* badNumbers = &program->BadNumbersForm();
+    mainForm->show();
+
+    int failures = 0;
+    // Channel 1 during its call: answerbacks exchanged, the text going out.
+    const bool inCall = WaitFor(
+        [&] {
+            TTxChannelWindow* w = mainForm->ChannelWindowOf(1);
+            return w && w->ChannelState() == ChannelStates::Connected && w->Memo()->blockCount() > 6;
+        },
+        120);
+    QTextStream(stderr) << "channel 1 " << (inCall ? "connected" : "not connected in time") << '\n';
+    DelayWithMessages(systemClock(), 1500);
+    failures += !Photograph(*mainForm, out + QStringLiteral("main-window-call.png"));
+
+    // The transmit journal once the telegram has gone.
+    const QString journal = mainForm->ScannerObject()->Driver(1)->TransmJrnFile;
+    const bool written = WaitFor([&] { return QFileInfo(journal).size() > 0; }, 150);
+    QTextStream(stderr) << "transmit journal " << (written ? "written" : "not written in time") << '\n';
+    mainForm->ShowTransmitJournal(1);
+    if (QMdiSubWindow* sub = mainForm->MdiArea()->activeSubWindow())
+        sub->showMaximized();
+    failures += !Photograph(*mainForm, out + QStringLiteral("journal-view.png"));
+    if (QMdiSubWindow* sub = mainForm->MdiArea()->activeSubWindow())
+        sub->close();
+
+    // A new telegram in the editor.
+    mainForm->CreateTelegram(1);
+    if (QMdiSubWindow* sub = mainForm->MdiArea()->activeSubWindow()) {
+        sub->showMaximized();
+        if (auto* editor = qobject_cast<TEditForm*>(sub->widget())) {
+            editor->Memo1()->moveCursor(QTextCursor::Start);
+            editor->Memo1()->moveCursor(QTextCursor::EndOfLine);
+            editor->Memo1()->insertPlainText(QStringLiteral("4567 PORT"));
+            editor->Memo1()->moveCursor(QTextCursor::End);
+            editor->Memo1()->insertPlainText(QStringLiteral("ZCZC\nПРОШУ ПОДТВЕРДИТЬ ПРИХОД СУДНА\nNNNN"));
+        }
+    }
+    failures += !Photograph(*mainForm, out + QStringLiteral("editor.png"));
+    if (QMdiSubWindow* sub = mainForm->MdiArea()->activeSubWindow()) {
+        // Dropped unsaved: no question on closing.
+        if (auto* editor = qobject_cast<TEditForm*>(sub->widget()))
+            editor->Memo1()->document()->setModified(false);
+        sub->close();
+    }
+
+    badNumbers->show();
+    badNumbers->raise();
+    failures += !Photograph(*badNumbers, out + QStringLiteral("number-lists.png"));
+    badNumbers->hide();
+
+    {
+        TDriverModeDlg modes(AppDir, box, mainForm);
+        modes.show();
+        failures += !Photograph(modes, out + QStringLiteral("driver-modes.png"));
+    }
+
+    // Leave as the operator does.
+    mainForm->ShutdownChannels();
+    mainForm->close();
+    program.reset();
+    return failures == 0 ? 0 : 1;
+}

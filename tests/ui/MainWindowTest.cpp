@@ -1,0 +1,386 @@
+#include "ui/Main.h"
+
+#include "engine/ChannelWindowCodes.h"
+#include "engine/JournalNotifier.h"
+#include "platform/CodePages.h"
+#include "platform/IniFile.h"
+#include "platform/serial/SerialPortMap.h"
+#include "platform/serial/SimSerialDevice.h"
+#include "protocols/DriverModes.h"
+#include "protocols/TxProtoc.h"
+#include "support/LogFile.h"
+#include "tests/fakes/FakeMessageBox.h"
+#include "tests/fakes/FakeSystemBeep.h"
+#include "ui/DriverModesFiles.h"
+#include "ui/StatusPanels.h"
+#include "ui/TxChWind.h"
+#include "ui/txViewJrn.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace korvane;
+using korvane::test::FakeMessageBox;
+
+namespace {
+
+const QString NoChannels = QStringLiteral("Нет активных каналов!");
+const QString UseExit = QStringLiteral("Для завершения работы программы используйте команду \"Выход\"");
+const QString ConfirmText = QStringLiteral("Вы уверены, что хотите выйти из программы KORVANE?");
+
+// A program folder in a temporary directory, with the driver modes' table
+// file in place, COM1..COM8 leading nowhere unless a test puts a simulated
+// line behind one, and the main window created on it.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        folder = dir.path() + QLatin1Char('/');
+        TDriverModes modes = DriverModesFiles::DefaultModes();
+        DriverModesFiles::SetBuiltInTables(modes);
+        QFile tables(folder + QStringLiteral("DC2.PRO"));
+        ASSERT_TRUE(tables.open(QIODevice::WriteOnly));
+        tables.write(DriverModesFiles::TablesToBytes(modes));
+        tables.close();
+        for (int c = 1; c <= 8; ++c)
+            qputenv(qPrintable(QStringLiteral("KORVANE_COM%1").arg(c)),
+                    QStringLiteral("sim:mainwin-nowhere%1").arg(c).toUtf8());
+        FirstTick = true;
+    }
+
+    void TearDown() override
+    {
+        form.reset();
+        lines.clear();
+        for (int c = 1; c <= 8; ++c)
+            qunsetenv(qPrintable(QStringLiteral("KORVANE_COM%1").arg(c)));
+    }
+
+    // Channel C runs on a simulated line (adapter type 1).
+    void PutChannelOnLine(int c, bool storeIt = true)
+    {
+        const QString name = QStringLiteral("mainwin-line%1").arg(c);
+        auto line = serial::SimSerialDevice::create();
+        lines.push_back(std::make_unique<serial::SimulatedPortRegistration>(serial::serialPortMap(), name, line));
+        qputenv(qPrintable(QStringLiteral("KORVANE_COM%1").arg(c)), ("sim:" + name).toUtf8());
+        if (!storeIt)
+            return;
+        FakeMessageBox quiet;
+        TProtocol store(quiet);
+        store.SetProName(folder + QStringLiteral("KORVANE2.PRO"));
+        store.SetIniName(folder + QStringLiteral("KORVANE2.INI"));
+        store.Load();
+        ASSERT_NE(store.Set(), nullptr);
+        TChannelOptions& options = store.Set()->Channels[static_cast<std::size_t>(c - 1)];
+        options.AdapterType = 1;
+        // A bare simulated line has no adapter to answer the presence check.
+        options.Modes &= ~ChannelMode::ChkAdapter;
+        store.Save();
+    }
+
+    void WriteCommon(const QString& key, const QString& value)
+    {
+        IniFile ini(folder + QStringLiteral("KORVANE2.INI"));
+        ini.WriteString(QStringLiteral("COMMON"), key, value);
+    }
+
+    void Start()
+    {
+        MainFormEnvironment env;
+        env.Box = &box;
+        env.ChannelBox = &channelBox;
+        env.Beep = &beep;
+        env.ProgramFolder = folder;
+        env.WaveDevices = [] { return 0; };
+        form = std::make_unique<TMainForm>(env);
+        form->show();
+        Idle();
+    }
+
+    // Lets the idle work and the queued notices run.
+    static void Idle()
+    {
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+    }
+
+    QString LogText() const
+    {
+        QString all;
+        for (const QString& name : QDir(folder + QStringLiteral("LOG")).entryList(QDir::Files)) {
+            QFile f(folder + QStringLiteral("LOG/") + name);
+            if (f.open(QIODevice::ReadOnly))
+                all += codepage::fromCp1251(f.readAll());
+        }
+        return all;
+    }
+
+    static QStringList VisibleItems(QMenu* menu)
+    {
+        QStringList out;
+        for (QAction* a : menu->actions())
+            if (a->isVisible())
+                out << a->text();
+        return out;
+    }
+
+    QTemporaryDir dir;
+    QString folder;
+    FakeMessageBox box;
+    FakeMessageBox channelBox;
+    korvane::test::FakeSystemBeep beep;
+    std::vector<std::unique_ptr<serial::SimulatedPortRegistration>> lines;
+    std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(MainWindowTest, StartWithEveryAdapterOffSaysSoOnceAtTheFirstIdleMoment)
+{
+    Start();
+    EXPECT_EQ(box.texts(), QStringList{NoChannels});
+    EXPECT_EQ(box.shown.value(0).icon, MessageIcon::Error);
+    EXPECT_TRUE(form->MdiArea()->subWindowList().isEmpty());
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Korvane 2.1"));
+    // No port could be opened: no channel's options item; no channel in the menus.
+    EXPECT_TRUE(VisibleItems(form->ChannelsMenu()).isEmpty());
+    EXPECT_TRUE(VisibleItems(form->ControlDialogMenu()).isEmpty());
+    EXPECT_FALSE(form->ControlDialogMenu()->menuAction()->isEnabled());
+    for (QAction* item : form->TelegramMenu()->actions()) {
+        EXPECT_FALSE(item->isEnabled()) << item->text().toStdString();
+        EXPECT_TRUE(VisibleItems(item->menu()).isEmpty());
+    }
+    EXPECT_TRUE(form->MainStatusBar()->PanelText(2).contains(
+        QRegularExpression(QStringLiteral("^CPU clock: \\d+\\.\\d\\d MHz$"))))
+        << form->MainStatusBar()->PanelText(2).toStdString();
+
+    Idle();
+    EXPECT_EQ(box.shown.size(), 1);
+    const QString log = LogText();
+    EXPECT_TRUE(log.contains(QStringLiteral("### Программа запускается(PV=2.1)")));
+    EXPECT_TRUE(log.contains(NoChannels));
+
+    // Every later restart that starts no channel says it again.
+    form->RestartChannels();
+    form->SetOpenWindowsPending();
+    Idle();
+    EXPECT_EQ(box.texts(), (QStringList{NoChannels, NoChannels}));
+}
+
+TEST_F(MainWindowTest, StartWithASimulatedChannelOpensItsWindowAndMenus)
+{
+    PutChannelOnLine(1);
+    Start();
+    EXPECT_FALSE(box.texts().contains(NoChannels)) << box.texts().join(u'|').toStdString();
+    TTxChannelWindow* w = form->ChannelWindowOf(1);
+    ASSERT_NE(w, nullptr) << box.texts().join(u'|').toStdString() << LogText().toStdString();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Контроль - канал 1"));
+    EXPECT_EQ(form->CurrentChannel(), 1);
+    ASSERT_NE(form->ScannerObject(), nullptr);
+    ASSERT_NE(form->ScannerObject()->Driver(1), nullptr);
+    EXPECT_EQ(form->ScannerObject()->Driver(1)->Window, &w->Window());
+    // COM1 opened at start-up: its options item is shown and checked.
+    EXPECT_EQ(VisibleItems(form->ChannelsMenu()), QStringList{QStringLiteral("Канал &1")});
+    EXPECT_TRUE(form->ChannelsMenu()->actions().at(0)->isChecked());
+    EXPECT_EQ(VisibleItems(form->ControlDialogMenu()), QStringList{QStringLiteral("Канал &1")});
+    for (QAction* item : form->TelegramMenu()->actions()) {
+        EXPECT_TRUE(item->isEnabled());
+        EXPECT_EQ(VisibleItems(item->menu()), QStringList{QStringLiteral("Канал &1")});
+    }
+
+    // Channel 1 switched off: the restart closes its window and its items go.
+    {
+        FakeMessageBox quiet;
+        TProtocol store(quiet);
+        store.SetProName(folder + QStringLiteral("KORVANE2.PRO"));
+        store.SetIniName(folder + QStringLiteral("KORVANE2.INI"));
+        store.Load();
+        store.Set()->Channels[0].AdapterType = 0;
+        store.Save();
+    }
+    form->RestartChannels();
+    form->SetOpenWindowsPending();
+    Idle();
+    EXPECT_EQ(form->ChannelWindowOf(1), nullptr);
+    EXPECT_FALSE(form->ChannelsMenu()->actions().at(0)->isChecked());
+    EXPECT_TRUE(VisibleItems(form->ControlDialogMenu()).isEmpty());
+    EXPECT_TRUE(box.texts().contains(NoChannels));
+}
+
+TEST_F(MainWindowTest, ChannelWindowsAreTiledFullWidthOneAboveTheOther)
+{
+    PutChannelOnLine(1);
+    PutChannelOnLine(3);
+    PutChannelOnLine(4);
+    Start();
+    const QList<QMdiSubWindow*> subs = form->MdiArea()->subWindowList();
+    ASSERT_EQ(subs.size(), 3);
+    const QRect area = form->MdiArea()->viewport()->rect();
+    int top = 0;
+    for (QMdiSubWindow* sub : subs) {
+        EXPECT_EQ(sub->geometry().left(), 0);
+        EXPECT_EQ(sub->geometry().width(), area.width());
+        EXPECT_EQ(sub->geometry().top(), top);
+        top = sub->geometry().bottom() + 1;
+    }
+    EXPECT_EQ(top, area.height());
+}
+
+TEST_F(MainWindowTest, CloseRequestWithoutExitOnlyShowsTheNote)
+{
+    Start();
+    box.shown.clear();
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(box.texts(), QStringList{UseExit});
+    EXPECT_EQ(box.shown.value(0).icon, MessageIcon::Information);
+    EXPECT_FALSE(form->Closing());
+}
+
+TEST_F(MainWindowTest, ExitAnsweredNoChangesNothing)
+{
+    WriteCommon(QStringLiteral("ExitConfirmation"), QStringLiteral("1"));
+    PutChannelOnLine(1);
+    Start();
+    box.shown.clear();
+    box.answers.push_back(MessageResult::No);
+    form->ExitActionExecute();
+    EXPECT_EQ(box.texts(), QStringList{ConfirmText});
+    EXPECT_EQ(box.shown.value(0).buttons, MessageButtons::YesNo);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->Closing());
+    EXPECT_NE(form->ChannelWindowOf(1), nullptr);
+    EXPECT_FALSE(LogText().contains(QStringLiteral("Программа завершается")));
+}
+
+TEST_F(MainWindowTest, ExitWithAndWithoutConfirmationClearsDownAndEnds)
+{
+    struct Case {
+        const char* confirmation;
+        QString logLine;
+        QStringList boxes;
+    };
+    const Case cases[] = {
+        {"1", QStringLiteral("+++ Программа завершается"), {ConfirmText}},
+        {"0", QStringLiteral("### Программа завершается"), {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.confirmation);
+        TearDown();
+        SetUp();
+        WriteCommon(QStringLiteral("ExitConfirmation"), QString::fromLatin1(c.confirmation));
+        PutChannelOnLine(1);
+        Start();
+        TTxChannelWindow* w = form->ChannelWindowOf(1);
+        ASSERT_NE(w, nullptr);
+        box.shown.clear();
+        channelBox.shown.clear();
+        form->ExitActionExecute();
+        EXPECT_EQ(box.texts(), c.boxes);
+        EXPECT_TRUE(form->Closing());
+        EXPECT_FALSE(form->isVisible());
+        EXPECT_TRUE(LogText().contains(c.logLine));
+        // While closing no channel box opens, whatever the channel reports.
+        w->State().SetChannelState(ChannelStates::AlarmLineCurrent);
+        w->State().PostMessageCode(ChannelMessageCodes::Refused);
+        w->MessagesTimerTimer();
+        w->MessagesTimerTimer();
+        EXPECT_TRUE(channelBox.shown.isEmpty()) << channelBox.texts().join(u'|').toStdString();
+    }
+}
+
+TEST_F(MainWindowTest, ExitWritesGeometryAndCounterResetModes)
+{
+    WriteCommon(QStringLiteral("Left"), QStringLiteral("40"));
+    WriteCommon(QStringLiteral("Top"), QStringLiteral("30"));
+    WriteCommon(QStringLiteral("Width"), QStringLiteral("700"));
+    WriteCommon(QStringLiteral("Height"), QStringLiteral("500"));
+    {
+        IniFile ini(folder + QStringLiteral("KORVANE2.INI"));
+        ini.WriteString(ChannelSectionName(2), QStringLiteral("TlgFNumberMode"), QStringLiteral("Г"));
+    }
+    Start();
+    EXPECT_EQ(form->width(), 700);
+    EXPECT_EQ(form->height(), 500);
+    form->resize(720, 510);
+    form->ExitActionExecute();
+    form.reset();
+
+    const IniFile ini(folder + QStringLiteral("KORVANE2.INI"));
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("COMMON"), QStringLiteral("Width"), 0), 720);
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("COMMON"), QStringLiteral("Height"), 0), 510);
+    EXPECT_TRUE(ini.ValueExists(QStringLiteral("COMMON"), QStringLiteral("Left")));
+    EXPECT_TRUE(ini.ValueExists(QStringLiteral("COMMON"), QStringLiteral("Top")));
+    for (int c = 1; c <= 8; ++c) {
+        SCOPED_TRACE(c);
+        EXPECT_EQ(ini.ReadString(ChannelSectionName(c), QStringLiteral("TlgFNumberMode"), {}),
+                  c == 2 ? QStringLiteral("Г") : QStringLiteral("М"));
+        EXPECT_EQ(ini.ReadString(ChannelSectionName(c), QStringLiteral("TlgCKSNumberMode"), {}), QStringLiteral("Д"));
+    }
+    // The log is closed at exit: nothing written after "Выход".
+    EXPECT_EQ(LogFile, nullptr);
+}
+
+TEST_F(MainWindowTest, NoIniGivesTheDefaultGeometry)
+{
+    Start();
+    EXPECT_EQ(form->width(), 600);
+    EXPECT_EQ(form->height(), 456);
+}
+
+TEST_F(MainWindowTest, AProtocolFileThatCannotBeLoadedStartsNoChannel)
+{
+    // The protocol file's name is taken by a folder: it can be neither read
+    // nor created, and the store has no set.
+    ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral("KORVANE2.PRO")));
+    PutChannelOnLine(1, false);
+    Start();
+    EXPECT_EQ(form->Protocol().Set(), nullptr);
+    EXPECT_TRUE(box.texts().contains(NoChannels));
+    EXPECT_TRUE(form->MdiArea()->subWindowList().isEmpty());
+    form->ExitActionExecute();
+    form.reset();
+    const IniFile ini(folder + QStringLiteral("KORVANE2.INI"));
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("COMMON"), QStringLiteral("Width"), 0), 600);
+}
+
+TEST_F(MainWindowTest, JournalNoticeRefreshesOnlyTheMatchingView)
+{
+    PutChannelOnLine(1);
+    Start();
+    form->ShowTransmitJournal(1);
+    form->ShowReceiveJournal(1);
+    form->ShowTransmitJournal(1); // the open view comes to the front, no second one
+    QList<TViewJrnForm*> views;
+    for (QMdiSubWindow* sub : form->MdiArea()->subWindowList())
+        if (auto* v = qobject_cast<TViewJrnForm*>(sub->widget()))
+            views << v;
+    ASSERT_EQ(views.size(), 2);
+    TViewJrnForm* receive = views[0]->Kind() == TViewJrnForm::ReceiveKind ? views[0] : views[1];
+    TViewJrnForm* transmit = receive == views[0] ? views[1] : views[0];
+
+    QFile journal(receive->JournalPath());
+    ASSERT_TRUE(journal.open(QIODevice::Append));
+    journal.write("12:00 line\r\n");
+    journal.close();
+    const QString transmitBefore = transmit->RichEdit1()->toPlainText();
+
+    form->Journals().Post(1, JournalNotifier::ReceiveJournal);
+    EXPECT_FALSE(receive->RichEdit1()->toPlainText().contains(QStringLiteral("12:00 line")))
+        << "delivered only through the event loop";
+    Idle();
+    EXPECT_TRUE(receive->RichEdit1()->toPlainText().contains(QStringLiteral("12:00 line")));
+    EXPECT_EQ(transmit->RichEdit1()->toPlainText(), transmitBefore);
+}
+
+} // namespace

@@ -11,7 +11,6 @@
 namespace korvane {
 
 class Clock;
-class FolderRefresh;
 class JournalNotifier;
 class MessageBox;
 class SubscriberLookup;
@@ -42,8 +41,9 @@ struct EngineEnvironment {
     SubscriberLookup* Directory = nullptr;
     // Where the journal-changed notices go; null: nowhere.
     JournalNotifier* Journals = nullptr;
-    // The telegram folder browser; null: nothing is refreshed.
-    FolderRefresh* Folders = nullptr;
+    // The telegram folder browser shows Folder (a native path) again after
+    // a file there was written, renamed or deleted; empty: no browser.
+    std::function<void(const QString&)> RefreshFolder;
 
     void Log(const QString& line) const;
 };

@@ -1,7 +1,6 @@
 #include "engine/OutgoingTelegrams.h"
 
 #include "engine/CallFailurePolicy.h"
-#include "engine/FolderRefresh.h"
 #include "engine/SubscriberLookup.h"
 #include "engine/TxDriver.h"
 #include "protocols/DriverModes.h"
@@ -241,8 +240,8 @@ void OutgoingTelegrams::RenameTo(const QString& ext)
 void OutgoingTelegrams::FinishFile()
 {
     TlgPath.clear();
-    if (FolderRefresh* folders = d_.Environment().Folders)
-        folders->RefreshFolder(d_.TransmDir);
+    if (d_.Environment().RefreshFolder)
+        d_.Environment().RefreshFolder(d_.TransmDir);
 }
 
 void OutgoingTelegrams::LookUpSubscriber()

@@ -448,6 +448,9 @@ private:
     static constexpr std::uint64_t ChunkRetryInterval = 1000; // ms
     std::uint64_t chunkRetryAt_ = 0;
     bool chunkFailureLogged_ = false;
+    // The record file and connection start of the last block written.
+    QString recordPath_;
+    QDateTime recordStart_;
     QString text_;
 };
 

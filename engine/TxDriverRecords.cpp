@@ -4,7 +4,6 @@
 
 #include "engine/TxDriver.h"
 
-#include "engine/FolderRefresh.h"
 #include "engine/JournalNotifier.h"
 #include "engine/RecordFiles.h"
 #include "engine/TelegramNumbering.h"
@@ -85,16 +84,25 @@ int TTxChannelDriver::PlaceChunk(const QString& text)
 void TTxChannelDriver::WriteChunk(const QString& path)
 {
     QByteArray block;
+    QDateTime start;
     {
         EngineLock lock(Mutex());
         if (!Rx.ChunkPending())
             return;
+        start = ConnectionStart;
         block = AnsiToOem(RecordFileHeader({ConnectionStart, ConnectionKind, AdapterNote, Numbering().TlgRecNo}));
         QByteArray text = Rx.NextChunk(); // converted as a copy: the waiting chunk stays as received
         AnsiToOemShort(text);
         block += text;
     }
+    // A connection whose record was renamed at its end (.RE, .PT) takes its
+    // blocks written so far along, so that it stays in one file.
+    if (start.isValid() && start == recordStart_ && recordPath_ != path && QFileInfo::exists(recordPath_)
+        && !QFileInfo::exists(path))
+        RenameNoReplace(recordPath_, path);
     AppendToFile(path, block);
+    recordPath_ = path;
+    recordStart_ = start;
     EngineLock lock(Mutex());
     Rx.ChunkWritten();
 }
@@ -158,8 +166,8 @@ void TTxChannelDriver::WriteChunks()
         chunkFailureLogged_ = false;
         written = path;
     }
-    if (!written.isEmpty() && env_.Folders)
-        env_.Folders->RefreshFolder(QFileInfo(written).absolutePath());
+    if (!written.isEmpty() && env_.RefreshFolder)
+        env_.RefreshFolder(QFileInfo(written).absolutePath());
 }
 
 void TTxChannelDriver::AppendJournalLine(const QString& path, const QString& line)

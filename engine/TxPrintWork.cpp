@@ -1,7 +1,7 @@
 #include "engine/TxPrintWork.h"
 
+#include "engine/BusyGuard.h"
 #include "engine/EngineError.h"
-#include "engine/FolderRefresh.h"
 #include "engine/TelegramPrinter.h"
 #include "engine/TxDriver.h"
 #include "platform/Clock.h"
@@ -16,12 +16,6 @@
 namespace korvane {
 
 namespace {
-
-struct BusyGuard {
-    explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyGuard() { flag_ = false; }
-    bool& flag_;
-};
 
 const QString kTag = QStringLiteral("TTxScanner.ScanPrintWork");
 
@@ -69,10 +63,8 @@ void TxPrintWork::ScanPrintWork()
             StartPrint(PrintFileName);
             break;
         }
-    } catch (const std::exception& e) {
-        LogOnce(ExceptionMessage(e));
     } catch (...) {
-        LogOnce(QStringLiteral("Неизвестная ошибка"));
+        LogOnce(CurrentExceptionMessage());
     }
 }
 
@@ -102,8 +94,8 @@ void TxPrintWork::FinishPrint()
     const QString target = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".PRT");
     // QFile::rename never replaces an existing file.
     if (QFile::rename(PrintFileName, target)) {
-        if (env_.Folders)
-            env_.Folders->RefreshFolder(info.path());
+        if (env_.RefreshFolder)
+            env_.RefreshFolder(info.path());
         PrintFileName.clear();
         Printing = 0;
         lastLogged_.clear();

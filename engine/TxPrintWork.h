@@ -16,7 +16,6 @@
 namespace korvane {
 
 class Clock;
-class FolderRefresh;
 class TTxChannelDriver;
 class TelegramPrinter;
 
@@ -30,7 +29,8 @@ public:
         TelegramPrinter* Printer = nullptr;
         const Clock* Time = nullptr;
         std::function<void(const QString&)> Log;
-        FolderRefresh* Folders = nullptr; // shows a folder again after a rename in it
+        // The folder browser shows a folder again after a rename in it.
+        std::function<void(const QString&)> RefreshFolder;
     };
 
     explicit TxPrintWork(Environment env);

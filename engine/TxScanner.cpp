@@ -1,5 +1,6 @@
 #include "engine/TxScanner.h"
 
+#include "engine/BusyGuard.h"
 #include "engine/CallFailurePolicy.h"
 #include "engine/EngineError.h"
 #include "platform/MessageBox.h"
@@ -13,20 +14,6 @@
 namespace korvane {
 
 TTxScanner* Scanner = nullptr;
-
-namespace {
-// Clears a busy flag however the guarded work ends.
-class BusyGuard {
-public:
-    explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyGuard() { flag_ = false; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-
-private:
-    bool& flag_;
-};
-} // namespace
 
 TTxScanner::TTxScanner(ScannerEnvironment env, QObject* owner) : QObject(owner), env_(std::move(env))
 {
@@ -59,7 +46,7 @@ TTxScanner::TTxScanner(ScannerEnvironment env, QObject* owner) : QObject(owner),
     print.Printer = env_.Printer;
     print.Time = env_.Time;
     print.Log = log;
-    print.Folders = env_.Folders;
+    print.RefreshFolder = env_.RefreshFolder;
     printing_ = std::make_unique<TxPrintWork>(std::move(print));
 }
 
@@ -173,7 +160,7 @@ void TTxScanner::StartChannel(int c, const TChannelOptions& r)
     de.WriteLog = env_.WriteLog;
     de.Directory = env_.Directory;
     de.Journals = env_.Journals;
-    de.Folders = env_.Folders;
+    de.RefreshFolder = env_.RefreshFolder;
     auto d = std::make_unique<TTxChannelDriver>(de);
     d->SetChannel(static_cast<std::uint8_t>(c));
     d->ApplyOptions(r, *protocol);

@@ -1,5 +1,6 @@
 #include "engine/TxSoundWork.h"
 
+#include "engine/BusyGuard.h"
 #include "engine/EngineError.h"
 #include "engine/TxDriver.h"
 #include "platform/PathMapper.h"
@@ -10,16 +11,6 @@
 #include <QDir>
 
 namespace korvane {
-
-namespace {
-
-struct BusyGuard {
-    explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyGuard() { flag_ = false; }
-    bool& flag_;
-};
-
-} // namespace
 
 TxSoundWork::TxSoundWork(Environment env) : env_(std::move(env))
 {
@@ -66,10 +57,8 @@ void TxSoundWork::ScanSoundWork()
             if (SoundPlaying && !GlobalModes.SoundCardMode)
                 break;
         }
-    } catch (const std::exception& e) {
-        LogException(ExceptionMessage(e));
     } catch (...) {
-        LogException(QStringLiteral("Неизвестная ошибка"));
+        LogException(CurrentExceptionMessage());
     }
 }
 

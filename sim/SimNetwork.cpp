@@ -20,6 +20,12 @@ SimNetwork::~SimNetwork()
     m_registration.reset(); // waits for a step running on the scheduler's thread
 }
 
+bool SimNetwork::deviceHeldOutside() const
+{
+    constexpr long kOwnHolders = 2; // the network and its adapter
+    return m_device.use_count() > kOwnHolders;
+}
+
 std::int64_t SimNetwork::step(std::int64_t nowUs)
 {
     std::int64_t due = m_exchange->step(nowUs);

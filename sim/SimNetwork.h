@@ -28,6 +28,9 @@ public:
     SimNetwork& operator=(const SimNetwork&) = delete;
 
     const std::shared_ptr<serial::SimSerialDevice>& device() const { return m_device; }
+    // Whether anything beyond the network itself holds the device (an open
+    // port's handle does).
+    bool deviceHeldOutside() const;
     Transcript& transcript() { return m_transcript; }
 
     // Only on the scheduler's thread, or while it does not run (a virtual

@@ -24,7 +24,7 @@ public:
         std::lock_guard lock(m_mutex);
         // A network whose device nobody holds any more (its port was closed
         // and its handle gone) has served its open.
-        m_networks.remove_if([](const std::unique_ptr<SimNetwork>& n) { return n->device().use_count() == 1; });
+        m_networks.remove_if([](const std::unique_ptr<SimNetwork>& n) { return !n->deviceHeldOutside(); });
         m_networks.push_back(std::make_unique<SimNetwork>(*scenario, m_scheduler));
         return m_networks.back()->device();
     }

@@ -6,7 +6,6 @@
 // the folder refreshes recorded. The tests raise the line side's requests
 // themselves, as the protocol elements would.
 
-#include "engine/FolderRefresh.h"
 #include "engine/JournalNotifier.h"
 #include "engine/SubscriberLookup.h"
 #include "tests/engine/EngineRig.h"
@@ -42,12 +41,6 @@ public:
     int lookups = 0;
 };
 
-class RecordingFolders final : public FolderRefresh {
-public:
-    void RefreshFolder(const QString& folder) override { refreshed << folder; }
-    QStringList refreshed;
-};
-
 class FileWorkRig {
 public:
     explicit FileWorkRig(std::function<void(TChannelOptions&)> options = {})
@@ -64,7 +57,7 @@ public:
         ScannerEnvironment env = rig.Environment();
         env.Journals = &journals;
         env.Directory = &directory;
-        env.Folders = &folders;
+        env.RefreshFolder = [this](const QString& folder) { refreshed << folder; };
         QObject::connect(&journals, &JournalNotifier::JournalChanged,
                          [this](int channel, int kind) { notices.emplace_back(channel, kind); });
         rig.scanner = std::make_unique<TTxScanner>(env);
@@ -96,7 +89,7 @@ public:
 
     JournalNotifier journals;
     FakeDirectory directory;
-    RecordingFolders folders;
+    QStringList refreshed; // the folders the browser was asked to show again
     std::vector<std::pair<int, int>> notices;
     EngineRig rig; // last, so its scanner and drivers go first
 };

@@ -121,7 +121,7 @@ TEST_F(OutgoingTelegramsTest, EachLineIsCalledInTurnAndTheDoneTelegramBecomesTrs
     const QString tlg = f.Out("TEL00001.TLG");
     EXPECT_EQ(f.LogWith(QStringLiteral("Файл \"%1\" обработан полностью").arg(tlg)).size(), 1);
     EXPECT_EQ(f.LogWith(QStringLiteral("Файл \"%1\" переименован в \"%2\"").arg(tlg, f.Out("TEL00001.TRS"))).size(), 1);
-    EXPECT_TRUE(f.folders.refreshed.contains(f.rig.dir.filePath("out1")));
+    EXPECT_TRUE(f.refreshed.contains(f.rig.dir.filePath("out1")));
     EXPECT_EQ(QDir(f.rig.dir.filePath("out1")).entryList(QDir::Files), QStringList({"TEL00001.TRS"})); // no leftovers
 }
 

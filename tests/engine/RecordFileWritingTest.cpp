@@ -61,7 +61,7 @@ TEST_F(RecordFileWriting, AReceptionIsNumberedAndItsTextWrittenBehindTheHeader)
                         "\x8F\x90\x88\x82\x85\x92 \xFC" "1\r");
     EXPECT_TRUE(d().Events.has(DriverEvent::ChunkWritten));
     EXPECT_FALSE(d().Events.has(DriverEvent::WriteChunk));
-    EXPECT_TRUE(f.folders.refreshed.contains(f.rig.dir.filePath("in1")));
+    EXPECT_TRUE(f.refreshed.contains(f.rig.dir.filePath("in1")));
 }
 
 TEST_F(RecordFileWriting, TheCommonReceiveFileGathersEveryReception)
@@ -93,6 +93,32 @@ TEST_F(RecordFileWriting, AReceptionOverOneBufferIsWrittenInBlocksWithTheSameHea
     f.Tick();
     const QByteArray header = ReceptionHeader();
     EXPECT_EQ(FileWorkRig::Read(d().ConnectionFile), header + text.left(8192) + header + text.mid(8192));
+}
+
+TEST_F(RecordFileWriting, AConnectionRenamedAtItsEndKeepsItsEarlierBlocksInTheSameFile)
+{
+    d().StartRecFile();
+    const QString rec = d().ConnectionFile;
+    for (int i = 0; i < 8192 + 20; ++i)
+        d().PutRxByte('r');
+    f.Tick();
+    ASSERT_TRUE(QFile::exists(rec));
+    // The clear-down names the last part's file (one answerback request only).
+    d().ConnectionFile = ChangeFileExt(rec, ".RE");
+    d().FlushRxBuffer();
+    f.Tick();
+    EXPECT_FALSE(QFile::exists(rec));
+    const QByteArray header = ReceptionHeader();
+    EXPECT_EQ(FileWorkRig::Read(d().ConnectionFile), header + QByteArray(8192, 'r') + header + QByteArray(20, 'r'));
+    // The next connection starts a file of its own.
+    f.rig.Advance(1000);
+    d().StartRecFile();
+    Store(QStringLiteral("SECOND"));
+    d().FlushRxBuffer();
+    d().ConnectionFile = ChangeFileExt(d().ConnectionFile, ".RE");
+    f.Tick();
+    EXPECT_TRUE(FileWorkRig::Read(d().ConnectionFile).endsWith("SECOND"));
+    EXPECT_TRUE(QFile::exists(ChangeFileExt(rec, ".RE")));
 }
 
 TEST_F(RecordFileWriting, AFinalPartOfFiveBytesOrFewerIsNotWritten)

@@ -4,7 +4,6 @@
 
 #include "tests/engine/EngineRig.h"
 
-#include "engine/FolderRefresh.h"
 #include "engine/TelegramPrinter.h"
 #include "engine/TxPrintWork.h"
 #include "tests/fakes/FakeClock.h"
@@ -37,12 +36,6 @@ public:
     bool fail = false;
 };
 
-class RecordingFolders final : public FolderRefresh {
-public:
-    void RefreshFolder(const QString& folder) override { refreshed << folder; }
-    QStringList refreshed;
-};
-
 class ScannerPrintingTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -61,7 +54,7 @@ protected:
         env.Printer = &printer;
         env.Time = &clock;
         env.Log = [this](const QString& l) { log << l; };
-        env.Folders = &folders;
+        env.RefreshFolder = [this](const QString& f) { refreshed << f; };
         work = std::make_unique<TxPrintWork>(std::move(env));
     }
     static void Touch(const QString& path)
@@ -89,8 +82,7 @@ protected:
     EngineRig rig;
     FakeClock clock{QDateTime(QDate(2026, 3, 2), QTime(12, 0))};
     FakePrinter printer;
-    RecordingFolders folders;
-    QStringList log;
+    QStringList log, refreshed;
     QString in, out;
     std::unique_ptr<TxPrintWork> work;
 };
@@ -108,7 +100,7 @@ TEST_F(ScannerPrintingTest, AReceivedTelegramIsPrintedHeldAMinuteAndRenamed)
     Seconds(1);
     EXPECT_TRUE(QFile::exists(in + "/TLG00001.PRT"));
     EXPECT_FALSE(QFile::exists(in + "/TLG00001.REC"));
-    EXPECT_EQ(folders.refreshed, QStringList{in});
+    EXPECT_EQ(refreshed, QStringList{in});
     EXPECT_EQ(work->Printing, 0);
 
     Seconds(1 + 61 + 61); // then the other telegram, then the record

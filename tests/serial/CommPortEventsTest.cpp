@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <chrono>
 
 using namespace korvane;
 using namespace korvane::test;
@@ -119,6 +120,32 @@ TEST(CommPortStatusEvents, OnRealThreadsTheFirstReportWaitsForTheMainThread)
     sim.device->setCts(true);
     ASSERT_TRUE(waitUntil([&] { return log.count("CTS") == 1; }));
     EXPECT_TRUE(sim.port.CTSState());
+    sim.port.Close();
+}
+
+TEST(CommPortStatusEvents, OnlyTheFirstOpenWithHandlersWaitsForTheStatusThreadsStart)
+{
+    // The first report waits for the main thread, which Open does not serve:
+    // Open waits out its second. Each thread sets its signal again when it
+    // ends, so a reopen finds the signal set and goes on at once.
+    SimPort sim;
+    EventLog log(sim.port);
+    using Clock = std::chrono::steady_clock;
+    auto start = Clock::now();
+    sim.port.Open();
+    ASSERT_TRUE(sim.port.Opened());
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(950));
+    ASSERT_TRUE(waitUntil([&] { return log.names.size() >= 4; }));
+    sim.port.Close();
+
+    log.names.clear();
+    start = Clock::now();
+    sim.port.Open();
+    ASSERT_TRUE(sim.port.Opened());
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(900));
+    EXPECT_TRUE(log.names.isEmpty()); // the report still waits for the event loop
+    ASSERT_TRUE(waitUntil([&] { return log.names.size() >= 4; }));
+    EXPECT_EQ(log.names, (QStringList{"CTS", "DSR", "Ring", "RLSD"}));
     sim.port.Close();
 }
 

@@ -122,3 +122,76 @@ TEST(SimAdapterPort, APortAtTheWrongFrameReceivesGarbage)
 }
 
 } // namespace
+
+namespace {
+
+// Samples RI every 10 ms as the protocol elements do on their fast tick and
+// measures a '+' pulse their way: (ticks seen '+' - 1) x 10 ms.
+std::int64_t measurePulse(PortRig& rig, std::int64_t limitMs)
+{
+    std::int64_t ticks = 0;
+    for (std::int64_t t = 0; t < limitMs; t += 10) {
+        rig.clock.advance(10);
+        if (rig.port.GetRing())
+            ++ticks;
+        else if (ticks > 0)
+            return (ticks - 1) * 10;
+    }
+    return -1;
+}
+
+TEST(SimAdapterPort, TheExchangesPulsesFitTheLimitsOfTheBuiltInProtocols)
+{
+    struct Case {
+        const char* scenario;
+        std::int64_t min, max; // the two-pole limits that must hold the measurement
+    };
+    const Case cases[] = {
+        {"station 1\n", 10, 45},                // invitation: "Длительность 1" 17.5 (taken as 10) .. 45
+        {"seize busy\nstation 1\n", 165, 240},  // busy: "Длительность 1-Д" .. "Длительность 2-Д"
+    };
+    for (const Case& c : cases) {
+        PortRig rig(QString::fromLatin1(c.scenario));
+        rig.port.Open();
+        rig.port.SetDTRState(true);
+        rig.port.SetBreak(true);
+        rig.clock.advance(20);
+        rig.port.SetBreak(false); // "Вызов"
+        const std::int64_t ms = measurePulse(rig, 2000);
+        EXPECT_GE(ms, c.min) << c.scenario;
+        EXPECT_LE(ms, c.max) << c.scenario;
+    }
+}
+
+TEST(SimAdapterPort, ClearingIsConfirmedWithinTheWaitAndAnIncomingCallLastsLongEnough)
+{
+    PortRig rig(QStringLiteral("selection keyboard\nstation 2345 <_2345 XYZ\ncall-in 3000\n"));
+    rig.port.Open();
+    rig.port.SetDTRState(true);
+    rig.port.SetBreak(true);
+    rig.clock.advance(20);
+    rig.port.SetBreak(false);
+    rig.clock.advance(400);
+    ASSERT_TRUE(rig.port.GetRing());
+    rig.port.SetBreak(true); // "Отбой"; then the confirmation: input '-' for 300 ms within 10 s
+    std::int64_t minusMs = 0;
+    std::int64_t t = 0;
+    for (; t < 10'000 && minusMs < 300; t += 10) {
+        rig.clock.advance(10);
+        minusMs = rig.port.GetRing() ? 0 : minusMs + 10;
+    }
+    EXPECT_EQ(minusMs, 300);
+    EXPECT_LT(t, 1000);
+
+    // The station's call: '+' until the terminal answers, far longer than
+    // the 100 ms the idle element wants.
+    rig.clock.advance(3000);
+    std::int64_t plusMs = 0;
+    while (rig.port.GetRing() && plusMs < 1000) {
+        rig.clock.advance(10);
+        plusMs += 10;
+    }
+    EXPECT_EQ(plusMs, 1000);
+}
+
+} // namespace

@@ -67,6 +67,19 @@ TEST(SimPortFactory, EachOpenGetsANetworkOfItsOwnAndUnknownNamesAreRefused)
     a = map.open(QStringLiteral("\\\\.\\COM7"), &error);
     EXPECT_TRUE(a) << "a closed port opens again";
 
+    {
+        // The network holds its device twice (itself and its adapter); a
+        // port's handle is what makes it held outside.
+        serial::VirtualClock clock;
+        serial::SimScheduler scheduler(&clock);
+        sim::SimNetwork network(*sim::Scenario::load(QStringLiteral("answer")), scheduler);
+        EXPECT_FALSE(network.deviceHeldOutside());
+        auto handle = network.device()->open();
+        EXPECT_TRUE(network.deviceHeldOutside());
+        handle.reset();
+        EXPECT_FALSE(network.deviceHeldOutside());
+    }
+
     Env bad("KORVANE_COM5", "sim:no-such-scenario");
     EXPECT_FALSE(map.open(QStringLiteral("\\\\.\\COM5"), &error));
     EXPECT_TRUE(error.contains(QStringLiteral("no-such-scenario"))) << error.toStdString();

@@ -15,6 +15,7 @@
 
 #include "engine/EngineEnvironment.h"
 #include "engine/EngineMutex.h"
+#include "engine/FileWorkQueue.h"
 #include "engine/MemoryUsage.h"
 #include "engine/TickTimer.h"
 #include "engine/TxDriver.h"
@@ -122,7 +123,14 @@ private:
     void StartChannel(int c, const TChannelOptions& r);
     void MeasureTickPeriod();
     void Log(const QString& line);
+    // A line for the daily log written by the next file tick (for lines
+    // made under the engine lock).
+    void QueueLog(const QString& line);
+    // "== Исключение: %s [%s]" for the exception being handled.
+    static QString ExceptionLine(const QString& method);
     void StopTimers();
+    // At the end: the log lines and the drivers' disk work still queued.
+    void RunQueuedFileWork();
 
     ScannerEnvironment env_;
     EngineMutex mutex_;
@@ -132,6 +140,7 @@ private:
     std::unique_ptr<TickTimer> fileTimer_;
     std::atomic<bool> fastTickBusy_{false};
     std::array<QString, kChannelCount> fileWorkFailure_; // last failure logged, per channel
+    FileWorkQueue logQueue_;
     bool precise_ = false;
     std::unique_ptr<TxSoundWork> sounds_;
     std::unique_ptr<TxPrintWork> printing_;

@@ -7,7 +7,6 @@
 // temporary folder. What the tests read back is what an operator would
 // find: the line's transcript, the files, the journals, the log.
 
-#include "engine/FolderRefresh.h"
 #include "engine/JournalNotifier.h"
 #include "platform/serial/SimScheduler.h"
 #include "protocols/DefaultProtocols.h"
@@ -27,11 +26,6 @@
 #include <memory>
 
 namespace korvane::test {
-
-class NoFolderRefresh final : public FolderRefresh {
-public:
-    void RefreshFolder(const QString&) override {}
-};
 
 class ChannelRig {
 public:
@@ -82,7 +76,6 @@ public:
     {
         ScannerEnvironment env = rig.Environment();
         env.Journals = &journals;
-        env.Folders = &folders;
         rig.scanner = std::make_unique<TTxScanner>(env);
         rig.scanner->Start(rig.set.get());
     }
@@ -156,7 +149,6 @@ public:
     std::map<int, sim::Scenario> scenarios;
     std::map<int, std::unique_ptr<sim::SimNetwork>> networks;
     JournalNotifier journals;
-    NoFolderRefresh folders;
 };
 
 } // namespace korvane::test

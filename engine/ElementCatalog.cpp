@@ -2,6 +2,7 @@
 
 #include "engine/TxElementPro.h"
 #include "engine/elements/DiallingElements.h"
+#include "engine/elements/IdleElement.h"
 #include "engine/elements/LineControlElements.h"
 #include "engine/elements/ReceptionElements.h"
 #include "engine/elements/TextSendingElements.h"
@@ -15,6 +16,7 @@ const ElementFactories& Factories()
 {
     static const ElementFactories factories = [] {
         ElementFactories out;
+        AddIdleElement(out);
         AddLineControlElements(out);
         AddDiallingElements(out);
         // text sending

@@ -253,7 +253,8 @@ TEST_F(Dialling, DecadicAndCentralDecisions)
 
 TEST_F(Dialling, TheCentralCodeGoesOutInFiguresAndTheStepFollowsWhenSent)
 {
-    r.Start({{"Центральная", QStringLiteral("Вызов центральной"), {"Нет", "Отбой", "411111"}}, LongPause("Дальше"),
+    r.Start({{"Вызов", QStringLiteral("Установить полярность \"+\""), {}},
+             {"Центральная", QStringLiteral("Вызов центральной"), {"Нет", "Отбой", "411111"}}, LongPause("Дальше"),
              LongPause("Нет"), LongPause("Отбой")});
     TTxChannelDriver& d = r.Driver();
     d.Number = "12.34";
@@ -285,7 +286,7 @@ TEST_F(Dialling, KeyboardSelectionSendsTheRestOfTheNumber)
     };
     for (const Case& c : cases) {
         ElementRig rig;
-        rig.Start(With({KeyboardDial()}));
+        rig.Start(With({{"Вызов", QStringLiteral("Установить полярность \"+\""), {}}, KeyboardDial()}));
         TTxChannelDriver& d = rig.Driver();
         d.Number = c.number;
         d.DialPos = static_cast<std::uint8_t>(c.dialPos);

@@ -17,7 +17,8 @@ namespace korvane::test {
 class ElementRig {
 public:
     // Starts channel 1 with a protocol of Steps; Setup may change the
-    // channel's options first. Nothing has run yet (the clock stands at 0).
+    // channel's options first. Nothing has run yet (the clock stands at 0);
+    // the output is '-' as the driver opens the port.
     void Start(const std::vector<StepSpec>& steps, const QString& protocol = QStringLiteral("Тест"),
                const std::function<void(TChannelOptions&)>& setup = nullptr)
     {
@@ -27,7 +28,7 @@ public:
         rig.EnableChannel(1);
         if (setup)
             setup(rig.Channel(1));
-        rig.Start();
+        rig.Start(true, false);
     }
 
     TTxChannelDriver& Driver() { return rig.Driver(1); }

@@ -183,8 +183,6 @@ public:
     void PutRxChar(QChar c);
     // Stores a byte that came from the line (PutRxByte, noted in LineText).
     void PutLineByte(std::uint8_t b);
-    // Hands the buffer being filled to the file tick (full, or at clear-down part-filled).
-    void SwapRxBuffers();
     void PutEcho(QChar c);
     void FlushEcho();
     void ShowChar(QChar c);

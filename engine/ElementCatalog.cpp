@@ -1,6 +1,7 @@
 #include "engine/ElementCatalog.h"
 
 #include "engine/TxElementPro.h"
+#include "engine/elements/ClearDownElements.h"
 #include "engine/elements/DiallingElements.h"
 #include "engine/elements/IdleElement.h"
 #include "engine/elements/LineControlElements.h"
@@ -26,6 +27,9 @@ const ElementFactories& Factories()
         out.emplace(QStringLiteral("TTxSendPreHeader"), FactoryOf<TTxSendPreHeader>());
         out.emplace(QStringLiteral("TTxSendHeaderAddrR"), FactoryOf<TTxSendHeaderAddrR>());
         out.emplace(QStringLiteral("TTxSendData"), FactoryOf<TTxSendData>());
+        // clear-down
+        out.emplace(QStringLiteral("TTxDisConnect"), FactoryOf<TTxDisConnect>());
+        out.emplace(QStringLiteral("TTxWaitDisConnect"), FactoryOf<TTxWaitDisConnect>());
         // reception and service signals
         out.emplace(QStringLiteral("TTxWaitMessage"), FactoryOf<TTxWaitMessage>());
         out.emplace(QStringLiteral("TTxRecData"), FactoryOf<TTxRecData>());

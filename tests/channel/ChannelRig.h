@@ -7,7 +7,9 @@
 // temporary folder. What the tests read back is what an operator would
 // find: the line's transcript, the files, the journals, the log.
 
+#include "engine/CallFailurePolicy.h"
 #include "engine/JournalNotifier.h"
+#include "support/NumberLists.h"
 #include "platform/serial/SimScheduler.h"
 #include "protocols/DefaultProtocols.h"
 #include "sim/Scenario.h"
@@ -24,6 +26,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace korvane::test {
 
@@ -38,6 +41,15 @@ public:
         rig.set = BuildDefaultProtocolSet(err, rig.box);
         EXPECT_EQ(err, 0);
         rig.catalog = DefaultElementCatalog();
+        // Figures code 10 reads '4'; a number whose series are spent is
+        // blocked, so that its telegram ends in a failure extension; every
+        // failure category retries twice 30 s apart, in two series 60 s
+        // apart, and holds a blocked number back for 10 minutes.
+        rig.modes.Set([](TDriverModes& m) {
+            m.ModeDriver |= DriverMode::FigsTenIsFour | DriverMode::BlockSpentNumbers;
+            for (auto& column : m.BadCallsPolicy)
+                column = {2, 30, 2, 60, 600};
+        });
     }
     ~ChannelRig()
     {
@@ -103,6 +115,34 @@ public:
         return done();
     }
     std::int64_t NowMs() const { return rig.clock.nowUs() / 1000; }
+    // Runs until channel C rests in the idle step again after having left it.
+    bool RunCall(int c = 1, std::int64_t limitMs = 300000)
+    {
+        if (!RunUntil([&] { return StepName(c) == kIdle; }, limitMs))
+            return false;
+        if (!RunUntil([&] { return StepName(c) != kIdle; }, limitMs))
+            return false;
+        return RunUntil([&] { return StepName(c) == kIdle; }, limitMs);
+    }
+    static inline const QString kIdle = QStringLiteral("Анализ состояния приема");
+
+    // The retry state of Number in the failure lists: its reason and wait
+    // (seconds), or nullopt when it is not listed.
+    struct Retry {
+        int reason;
+        int wait;
+        bool blocked;
+    };
+    static std::optional<Retry> RetryOf(const QString& number)
+    {
+        const ListsBusyLock lock;
+        if (BadNumbers && BadNumbers->IndexOf(number) >= 0)
+            return Retry{BadNumbers->ObjectAs<TBadNumObject>(BadNumbers->IndexOf(number))->Reason, 0, true};
+        if (!UnsuccNumbers || UnsuccNumbers->IndexOf(number) < 0)
+            return std::nullopt;
+        const auto* o = UnsuccNumbers->ObjectAs<TUnsucNumObject>(UnsuccNumbers->IndexOf(number));
+        return Retry{o->Reason, o->Wait, false};
+    }
 
     sim::SimNetwork& Network(int c = 1) { return *networks.at(c); }
     sim::Transcript& Transcript(int c = 1) { return networks.at(c)->transcript(); }
@@ -152,3 +192,14 @@ public:
 };
 
 } // namespace korvane::test
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& l, std::ostream* os)
+{
+    *os << "\n  " << l.join(QStringLiteral("\n  ")).toStdString() << '\n';
+}
+QT_END_NAMESPACE

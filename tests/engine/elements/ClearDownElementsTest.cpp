@@ -3,7 +3,7 @@
 // call-succeeded requests, the files the file tick then writes) and what
 // one call leaves behind for the next.
 
-#include "tests/engine/elements/ElementRig.h"
+#include "tests/engine/elements/SendReceiveRig.h"
 
 #include "engine/CallFailurePolicy.h"
 #include "engine/TelegramNumbering.h"
@@ -95,7 +95,7 @@ public:
         return i < 0 ? nullptr : UnsuccNumbers->ObjectAs<TUnsucNumObject>(i);
     }
 
-    ElementRig r;
+    SendReceiveRig r;
     TTxElementPro* element = nullptr;
 };
 
@@ -325,7 +325,7 @@ TEST_F(ClearDown, EveryClearDownResetsTheCallAndPutsTheLineToMinus)
 
 TEST(WaitDisConnect, TheInputAtMinusForTheDurationConfirmsWithinTheWait)
 {
-    ElementRig r({{"Шаг", kWaitClear, {"3", "300", "Успех", "Неудача"}}});
+    SendReceiveRig r({{"Шаг", kWaitClear, {"3", "300", "Успех", "Неудача"}}});
     r.Advance(50);
     EXPECT_EQ(r.Driver().DisconnectWaitTime, 3000);
     EXPECT_FALSE(r.Driver().RxEnabled);
@@ -343,13 +343,13 @@ TEST(WaitDisConnect, TheInputAtMinusForTheDurationConfirmsWithinTheWait)
 TEST(WaitDisConnect, NoConfirmationOrABrokenLineFails)
 {
     {
-        ElementRig r({{"Шаг", kWaitClear, {"3", "300", "Успех", "Неудача"}}});
+        SendReceiveRig r({{"Шаг", kWaitClear, {"3", "300", "Успех", "Неудача"}}});
         r.Advance(50);
         EXPECT_NEAR(r.RunWhileAt("Шаг"), 3025, 30);
         EXPECT_EQ(r.StepName(), "Неудача");
     }
     {
-        ElementRig r({{"Шаг", kWaitClear, {"3", "300", "Успех", "Неудача"}}});
+        SendReceiveRig r({{"Шаг", kWaitClear, {"3", "300", "Успех", "Неудача"}}});
         r.Advance(50);
         r.line->setDsr(true); // line current out of limits for the line-break time
         EXPECT_NEAR(r.RunWhileAt("Шаг"), 325, 30);

@@ -3,7 +3,7 @@
 // every WRU with its answerback: the exact codes on the line, the record
 // of the transmission, its journal line and the telegram marked done.
 
-#include "tests/engine/elements/ElementRig.h"
+#include "tests/engine/elements/SendReceiveRig.h"
 
 #include "platform/CodePages.h"
 
@@ -36,7 +36,7 @@ std::vector<StepSpec> ExchangeSteps()
 // A distant station: answers each WRU that reaches it with its answerback.
 class Station {
 public:
-    Station(ElementRig& r, QByteArray answerBack) : r_(r), answerBack_(std::move(answerBack)) {}
+    Station(SendReceiveRig& r, QByteArray answerBack) : r_(r), answerBack_(std::move(answerBack)) {}
     // Runs Ms of virtual time; what the line carried to the station.
     void Run(std::int64_t ms)
     {
@@ -57,7 +57,7 @@ public:
     int Wrus() const { return wrus_; }
 
 private:
-    ElementRig& r_;
+    SendReceiveRig& r_;
     QByteArray answerBack_;
     QByteArray transcript_;
     int wrus_ = 0;
@@ -65,7 +65,7 @@ private:
 
 TEST(OutgoingExchange, AnswerbacksHeaderTextAndClearDownGoOutInOrderAndAreRecorded)
 {
-    ElementRig r(ExchangeSteps(), {"Задержка"});
+    SendReceiveRig r(ExchangeSteps(), {"Задержка"});
     TTxChannelDriver& d = r.Driver();
     const QString telegram = QDir(d.TransmDir).filePath("TEL00003.TLG");
     {

@@ -33,6 +33,7 @@ Exchange::Exchange(ExchangeConfig config, SimpleAdapter& adapter, std::vector<St
     for (StationConfig& s : stations)
         m_stations.push_back(std::make_unique<Station>(std::move(s)));
     m_called.assign(m_stations.size(), false);
+    m_refused.assign(m_stations.size(), 0);
     m_outPlus = m_adapter.outputPlus();
 }
 
@@ -253,6 +254,14 @@ void Exchange::onCode(std::uint8_t code, std::int64_t us)
         m_dialled += QLatin1Char(kFigures[code]);
 }
 
+std::size_t Exchange::stationIndex(const Station& s) const
+{
+    for (std::size_t i = 0; i < m_stations.size(); ++i)
+        if (m_stations[i].get() == &s)
+            return i;
+    return 0;
+}
+
 void Exchange::numberComplete(QString number, std::int64_t nowUs)
 {
     note(nowUs, QStringLiteral("select %1").arg(number));
@@ -260,7 +269,9 @@ void Exchange::numberComplete(QString number, std::int64_t nowUs)
     Station* s = station(number);
     if (!s) {
         refuse(QStringLiteral("NP"), nowUs);
-    } else if (!s->config().reply.isEmpty()) {
+    } else if (const int i = stationIndex(*s); !s->config().reply.isEmpty()
+               && (s->config().replyCalls < 0 || m_refused[i] < s->config().replyCalls)) {
+        ++m_refused[i];
         refuse(s->config().reply, nowUs);
     } else {
         m_pending = s;

@@ -66,6 +66,7 @@ private:
     void onCode(std::uint8_t code, std::int64_t us);
     void pulse(std::int64_t ms, std::int64_t nowUs);
     void numberComplete(QString number, std::int64_t nowUs);
+    std::size_t stationIndex(const Station& s) const;
     void connect(Station& station, std::int64_t nowUs);
     void refuse(const QString& signal, std::int64_t nowUs);
     void release(std::int64_t nowUs);
@@ -80,6 +81,7 @@ private:
     SimpleAdapter& m_adapter;
     std::vector<std::unique_ptr<Station>> m_stations;
     std::vector<bool> m_called;
+    std::vector<int> m_refused; // calls given the station's reply so far
     Transcript* m_transcript;
     std::int64_t m_startUs = -1;
 

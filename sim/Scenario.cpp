@@ -231,9 +231,10 @@ std::optional<Scenario> Scenario::parse(const QString& text, QString* error)
             if (!station)
                 return fail(QStringLiteral("\"%1\" before any station").arg(keyword));
             if (keyword == u"reply") {
-                if (words.size() != 1)
-                    return fail(QStringLiteral("reply <service signal> expected"));
+                if (words.size() < 1 || words.size() > 2 || (words.size() == 2 && !number(words[1], v)))
+                    return fail(QStringLiteral("reply <service signal> [calls] expected"));
                 station->reply = words[0];
+                station->replyCalls = words.size() == 2 ? int(v) : -1;
             } else if (keyword == u"call-in" || keyword == u"answerback-delay") {
                 if (words.size() != 1 || !number(words[0], v))
                     return fail(QStringLiteral("%1 <ms> expected").arg(keyword));

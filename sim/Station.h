@@ -33,6 +33,7 @@ struct StationConfig {
     QString number;
     QString answerBack;              // telegraph text, sent on WRU
     QString reply;                   // a service signal the exchange gives instead of connecting (OCC, NC, ...)
+    int replyCalls = -1;             // to that many calls, then it is connected; -1: to every call
     std::int64_t callInMs = -1;      // when it calls the terminal (from the network's start), -1 never
     std::int64_t answerBackDelayMs = 150; // from the end of a WRU to its answerback
     std::vector<StationAction> script;

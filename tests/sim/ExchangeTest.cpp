@@ -94,6 +94,26 @@ TEST(SimExchange, RefusalsAndSilence)
     }
 }
 
+TEST(SimExchange, AReplyForSomeCallsLetsTheLaterOnesThrough)
+{
+    SimRig rig(QStringLiteral("selection keyboard\nstation 2345 <_2345 XYZ\nreply OCC 2\n"));
+    for (int call = 1; call <= 3; ++call) {
+        rig.linePlus();
+        ASSERT_GE(rig.untilInput(true, 2000), 0) << call;
+        rig.txRegister = NoRegister; // a new call knows no register yet
+        rig.send(QStringLiteral("2345+"));
+        rig.advance(6 * 150 + 10 * 150);
+        const QString got = rig.received();
+        if (call <= 2)
+            EXPECT_EQ(got, QStringLiteral("<_OCC<_")) << call;
+        else
+            EXPECT_TRUE(rig.network->exchange().connectedStation() != nullptr) << got.toStdString();
+        rig.lineMinus();
+        rig.advance(500);
+        EXPECT_TRUE(rig.network->exchange().isFree()) << call;
+    }
+}
+
 TEST(SimStation, CallsInAsksForTheAnswerbackSendsItsTelegramAndClears)
 {
     SimRig rig(QStringLiteral("station 2345 <_2345 XYZ\n"

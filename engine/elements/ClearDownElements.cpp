@@ -4,7 +4,6 @@
 #include "engine/OutgoingTelegrams.h"
 #include "engine/TelegramNumbering.h"
 #include "engine/TxDriver.h"
-#include "engine/elements/ElementHelpers.h"
 #include "platform/Clock.h"
 #include "protocols/DriverModes.h"
 
@@ -12,8 +11,6 @@
 
 namespace korvane {
 
-using elements::GuardedDoIt;
-using elements::TickDown;
 
 namespace {
 
@@ -174,7 +171,7 @@ void TTxDisConnect::ResetCall()
 
 void TTxDisConnect::DoIt()
 {
-    GuardedDoIt(*this, QStringLiteral("TTxDisconnect.DoIt"), [this] {
+    Guarded(QStringLiteral("TTxDisconnect.DoIt"), [this] {
         TTxChannelDriver& d = Driver();
         if (d.Events.has(DriverEvent::WriteChunk | DriverEvent::WriteTxJournal | DriverEvent::WriteRxJournal))
             return; // the file tick has not written everything yet
@@ -208,7 +205,7 @@ void TTxWaitDisConnect::Start()
 
 void TTxWaitDisConnect::DoIt()
 {
-    GuardedDoIt(*this, QStringLiteral("TTxWaitDisConnect.DoIt"), [this] { Work(); });
+    Guarded(QStringLiteral("TTxWaitDisConnect.DoIt"), [this] { Work(); });
 }
 
 void TTxWaitDisConnect::Work()
@@ -219,14 +216,14 @@ void TTxWaitDisConnect::Work()
     }
     if (!ReadInputLine()) {
         // The distant side holds its line at '-': the clearing is confirmed.
-        if (TickDown(PlusLeft)) {
+        if (CountDown(PlusLeft)) {
             JumpTo(OnSuccess);
             return;
         }
     } else {
         PlusLeft = PlusTime;
     }
-    if (TickDown(Wait))
+    if (CountDown(Wait))
         JumpTo(OnFailure);
 }
 

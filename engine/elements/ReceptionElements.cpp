@@ -7,8 +7,6 @@
 namespace korvane {
 
 using elements::CharactersArrived;
-using elements::GuardedDoIt;
-using elements::TickDown;
 
 // --- TTxWaitMessage ---
 
@@ -34,7 +32,7 @@ void TTxWaitMessage::Start()
 
 void TTxWaitMessage::DoIt()
 {
-    GuardedDoIt(*this, QStringLiteral("TTxWaitMessage.DoIt"), [this] { Work(); });
+    Guarded(QStringLiteral("TTxWaitMessage.DoIt"), [this] { Work(); });
 }
 
 void TTxWaitMessage::Work()
@@ -50,11 +48,11 @@ void TTxWaitMessage::Work()
         PauseLeft = Pause;
     }
     if (!Seen) {
-        if (TickDown(Wait)) {
+        if (CountDown(Wait)) {
             d.ResultCode = FailureCodes::Sta;
             JumpTo(OnFailure);
         }
-    } else if (TickDown(PauseLeft)) {
+    } else if (CountDown(PauseLeft)) {
         JumpTo(OnSuccess);
     }
 }
@@ -77,7 +75,7 @@ void TTxRecData::Start()
 
 void TTxRecData::DoIt()
 {
-    GuardedDoIt(*this, QStringLiteral("TTxRecData.DoIt"), [this] { Work(); });
+    Guarded(QStringLiteral("TTxRecData.DoIt"), [this] { Work(); });
 }
 
 void TTxRecData::Work()
@@ -90,7 +88,7 @@ void TTxRecData::Work()
     }
     if (CharactersArrived(d, LastRxPos)) {
         IdleLeft = d.ReceivePauseTime;
-    } else if (TickDown(IdleLeft)) {
+    } else if (CountDown(IdleLeft)) {
         d.NoteEngineLine(QStringLiteral("Истекло время ожидания приема"));
         JumpTo(OnClear);
     }
@@ -117,7 +115,7 @@ void TTxWaitAskAuto::Start()
 
 void TTxWaitAskAuto::DoIt()
 {
-    GuardedDoIt(*this, QStringLiteral("TTxWaitAskAuto.DoIt"), [this] { Work(); });
+    Guarded(QStringLiteral("TTxWaitAskAuto.DoIt"), [this] { Work(); });
 }
 
 void TTxWaitAskAuto::Work()
@@ -135,7 +133,7 @@ void TTxWaitAskAuto::Work()
         JumpTo(OnSuccess);
         return;
     }
-    if (TickDown(Wait))
+    if (CountDown(Wait))
         JumpTo(OnFailure);
 }
 
@@ -167,7 +165,7 @@ void TTxReceiveAuto::Start()
 
 void TTxReceiveAuto::DoIt()
 {
-    GuardedDoIt(*this, QStringLiteral("TTxReceiveAuto.DoIt"), [this] { Work(); });
+    Guarded(QStringLiteral("TTxReceiveAuto.DoIt"), [this] { Work(); });
 }
 
 void TTxReceiveAuto::TryFailed(const QString& retryLine, const QString& failureLine)
@@ -201,13 +199,13 @@ void TTxReceiveAuto::Work()
     }
     // 2. Nothing received within the wait.
     if (!Seen) {
-        if (TickDown(Wait))
+        if (CountDown(Wait))
             TryFailed(QStringLiteral("\"Плохой\" Автоответ, нет приема, еще запрос АО, осталось попыток = %1"),
                       QStringLiteral("\"Плохой\" Автоответ, нет приема, Cntr=%1").arg(d.Rx.Total() - StartRxPos));
         return;
     }
     // 3. The answerback is complete: check it.
-    if (!TickDown(SilenceLeft))
+    if (!CountDown(SilenceLeft))
         return;
     if ((d.Modes & ChannelMode::CheckAB) == 0 || d.CheckAnswerBack(StartRxPos)) {
         d.ResultCode = FailureCodes::Success;
@@ -251,7 +249,7 @@ void TTxWaitStatMessage::Start()
 
 void TTxWaitStatMessage::DoIt()
 {
-    GuardedDoIt(*this, QStringLiteral("TTxWaitStatMessage.DoIt"), [this] { Work(); });
+    Guarded(QStringLiteral("TTxWaitStatMessage.DoIt"), [this] { Work(); });
 }
 
 void TTxWaitStatMessage::Work()
@@ -297,12 +295,12 @@ void TTxWaitStatMessage::Work()
     }
     // 5. Nothing at all within the wait.
     if (!Seen) {
-        if (TickDown(Wait))
+        if (CountDown(Wait))
             JumpTo(OnFailure);
         return;
     }
     // 6. The line fell silent after what arrived.
-    if (!TickDown(SilenceLeft))
+    if (!CountDown(SilenceLeft))
         return;
     if (AbDone) {
         if ((d.Modes & ChannelMode::CheckAB) != 0 && !d.CheckAnswerBack(StartRxPos)) {
@@ -346,12 +344,12 @@ void TTxEmergency::Start()
 
 void TTxEmergency::DoIt()
 {
-    GuardedDoIt(*this, QStringLiteral("TTxEmergency.DoIt"), [this] { Work(); });
+    Guarded(QStringLiteral("TTxEmergency.DoIt"), [this] { Work(); });
 }
 
 void TTxEmergency::Work()
 {
-    if (TickDown(OffLeft)) {
+    if (CountDown(OffLeft)) {
         Driver().RestartProtocol();
         return;
     }

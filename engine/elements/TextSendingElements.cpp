@@ -10,8 +10,6 @@
 namespace korvane {
 
 using elements::CharactersArrived;
-using elements::GuardedDoIt;
-using elements::TickDown;
 
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
@@ -178,7 +176,7 @@ void TTxSendData::ShowProgress(bool active)
 
 void TTxSendData::DoIt()
 {
-    GuardedDoIt(*this, QStringLiteral("TTxSendData.DoIt"), [this] { Work(); });
+    Guarded(QStringLiteral("TTxSendData.DoIt"), [this] { Work(); });
 }
 
 void TTxSendData::Work()
@@ -196,7 +194,7 @@ void TTxSendData::Work()
         if (Paused) {
             if (CharactersArrived(d, LastRxPos)) {
                 PauseLeft = MsgWait;
-            } else if (TickDown(PauseLeft)) {
+            } else if (CountDown(PauseLeft)) {
                 Paused = 0;
                 d.SendString(RestText + kCrLf);
             }
@@ -216,7 +214,7 @@ void TTxSendData::Work()
     // 3. The ring is sending: its echo shows that the line takes it.
     if (CharactersArrived(d, LastRxPos)) {
         EchoLeft = EchoTimeout;
-    } else if (TickDown(EchoLeft)) {
+    } else if (CountDown(EchoLeft)) {
         EchoLeft = EchoTimeout;
         d.NoteStepLine(QStringLiteral("Тайм-аут на передаче \"%1\"").arg(Line));
         d.SendNext();

@@ -162,7 +162,7 @@ std::int64_t Exchange::step(std::int64_t nowUs)
         }
     }
 
-    if (m_state == State::Free) {
+    if (m_state == State::Free && nowUs >= guardEndUs()) {
         for (std::size_t i = 0; i < m_stations.size(); ++i) {
             const StationConfig& c = m_stations[i]->config();
             if (m_called[i] || c.callInMs < 0 || nowUs < m_startUs + c.callInMs * 1000)
@@ -192,7 +192,7 @@ std::int64_t Exchange::step(std::int64_t nowUs)
     if (m_state == State::Free)
         for (std::size_t i = 0; i < m_stations.size(); ++i)
             if (!m_called[i] && m_stations[i]->config().callInMs >= 0)
-                earliest(due, m_startUs + m_stations[i]->config().callInMs * 1000);
+                earliest(due, std::max(guardEndUs(), m_startUs + m_stations[i]->config().callInMs * 1000));
     if (due >= 0 && due <= nowUs)
         due = nowUs + 1; // again at the next opportunity
     return due;
@@ -315,8 +315,14 @@ void Exchange::release(std::int64_t nowUs)
     m_timerUs = -1;
 }
 
-void Exchange::toFree(std::int64_t)
+std::int64_t Exchange::guardEndUs() const
 {
+    return m_freeSinceUs < 0 ? 0 : m_freeSinceUs + m_config.guardMs * 1000;
+}
+
+void Exchange::toFree(std::int64_t nowUs)
+{
+    m_freeSinceUs = nowUs;
     if (m_peer)
         m_peer->disconnected();
     m_peer = nullptr;

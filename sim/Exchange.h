@@ -36,6 +36,10 @@ struct ExchangeConfig {
     std::int64_t clearMs = 200;      // the terminal's '-' that clears (longer than a dial pulse)
     std::int64_t serviceClearMs = 500; // from the end of a service signal to clearing
     std::int64_t callAnswerMs = 30'000; // how long an incoming call waits for the terminal
+    // After a clearing the line rests free this long before a call is put
+    // through to the terminal: the terminal's wait for the confirmation of
+    // its clearing (up to 1.5 s of '-') must not meet the next call's '+'.
+    std::int64_t guardMs = 2000;
 };
 
 // The telex exchange in front of one terminal: takes its seize, answers with
@@ -71,6 +75,7 @@ private:
     void refuse(const QString& signal, std::int64_t nowUs);
     void release(std::int64_t nowUs);
     void toFree(std::int64_t nowUs);
+    std::int64_t guardEndUs() const;
     void note(std::int64_t us, const QString& what);
 
     std::int64_t sendCodes(const QByteArray& codes) override;
@@ -84,6 +89,7 @@ private:
     std::vector<int> m_refused; // calls given the station's reply so far
     Transcript* m_transcript;
     std::int64_t m_startUs = -1;
+    std::int64_t m_freeSinceUs = -1; // the last clearing; no call is put through within the guard time
 
     State m_state = State::Free;
     std::int64_t m_timerUs = -1;    // the state's next deadline

@@ -167,11 +167,12 @@ std::optional<Scenario> Scenario::parse(const QString& text, QString* error)
                 {QStringLiteral("clear"), &ExchangeConfig::clearMs},
                 {QStringLiteral("service-clear"), &ExchangeConfig::serviceClearMs},
                 {QStringLiteral("call-answer"), &ExchangeConfig::callAnswerMs},
+                {QStringLiteral("guard"), &ExchangeConfig::guardMs},
             };
             const auto it = words.size() == 2 ? fields.find(words[0]) : fields.end();
             if (it == fields.end() || !number(words[1], v))
                 return fail(QStringLiteral("timing <seize|answer|invite|busy|connect|digit-gap|dial-timeout|clear|"
-                                           "service-clear|call-answer> <ms> expected"));
+                                           "service-clear|call-answer|guard> <ms> expected"));
             s.exchange.*(it->second) = v;
         } else if (keyword == u"adapter") {
             if (words != QStringList{QStringLiteral("tarvelox")})

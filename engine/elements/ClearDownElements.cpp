@@ -38,7 +38,10 @@ void TTxDisConnect::Start()
     TTxChannelDriver& d = Driver();
     d.AbTriesLeft = 0;
     d.RxEnabled = false;
-    d.SetExpectedAnswerBack(QString());
+    // The expected answerback belongs to the call that ends, unless the
+    // file side has chosen the next destination meanwhile (an incoming call
+    // came before the chosen one could be called): that one keeps its own.
+    d.SetExpectedAnswerBack(d.Events.has(DriverEvent::DestinationChosen) ? d.ExpectedAnswerBack : QString());
     // 2. The record and the result of the connection.
     switch (d.ConnectionKind) {
     case 1:

@@ -321,6 +321,23 @@ TEST_F(ClearDown, EveryClearDownResetsTheCallAndPutsTheLineToMinus)
     EXPECT_FALSE(d.PartnerAbCapture) << "no own answerback was under way";
 }
 
+// A reception that came before the chosen destination could be called
+// leaves that destination its expected answerback.
+TEST_F(ClearDown, TheNextDestinationChosenDuringACallKeepsItsExpectedAnswerback)
+{
+    TTxChannelDriver& d = Driver();
+    {
+        EngineLock lock(d.Mutex());
+        d.ConnectionKind = 1;
+        d.Number = "2345";
+        d.ExpectedAnswerBack = "2345 XYZ";
+        d.Events.raise(DriverEvent::DestinationChosen);
+    }
+    StartClearDown();
+    EXPECT_EQ(d.ExpectedAnswerBack, QStringLiteral("2345 XYZ"));
+    EXPECT_TRUE(d.Events.has(DriverEvent::DestinationChosen));
+}
+
 // --- the confirmation ---
 
 TEST(WaitDisConnect, TheInputAtMinusForTheDurationConfirmsWithinTheWait)

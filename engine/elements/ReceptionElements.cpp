@@ -39,8 +39,7 @@ void TTxWaitMessage::Work()
 {
     TTxChannelDriver& d = Driver();
     if (Disconnected()) {
-        d.ResultCode = FailureCodes::Dis;
-        JumpTo(OnClear);
+        JumpWithResult(OnClear, FailureCodes::Dis);
         return;
     }
     if (CharactersArrived(d, LastRxPos)) {
@@ -82,8 +81,7 @@ void TTxRecData::Work()
 {
     TTxChannelDriver& d = Driver();
     if (Disconnected()) {
-        d.ResultCode = FailureCodes::Dis;
-        JumpTo(OnClear);
+        JumpWithResult(OnClear, FailureCodes::Dis);
         return;
     }
     if (CharactersArrived(d, LastRxPos)) {
@@ -122,8 +120,7 @@ void TTxWaitAskAuto::Work()
 {
     TTxChannelDriver& d = Driver();
     if (Disconnected()) {
-        d.ResultCode = FailureCodes::Dis;
-        JumpTo(OnClear);
+        JumpWithResult(OnClear, FailureCodes::Dis);
         return;
     }
     const std::int64_t end = d.Rx.Total();
@@ -187,8 +184,7 @@ void TTxReceiveAuto::Work()
 {
     TTxChannelDriver& d = Driver();
     if (Disconnected()) {
-        d.ResultCode = FailureCodes::Dis;
-        JumpTo(OnClear);
+        JumpWithResult(OnClear, FailureCodes::Dis);
         return;
     }
     // 1. Characters arrived: the answerback is complete after a silence of

@@ -43,8 +43,7 @@ void TTxTextElement::DoIt()
     TTxChannelDriver& d = Driver();
     // 1. The distant side cleared: nothing more is sent.
     if (Disconnected()) {
-        d.ResultCode = FailureCodes::Dis;
-        JumpTo(OnClear);
+        JumpWithResult(OnClear, FailureCodes::Dis);
         return;
     }
     // 2. The ring has drained: the text has gone out.
@@ -185,8 +184,7 @@ void TTxSendData::Work()
     // 1. The distant side cleared.
     if (Disconnected()) {
         ShowProgress(false);
-        d.ResultCode = FailureCodes::Dis;
-        JumpTo(OnClear);
+        JumpWithResult(OnClear, FailureCodes::Dis);
         return;
     }
     if (d.TxIdle) {

@@ -501,28 +501,20 @@ void TMainForm::CreateTelegram(int channel)
 
 void TMainForm::ShowTransmitJournal(int channel)
 {
-    for (QMdiSubWindow* sub : mdi_->subWindowList())
-        if (auto* v = qobject_cast<TViewJrnForm*>(sub->widget());
-            v && v->Channel() == channel && v->Kind() == TViewJrnForm::TransmitKind) {
-            mdi_->setActiveSubWindow(sub);
-            sub->show();
-            return;
-        }
-    TTxChannelDriver* d = scanner_ ? scanner_->Driver(channel) : nullptr;
-    if (!d)
-        return;
-    auto* view = new TViewJrnForm;
-    view->setAttribute(Qt::WA_DeleteOnClose);
-    view->SetChannel(channel);
-    view->ShowTransmitJournal(d->TransmJrnFile);
-    AddChild(view)->show();
+    ShowJournal(channel, TViewJrnForm::TransmitKind);
 }
 
 void TMainForm::ShowReceiveJournal(int channel)
 {
+    ShowJournal(channel, TViewJrnForm::ReceiveKind);
+}
+
+// Brings up the channel's journal view of Kind, opening one when there is none.
+void TMainForm::ShowJournal(int channel, std::uint8_t kind)
+{
     for (QMdiSubWindow* sub : mdi_->subWindowList())
         if (auto* v = qobject_cast<TViewJrnForm*>(sub->widget());
-            v && v->Channel() == channel && v->Kind() == TViewJrnForm::ReceiveKind) {
+            v && v->Channel() == channel && v->Kind() == kind) {
             mdi_->setActiveSubWindow(sub);
             sub->show();
             return;
@@ -533,7 +525,10 @@ void TMainForm::ShowReceiveJournal(int channel)
     auto* view = new TViewJrnForm;
     view->setAttribute(Qt::WA_DeleteOnClose);
     view->SetChannel(channel);
-    view->ShowReceiveJournal(d->ReceiveJrnFile);
+    if (kind == TViewJrnForm::TransmitKind)
+        view->ShowTransmitJournal(d->TransmJrnFile);
+    else
+        view->ShowReceiveJournal(d->ReceiveJrnFile);
     AddChild(view)->show();
 }
 

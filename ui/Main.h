@@ -149,6 +149,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void ShowJournal(int channel, std::uint8_t kind);
     // Forwards to a service created after the main window.
     struct LateLookup final : SubscriberLookup {
         SubscriberLookup* Target = nullptr;

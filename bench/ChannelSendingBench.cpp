@@ -8,6 +8,7 @@
 // line with 1.5 stop elements can carry (line_util_pct), and the CPU time
 // of the whole process as % of one core, per channel.
 
+#include "bench/BenchSupport.h"
 #include "engine/ElementCatalog.h"
 #include "engine/TickTimer.h"
 #include "engine/TxScanner.h"
@@ -36,22 +37,13 @@
 #include <vector>
 
 using namespace korvane;
+using namespace korvane::bench;
 
 namespace {
 
 QCoreApplication& App()
 {
-    static int argc = 1;
-    static char name[] = "ChannelSendingBench";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    return app;
-}
-
-int EnvInt(const char* name, int fallback)
-{
-    const int v = qEnvironmentVariableIntValue(name);
-    return v > 0 ? v : fallback;
+    return bench::App("ChannelSendingBench");
 }
 
 double ProcessCpuSeconds()
@@ -60,15 +52,6 @@ double ProcessCpuSeconds()
     getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
-
-class QuietBox final : public MessageBox {
-public:
-    MessageResult show(const QString&, const QString&, MessageIcon, MessageButtons) override { return MessageResult::Ok; }
-};
-class QuietBeep final : public SystemBeep {
-public:
-    void beep() override {}
-};
 
 // The exchange takes 8 by pulses and 2345 by keyboard; the station gives
 // its answerback and listens.

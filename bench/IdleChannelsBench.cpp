@@ -8,6 +8,7 @@
 // threads per second (each one a thread that woke up), and the resident
 // memory at the end of the run.
 
+#include "bench/BenchSupport.h"
 #include "engine/ElementCatalog.h"
 #include "engine/TickTimer.h"
 #include "engine/TxElementPro.h"
@@ -36,22 +37,13 @@
 #include <vector>
 
 using namespace korvane;
+using namespace korvane::bench;
 
 namespace {
 
 QCoreApplication& App()
 {
-    static int argc = 1;
-    static char name[] = "IdleChannelsBench";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    return app;
-}
-
-int EnvInt(const char* name, int fallback)
-{
-    const int v = qEnvironmentVariableIntValue(name);
-    return v > 0 ? v : fallback;
+    return bench::App("IdleChannelsBench");
 }
 
 int BenchSeconds()
@@ -171,15 +163,6 @@ void BM_IdlePorts(benchmark::State& state)
         Measure(state);
     }
 }
-
-class QuietBox final : public MessageBox {
-public:
-    MessageResult show(const QString&, const QString&, MessageIcon, MessageButtons) override { return MessageResult::Ok; }
-};
-class QuietBeep final : public SystemBeep {
-public:
-    void beep() override {}
-};
 
 // The idle step of a channel: it looks at the input line every fast tick.
 class IdleStep final : public TTxElementPro {

@@ -4,6 +4,7 @@
 // - a pass with nothing to do: the 10 000 files are finished telegrams
 //   (.TRS), so only the folder is listed.
 
+#include "bench/BenchSupport.h"
 #include "engine/CallFailurePolicy.h"
 #include "engine/ElementCatalog.h"
 #include "engine/OutgoingTelegrams.h"
@@ -22,19 +23,11 @@
 #include <memory>
 
 using namespace korvane;
+using namespace korvane::bench;
 
 namespace {
 
 constexpr int FileCount = 10000;
-
-class QuietBox final : public MessageBox {
-public:
-    MessageResult show(const QString&, const QString&, MessageIcon, MessageButtons) override { return MessageResult::Ok; }
-};
-class QuietBeep final : public SystemBeep {
-public:
-    void beep() override {}
-};
 
 // A driver without port or elements whose outgoing folder holds FileCount
 // files with the extension Ext.

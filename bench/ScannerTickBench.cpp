@@ -6,6 +6,7 @@
 // the process used over the run (the serial ports' worker threads included)
 // and the CPU time of the fast tick's own thread.
 
+#include "bench/BenchSupport.h"
 #include "engine/ElementCatalog.h"
 #include "engine/TickTimer.h"
 #include "engine/TxElementPro.h"
@@ -32,17 +33,9 @@
 #include <vector>
 
 using namespace korvane;
+using namespace korvane::bench;
 
 namespace {
-
-class QuietBox final : public MessageBox {
-public:
-    MessageResult show(const QString&, const QString&, MessageIcon, MessageButtons) override { return MessageResult::Ok; }
-};
-class QuietBeep final : public SystemBeep {
-public:
-    void beep() override {}
-};
 
 // CPU seconds of the calling thread.
 double ThreadCpuSeconds()
@@ -104,10 +97,7 @@ int BenchSeconds()
 
 void BM_ScannerFastTick(benchmark::State& state)
 {
-    static int argc = 1;
-    static char name[] = "ScannerTickBench";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
+    QCoreApplication& app = App("ScannerTickBench");
 
     const int seconds = BenchSeconds();
     for (auto _ : state) {

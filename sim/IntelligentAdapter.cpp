@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 namespace korvane::sim {
@@ -273,7 +274,9 @@ std::int64_t IntelligentAdapter::step(std::int64_t nowUs)
             m_received += static_cast<char>(a.byte);
             take(a.byte, a.us);
         }
-        applyChanges(nowUs);
+        // Every change taken has happened already, also one made after this
+        // pass read its time: taken and left unapplied it would be lost.
+        applyChanges(std::numeric_limits<std::int64_t>::max());
 
         while (!m_replies.empty() && m_replies.front().dueUs <= nowUs) {
             toSend += m_replies.front().bytes;

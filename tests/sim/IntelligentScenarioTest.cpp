@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <thread>
 
 using namespace korvane;
 using namespace korvane::sim;
@@ -100,9 +99,6 @@ TEST(IntelligentScenario, AnswersOnRealTime)
     port->setLine({9600, 8, 0, 0});
     port->escape(serial::Escape::ClrBreak);
     port->escape(serial::Escape::SetRts);
-    // The adapter takes its command mode from the lines on its own thread:
-    // give it the moment a real adapter needs before the first command.
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     port->write("ATTEST.", 7);
     QByteArray reply;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);

@@ -4,11 +4,12 @@
 //
 // KORVANE2.PRO with channels 1..<channels> (default 1) on the simple line
 // adapter, KORVANE2.INI with the driver modes (message boxes close by
-// themselves after 5 s, the channel log on), DC2.PRO with the built-in bad-calls tables,
-// KorvaneDB/ABONENTS.DB with a few subscribers and, in channel 1's
-// outgoing folder, one telegram to station 2345. The country table and
-// the program itself are copied in by the start script. Which line each
-// channel runs on is the environment's business (KORVANE_COM<n>).
+// themselves after 5 s, the channel log on), DC2.PRO with the built-in
+// bad-calls tables, KorvaneDB/ABONENTS.DB with a few subscribers and, in
+// channel 1's outgoing folder, a telegram to station 2345 and one to the busy
+// station 4567. The country table and the program itself are copied in by
+// the start script. Which line each channel runs on is the environment's
+// business (KORVANE_COM<n>).
 
 #include "directories/DirectoryStatements.h"
 #include "directories/TxDataM.h"
@@ -112,7 +113,7 @@ bool WriteSubscribers(const QString& folder, MessageBox& box)
     return true;
 }
 
-bool WriteTelegram(const QString& folder)
+bool WriteTelegrams(const QString& folder)
 {
     // Channel 1's outgoing folder as its settings name it.
     const PathMapper paths(folder);
@@ -123,7 +124,12 @@ bool WriteTelegram(const QString& folder)
     SaveOemStrings(outgoing + QStringLiteral("/TEL00001.TLG"), temp,
                    {QStringLiteral("|#2345 XYZ"), QStringLiteral("ZCZC"),
                     QStringLiteral("ПЕРВАЯ ТЕЛЕГРАММА НОВОГО ТЕРМИНАЛА"), QStringLiteral("NNNN")});
-    return QFile::exists(outgoing + QStringLiteral("/TEL00001.TLG"));
+    // Station 4567 is busy: its call lands in the ineffective calls' list.
+    SaveOemStrings(outgoing + QStringLiteral("/TEL00002.TLG"), temp,
+                   {QStringLiteral("|#4567 PORT"), QStringLiteral("ZCZC"),
+                    QStringLiteral("ПРОШУ ПОДТВЕРДИТЬ ПРИХОД СУДНА"), QStringLiteral("NNNN")});
+    return QFile::exists(outgoing + QStringLiteral("/TEL00001.TLG"))
+        && QFile::exists(outgoing + QStringLiteral("/TEL00002.TLG"));
 }
 
 } // namespace
@@ -150,7 +156,7 @@ int main(int argc, char** argv)
 
     ConsoleBox box;
     const bool ok = WriteTables(folder) && WriteIni(folder) && WriteProtocols(folder, channels, box)
-                    && WriteSubscribers(folder, box) && WriteTelegram(folder);
+                    && WriteSubscribers(folder, box) && WriteTelegrams(folder);
     if (!ok || box.count > 0) {
         std::fputs("korvane2-demo-folder: the folder could not be laid out\n", stderr);
         return 1;

@@ -7,10 +7,10 @@
 //       korvane2-screenshots <program folder> <output folder>
 //
 // It writes main-window-call.png (channel 1 during its call), editor.png,
-// journal-view.png, number-lists.png and driver-modes.png, and says on the
+// journal-view.png, number-lists.png (once the busy station's call is
+// listed) and driver-modes.png, and says on the
 // standard error which state each was taken in.
 
-#include "engine/ChannelWindowCodes.h"
 #include "platform/AudioToneOutput.h"
 #include "platform/Clock.h"
 #include "platform/ToneSystemBeep.h"
@@ -20,6 +20,7 @@
 #include "ui/Program.h"
 #include "ui/QtMessageBox.h"
 #include "engine/TxDriver.h"
+#include "ui/StatusPanels.h"
 #include "ui/TxChWind.h"
 #include "ui/TxEdit.h"
 #include "ui/TxModeDr.h"
@@ -34,6 +35,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTableWidget>
 #include <QTextStream>
 
 #include <functional>
@@ -101,11 +103,13 @@ int main(int argc, char** argv)
     mainForm->show();
 
     int failures = 0;
-    // Channel 1 during its call: answerbacks exchanged, the text going out.
+    // Channel 1 during its call: answerbacks exchanged, the text going out
+    // (in automatic mode the window shows the step that runs).
     const bool inCall = WaitFor(
         [&] {
             TTxChannelWindow* w = mainForm->ChannelWindowOf(1);
-            return w && w->ChannelState() == ChannelStates::Connected && w->Memo()->blockCount() > 6;
+            return w && w->StatusBar1()->PanelText(3) == QStringLiteral("Передача данных")
+                && w->Memo()->toPlainText().contains(QStringLiteral("ПЕРВАЯ ТЕЛЕГРАММА"));
         },
         120);
     QTextStream(stderr) << "channel 1 " << (inCall ? "connected" : "not connected in time") << '\n';
@@ -143,6 +147,9 @@ int main(int argc, char** argv)
         sub->close();
     }
 
+    // The busy station's number in the ineffective calls' list.
+    const bool listed = WaitFor([&] { return badNumbers->UnsuccListView()->rowCount() > 0; }, 120);
+    QTextStream(stderr) << "ineffective call " << (listed ? "listed" : "not listed in time") << '\n';
     badNumbers->show();
     badNumbers->raise();
     failures += !Photograph(*badNumbers, out + QStringLiteral("number-lists.png"));

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the program and starts it on a program folder of its own, with
 # channel 1 on a simulated line adapter and telex network: no hardware is
-# needed. Station 3456 calls in with a telegram, and a queued telegram goes
-# out to station 2345; both are done within a minute.
+# needed. Station 3456 calls in with a telegram (in within about 20 s), a
+# queued telegram goes out to station 2345 (done about 70 s after the start),
+# and a second one meets the busy station 4567.
 #
 #   KORVANE_JOBS=<n>          parallel jobs of the build (default: every core)
 #   KORVANE_COM<n>=<target>   what COMn leads to: a device path (/dev/ttyUSB0),

@@ -11,6 +11,7 @@
 #include "ui/txInpNum.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -169,6 +170,12 @@ TTxChannelWindow::TTxChannelWindow(ChannelWindowEnvironment env, QWidget* parent
     statusBar1_ = new StatusPanels(StatusBar1Widths);
     statusBar1_->SetPanelHints(StatusBar1Hints);
     statusBar1_->SetPanelAlignment(1, Qt::AlignHCenter);
+    // The bars' panels are made for a small proportional font, not the text
+    // area's typewriter face: with it a time or a file name fits its panel.
+    QFont barFont = QApplication::font();
+    barFont.setPixelSize(11);
+    statusBar1_->setFont(barFont);
+    statusBar2_->setFont(barFont);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -78,6 +78,50 @@ TEST_P(DemoNetwork, BothCallsSucceedAndEveryClearingIsConfirmed)
     }
 }
 
+// The stations wait for the terminal's answerback before they go on, so
+// the two directions never carry characters at once and the channel window
+// shows each text whole.
+TEST(DemoNetworkTiming, NoCharacterComesInWhileTheTerminalSends)
+{
+    ChannelRig c;
+    c.AddChannel(1, DemoScenario(2000));
+    c.PutTelegram(1, "TEL00001.TLG", kTelegram);
+    c.Start();
+    ASSERT_TRUE(c.RunUntil([&] { return c.TxJournal().size() == 1 && c.RxJournal().size() == 1; }, 180000, 50));
+
+    // A run of the terminal's characters: codes at most 300 ms apart.
+    constexpr std::int64_t kRunGapUs = 300000;
+    std::int64_t runStart = -1, runEnd = -1;
+    std::vector<std::int64_t> incoming;
+    int overlaps = 0;
+    QStringList where;
+    const auto closeRun = [&] {
+        for (std::int64_t t : incoming)
+            if (t > runStart && t < runEnd) {
+                ++overlaps;
+                where << QStringLiteral("%1 ms").arg(t / 1000);
+            }
+    };
+    const auto entries = c.Transcript().entries();
+    for (const auto& e : entries)
+        if (e.what.startsWith(QStringLiteral("in ")) && e.what != u"in +" && e.what != u"in -")
+            incoming.push_back(e.us);
+    for (const auto& e : entries) {
+        if (!e.what.startsWith(QStringLiteral("out ")) || e.what == u"out +" || e.what == u"out -")
+            continue;
+        if (runStart >= 0 && e.us - runEnd > kRunGapUs) {
+            closeRun();
+            runStart = -1;
+        }
+        if (runStart < 0)
+            runStart = e.us;
+        runEnd = e.us;
+    }
+    if (runStart >= 0)
+        closeRun();
+    EXPECT_EQ(overlaps, 0) << where.join(u' ').toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(Orders, DemoNetwork,
                          testing::Values(Order{"IncomingFirst", 2000}, Order{"OutgoingFirst", 8000}),
                          [](const testing::TestParamInfo<Order>& info) { return std::string(info.param.name); });

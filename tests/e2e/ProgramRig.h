@@ -31,24 +31,6 @@ inline bool AllElementsBuilt(QStringList& missing)
     return missing.isEmpty();
 }
 
-// Station 3456 calls in first; then station 2345 takes the queued telegram.
-inline constexpr char DemoScenario[] = R"(# station 2345 takes the queued telegram; station 3456 calls in
-selection keyboard
-station 2345 <_2345 XYZ
-do wait 300
-do answerback
-
-station 3456 <_3456 DEMO
-call-in 2000
-do wait 500
-do wru
-do wait 3000
-do send <_<_ZCZC 3456 DEMO<_TEST TELEGRAM FROM 3456<_NNNN<_
-do wru
-do wait 3000
-do clear
-)";
-
 inline QByteArray ReadFile(const QString& path)
 {
     QFile f(path);
@@ -61,7 +43,8 @@ inline QStringList FilesIn(const QString& dir, const QString& pattern)
 }
 
 // A fresh program folder laid out by the demonstration tool, channel 1 on
-// the simulated network of Scenario() in real time (COM2..COM8 lead
+// the demonstration's simulated network in real time (station 3456 calls in
+// first; then station 2345 takes the queued telegram; COM2..COM8 lead
 // nowhere), and the program's windows on it.
 class ProgramRig : public ::testing::Test {
 protected:
@@ -77,11 +60,7 @@ protected:
         ASSERT_TRUE(layout.waitForFinished(60000));
         ASSERT_EQ(layout.exitCode(), 0);
 
-        QFile scenario(folder + QStringLiteral("network.scenario"));
-        ASSERT_TRUE(scenario.open(QIODevice::WriteOnly));
-        scenario.write(Scenario());
-        scenario.close();
-        qputenv("KORVANE_COM1", ("sim:" + scenario.fileName()).toUtf8());
+        qputenv("KORVANE_COM1", QByteArray("sim:" KORVANE_DEMO_SCENARIO));
         for (int c = 2; c <= 8; ++c)
             qputenv(qPrintable(QStringLiteral("KORVANE_COM%1").arg(c)), QByteArray("sim:e2e-nowhere"));
         sim::installSimulatedPorts();
@@ -92,8 +71,6 @@ protected:
         transmitJournal = paths.toNative(QStringLiteral("C:\\MAIL2\\OUT_JRN1.PTC"));
         receiveJournal = paths.toNative(QStringLiteral("C:\\MAIL2\\IN_JRN1.PTC"));
     }
-
-    virtual QByteArray Scenario() const { return DemoScenario; }
 
     void Start()
     {

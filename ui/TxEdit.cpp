@@ -51,6 +51,16 @@ TEditMemo::TEditMemo(TEditForm& owner, QWidget* parent)
 
 void TEditMemo::keyPressEvent(QKeyEvent* event)
 {
+    // Shift+Enter would put a soft break inside the line; a telegram only
+    // knows whole lines.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        && event->modifiers() == Qt::ShiftModifier) {
+        QKeyEvent plain(event->type(), event->key(), Qt::NoModifier, event->text(), event->isAutoRepeat(),
+                        static_cast<quint16>(event->count()));
+        keyPressEvent(&plain);
+        event->setAccepted(plain.isAccepted());
+        return;
+    }
     bool breakAfter = false;
     if (owner_.KeyPress(event, breakAfter))
         return;
@@ -200,6 +210,8 @@ void TEditForm::StartTelegram(const QString& fileName, int channel, const QStrin
     setWindowTitle(fileName);
     SetChannel(channel);
     InsertNumberLine(number);
+    // A fresh telegram with nothing but its address line has nothing to keep.
+    memo_->document()->setModified(false);
 }
 
 void TEditForm::SetChannel(int channel)
@@ -282,8 +294,9 @@ void TEditForm::InsertNumberLine(const QString& number)
     start.movePosition(QTextCursor::Start);
     start.insertText(NumberLinePrefix + number + u'\n');
     SkipLineFeed_ = true;
+    // The new line is a change to a telegram already being written: closing
+    // asks whether to keep it, as for any other change.
     SetCaretOffset(caret + static_cast<int>(NumberLinePrefix.size()) + 2);
-    memo_->document()->setModified(false);
     status_->SetPanelText(0, QStringLiteral("Номер: %1").arg(number));
 }
 

@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 namespace korvane {
@@ -54,6 +56,11 @@ TPasswordDlg::TPasswordDlg(QWidget* parent) : QDialog(parent)
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->lineEdit()->setMaxLength(MaxLength);
     ComboBox1->lineEdit()->installEventFilter(new NumberKeyFilter(ComboBox1));
+    // What is pasted or dropped passes the same check as what is typed, and
+    // nothing is completed from the history: OK dials what stands typed.
+    ComboBox1->lineEdit()->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9+\\-.?Ц]*")), ComboBox1));
+    ComboBox1->setCompleter(nullptr);
 
     auto* keys = new QGridLayout;
     const QStringList captions = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0", ".", "-", "+",

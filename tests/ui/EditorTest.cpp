@@ -101,6 +101,33 @@ TEST_F(EditorTest, CtrlEnterAddsAnAddressLineAndKeepsTheCaretInItsPlace)
     EXPECT_FALSE(editor->SkipLineFeed());
 }
 
+TEST_F(EditorTest, AnAddressLineAddedToATelegramBeingWrittenIsAChangeToKeep)
+{
+    editor->StartTelegram(fileName, 1, QStringLiteral("5"));
+    editor->SetCaretOffset(11);
+    QTest::keyClicks(editor->Memo1(), QStringLiteral("text"));
+    QTest::keyClick(editor->Memo1(), Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_TRUE(editor->Memo1()->document()->isModified());
+    editor->SetCaretOffset(8);
+    QTest::keyClicks(editor->Memo1(), QStringLiteral("7"));
+    editor->show();
+
+    box.answers.push_back(MessageResult::Yes);
+    EXPECT_TRUE(editor->close());
+    EXPECT_EQ(box.texts(), QStringList{QStringLiteral("Сохранить изменения в '") + fileName + QStringLiteral("'?")});
+    EXPECT_EQ(FileBytes(), QByteArray("|      #7\r\n|      #5\r\nTEXT\r\n"));
+}
+
+TEST_F(EditorTest, ShiftEnterStartsAWholeNewLine)
+{
+    QTest::keyClicks(editor->Memo1(), QStringLiteral("AB"));
+    QTest::keyClick(editor->Memo1(), Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(editor->Memo1(), QStringLiteral("CD"));
+    EXPECT_EQ(editor->Memo1()->blockCount(), 2);
+    EXPECT_EQ(Text(), QStringLiteral("AB\nCD"));
+    EXPECT_EQ(editor->CaretOffset(), 6);
+}
+
 // ---- The line width ----
 
 TEST_F(EditorTest, TypingBeepsNearTheLineEndAndBreaksAfterThe69thCharacter)

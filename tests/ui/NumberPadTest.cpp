@@ -5,6 +5,7 @@
 #include "tests/ui/QtPrinters.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QKeyEvent>
@@ -74,6 +75,32 @@ TEST_F(NumberPadTest, TypingPassesOnlyTheCharactersOfANumber)
     EXPECT_EQ(pad.Number(), QStringLiteral("12Ц?-+."));
     QTest::keyClicks(pad.ComboBox1->lineEdit(), QString(40, u'7'));
     EXPECT_EQ(pad.Number().size(), 30);
+}
+
+TEST_F(NumberPadTest, PastedTextPassesTheSameCheckAsTypedText)
+{
+    TPasswordDlg pad;
+    QGuiApplication::clipboard()->setText(QStringLiteral("ABC 12/X"));
+    pad.ComboBox1->lineEdit()->paste();
+    EXPECT_EQ(pad.Number(), QString());
+    QGuiApplication::clipboard()->setText(QStringLiteral("+7-495.Ц?"));
+    pad.ComboBox1->lineEdit()->paste();
+    EXPECT_EQ(pad.Number(), QStringLiteral("+7-495.Ц?"));
+}
+
+TEST_F(NumberPadTest, KeysAreNotCompletedFromTheHistory)
+{
+    IniFile ini(IniPath());
+    ini.WriteString("NUMBERS", "Number-1", "12345");
+    TPasswordDlg pad;
+    pad.LoadHistory(ini);
+    pad.show();
+    Key(pad, "1")->click();
+    Key(pad, "2")->click();
+    EXPECT_EQ(pad.Number(), QStringLiteral("12"));
+    pad.ComboBox1->lineEdit()->setFocus();
+    QTest::keyClicks(pad.ComboBox1->lineEdit(), QStringLiteral("3"));
+    EXPECT_EQ(pad.Number(), QStringLiteral("123"));
 }
 
 TEST_F(NumberPadTest, OnScreenKeysTypeAtTheCaretAndClearEmptiesTheList)

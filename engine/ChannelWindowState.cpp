@@ -1,9 +1,7 @@
 #include "engine/ChannelWindowState.h"
 
+#include "platform/LocaleTime.h"
 #include "support/TelegraphCode.h"
-
-#include <QLocale>
-#include <QRegularExpression>
 
 #include <array>
 
@@ -46,16 +44,6 @@ const std::array<QString, 9>& LineStateNames()
         QStringLiteral("КАНАЛ ПЕРЕКЛЮЧЕН НА IBM"),
     };
     return names;
-}
-
-// The locale's long time format, without the time zone a wall-clock time of
-// the connection has no use for.
-QString LongTimeText(const QTime& time)
-{
-    const QLocale locale;
-    QString format = locale.timeFormat(QLocale::LongFormat);
-    format.remove(QRegularExpression(QStringLiteral("\\s*\\bt+\\b\\s*")));
-    return locale.toString(time, format.trimmed());
 }
 
 QString TwoDigits(int value)

@@ -6,6 +6,7 @@
 #include "engine/TelegramNumbering.h"
 #include "platform/Clock.h"
 #include "platform/IniFile.h"
+#include "platform/LocaleTime.h"
 #include "platform/MessageBox.h"
 #include "platform/WavePlayer.h"
 #include "protocols/DriverModes.h"
@@ -588,7 +589,7 @@ void TMainForm::AppIdle()
 
 void TMainForm::ClockTimerTimer()
 {
-    statusBar_->SetPanelText(3, QLocale().toString(env_.Time->now().time(), QLocale::LongFormat));
+    statusBar_->SetPanelText(3, LongTimeText(env_.Time->now().time()));
     if (BadNumbersForm_ && BadNumbersForm_->Filled())
         BadNumbersForm_->UpdateLists();
     const MemoryUsage usage = CurrentMemoryUsage();
@@ -626,6 +627,10 @@ void TMainForm::closeEvent(QCloseEvent* event)
 
 void TMainForm::ExitActionExecute()
 {
+    // A second "Выход" while the channels are being shut down (the waits
+    // run the event loop) would start it all again.
+    if (Closing_.load())
+        return;
     if (GlobalModes.ExitConfirmation) {
         if (ConfirmExit())
             close();
@@ -663,6 +668,7 @@ void TMainForm::ShutdownChannels()
 {
     // From here on no channel window shows a box of any kind.
     Closing_.store(true);
+    exitAction_->setEnabled(false);
     for (int c = 1; c <= kChannelCount; ++c) {
         // The scanner can go inside a wait (a restart is not possible
         // then, but the waits run every timer): look it up each time.
@@ -672,26 +678,30 @@ void TMainForm::ShutdownChannels()
         ChannelWindowState* window = nullptr;
         {
             const EngineLock lock(scanner_->Mutex());
-            // A channel in an alarm state gets no command and costs no wait.
-            if (!d->CurrentElement || (d->Alarm && ChannelStates::IsAlarm(d->ChannelState)))
+            // A channel in an alarm state gets no command and costs no wait:
+            // the line alarms of the reception element show in the channel
+            // state without the driver's alarm flag.
+            if (!d->CurrentElement || ChannelStates::IsAlarm(d->ChannelState)
+                || ChannelStates::IsAlarm(d->CurrentElement->State))
                 continue;
             d->SetAlarm(0);
             window = dynamic_cast<ChannelWindowState*>(d->Window);
         }
-        if (!window)
-            continue;
-        if (!window->DialogMode()) {
-            window->SetChannelCommand(ChannelCommands::Call);
-            WaitSteps([window] { return window->MessageCode() == ChannelMessageCodes::DialogFromIdle; },
-                      MaxWaitSteps);
+        if (window) {
+            if (!window->DialogMode()) {
+                window->SetChannelCommand(ChannelCommands::Call);
+                WaitSteps([window] { return window->MessageCode() == ChannelMessageCodes::DialogFromIdle; },
+                          MaxWaitSteps);
+            }
+            window->SetChannelCommand(ChannelCommands::Disconnect);
+            WaitSteps(
+                [window] {
+                    const auto code = window->MessageCode();
+                    return code == ChannelMessageCodes::Cleared || code == ChannelMessageCodes::Refused;
+                },
+                MaxWaitSteps);
         }
-        window->SetChannelCommand(ChannelCommands::Disconnect);
-        WaitSteps(
-            [window] {
-                const auto code = window->MessageCode();
-                return code == ChannelMessageCodes::Cleared || code == ChannelMessageCodes::Refused;
-            },
-            MaxWaitSteps);
+        // The last chunk of a reception is written, window or not.
         WaitSteps(
             [d] {
                 return !d->Events.has(DriverEvent::WriteChunk) || d->Events.has(DriverEvent::ChunkWritten);
@@ -727,11 +737,14 @@ void TMainForm::FormDestroy()
 void TMainForm::WriteIniAtExit()
 {
     IniFile ini(AppDir + IniName);
-    const QRect frame = normalGeometry().isValid() ? normalGeometry() : geometry();
-    ini.WriteInteger(CommonSection, QStringLiteral("Left"), frame.x());
-    ini.WriteInteger(CommonSection, QStringLiteral("Top"), frame.y());
-    ini.WriteInteger(CommonSection, QStringLiteral("Height"), frame.height());
-    ini.WriteInteger(CommonSection, QStringLiteral("Width"), frame.width());
+    // Left and Top place the window with its frame (as move() does at the
+    // next start); Width and Height are the inside (as resize() takes them).
+    const QRect normal = (isMaximized() || isMinimized()) && normalGeometry().isValid() ? normalGeometry() : geometry();
+    const QPoint frameOffset = geometry().topLeft() - frameGeometry().topLeft();
+    ini.WriteInteger(CommonSection, QStringLiteral("Left"), normal.x() - frameOffset.x());
+    ini.WriteInteger(CommonSection, QStringLiteral("Top"), normal.y() - frameOffset.y());
+    ini.WriteInteger(CommonSection, QStringLiteral("Height"), normal.height());
+    ini.WriteInteger(CommonSection, QStringLiteral("Width"), normal.width());
     const TProtocolSet* set = Protocol_ ? Protocol_->Set() : nullptr;
     if (!set)
         return;

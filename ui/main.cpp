@@ -24,7 +24,6 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvane 2"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Korvane 2"));
 
 #ifdef KORVANE_WITH_SIM
     // KORVANE_COM<n>=sim:<scenario> puts channel n on a simulated network.

@@ -1,5 +1,6 @@
 #include "ui/txViewJrn.h"
 
+#include "platform/LocaleTime.h"
 #include "support/FileError.h"
 #include "support/OemText.h"
 #include "ui/StatusPanels.h"
@@ -8,7 +9,6 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QPlainTextEdit>
-#include <QRegularExpression>
 #include <QVBoxLayout>
 
 namespace korvane {
@@ -19,10 +19,7 @@ namespace {
 QString DateTimeText(const QDateTime& at)
 {
     const QLocale locale;
-    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
-    timeFormat.remove(QRegularExpression(QStringLiteral("\\s*\\bt+\\b\\s*")));
-    return locale.toString(at.date(), QLocale::ShortFormat) + u' '
-           + locale.toString(at.time(), timeFormat.trimmed());
+    return locale.toString(at.date(), QLocale::ShortFormat) + u' ' + LongTimeText(at.time());
 }
 
 } // namespace

@@ -1,7 +1,11 @@
 #include "ui/Main.h"
 
 #include "engine/ChannelWindowCodes.h"
+#include "engine/EngineMutex.h"
 #include "engine/JournalNotifier.h"
+#include "engine/TxDriver.h"
+#include "engine/TxElementPro.h"
+#include "engine/TxScanner.h"
 #include "platform/CodePages.h"
 #include "platform/IniFile.h"
 #include "platform/serial/SerialPortMap.h"
@@ -17,6 +21,7 @@
 #include "ui/txViewJrn.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -25,6 +30,7 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -114,6 +120,21 @@ protected:
     {
         for (int i = 0; i < 5; ++i)
             QApplication::processEvents();
+    }
+
+    // Waits until channel C's protocol has begun stepping.
+    bool WaitForStepping(int c)
+    {
+        const QDeadlineTimer deadline(10000);
+        while (!deadline.hasExpired()) {
+            if (TTxChannelDriver* d = form->ScannerObject() ? form->ScannerObject()->Driver(c) : nullptr) {
+                EngineLock lock(d->Mutex());
+                if (d->CurrentElement)
+                    return true;
+            }
+            QTest::qWait(20);
+        }
+        return false;
     }
 
     QString LogText() const
@@ -299,6 +320,54 @@ TEST_F(MainWindowTest, ExitWithAndWithoutConfirmationClearsDownAndEnds)
     }
 }
 
+TEST_F(MainWindowTest, ASecondExitDuringTheShutDownIsIgnored)
+{
+    WriteCommon(QStringLiteral("ExitConfirmation"), QStringLiteral("1"));
+    PutChannelOnLine(1);
+    Start();
+    ASSERT_NE(form->ChannelWindowOf(1), nullptr);
+    ASSERT_TRUE(WaitForStepping(1));
+    box.shown.clear();
+    box.answers = {MessageResult::Yes, MessageResult::No};
+    // Runs inside the shut-down's waits, as the operator's second click would.
+    bool enabledDuringWaits = true;
+    QTimer::singleShot(0, form.get(), [&] {
+        enabledDuringWaits = form->ExitAction()->isEnabled();
+        form->ExitActionExecute();
+    });
+    form->ExitActionExecute();
+    EXPECT_FALSE(enabledDuringWaits);
+    EXPECT_EQ(box.texts(), QStringList{ConfirmText});
+    EXPECT_TRUE(form->Closing());
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(LogText().count(QStringLiteral("Программа завершается")), 1);
+}
+
+TEST_F(MainWindowTest, AChannelInALineAlarmGetsNoCommandAtExit)
+{
+    PutChannelOnLine(1);
+    Start();
+    TTxChannelWindow* w = form->ChannelWindowOf(1);
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(WaitForStepping(1));
+    TTxChannelDriver* d = form->ScannerObject()->Driver(1);
+    {
+        // The reception element's line alarm: shown in the channel state,
+        // the driver's alarm flag untouched.
+        EngineLock lock(d->Mutex());
+        ASSERT_NE(d->CurrentElement, nullptr);
+        d->CurrentElement->State = ChannelStates::AlarmLineCurrent;
+        d->SetChannelState(ChannelStates::AlarmLineCurrent);
+        ASSERT_FALSE(d->Alarm);
+    }
+    Idle();
+    form->ExitActionExecute();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(w->DialogMode());
+    EXPECT_EQ(w->MessageCode(), ChannelMessageCodes::None);
+    EXPECT_EQ(w->ChannelCommand(), ChannelCommands::None);
+}
+
 TEST_F(MainWindowTest, ExitWritesGeometryAndCounterResetModes)
 {
     WriteCommon(QStringLiteral("Left"), QStringLiteral("40"));
@@ -319,8 +388,9 @@ TEST_F(MainWindowTest, ExitWritesGeometryAndCounterResetModes)
     const IniFile ini(folder + QStringLiteral("KORVANE2.INI"));
     EXPECT_EQ(ini.ReadInteger(QStringLiteral("COMMON"), QStringLiteral("Width"), 0), 720);
     EXPECT_EQ(ini.ReadInteger(QStringLiteral("COMMON"), QStringLiteral("Height"), 0), 510);
-    EXPECT_TRUE(ini.ValueExists(QStringLiteral("COMMON"), QStringLiteral("Left")));
-    EXPECT_TRUE(ini.ValueExists(QStringLiteral("COMMON"), QStringLiteral("Top")));
+    // Read back as written: the window comes back where it was.
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("COMMON"), QStringLiteral("Left"), 0), 40);
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("COMMON"), QStringLiteral("Top"), 0), 30);
     for (int c = 1; c <= 8; ++c) {
         SCOPED_TRACE(c);
         EXPECT_EQ(ini.ReadString(ChannelSectionName(c), QStringLiteral("TlgFNumberMode"), {}),

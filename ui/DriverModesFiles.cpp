@@ -208,6 +208,15 @@ bool WriteKeys(IniFile& ini, const TDriverModes& modes)
     return ok;
 }
 
+Result SaveKeys(const QString& iniPath, const TDriverModes& modes, MessageBox& box)
+{
+    IniFile ini(iniPath);
+    if (WriteKeys(ini, modes))
+        return Ok;
+    ShowFileError(box, QStringLiteral("Ошибка записи в файл настроек "), iniPath);
+    return WriteFailed;
+}
+
 Result LoadTables(const QString& path, TDriverModes& modes, MessageBox& box)
 {
     QFile file(path);

@@ -57,6 +57,9 @@ bool ParseTime(const QString& text, double& dayFraction);
 // The fourteen keys, in their order; a missing or unreadable key gives its default.
 void ReadKeys(const IniFile& ini, TDriverModes& modes);
 bool WriteKeys(IniFile& ini, const TDriverModes& modes);
+// WriteKeys on the INI file at IniPath; one that cannot be written:
+// "Ошибка записи в файл настроек", WriteFailed.
+Result SaveKeys(const QString& iniPath, const TDriverModes& modes, MessageBox& box);
 
 // Opens (or creates) DC2.PRO and reads both tables. A file that cannot be
 // opened nor created: "Невозможно открыть файл режимов", the built-in tables,

@@ -312,8 +312,10 @@ int TDriverModeDlg::LoadSaveModes(bool load)
         return DriverModesFiles::LoadTables(TablesPath(), *FModes, box_);
     }
     TakeControls();
-    IniFile ini(IniPath());
-    DriverModesFiles::WriteKeys(ini, *FModes);
+    // Settings that did not reach the disk would quietly be gone at the next
+    // start: the dialog stays open with the error.
+    if (const int written = DriverModesFiles::SaveKeys(IniPath(), *FModes, box_); written != DriverModesFiles::Ok)
+        return written;
     return DriverModesFiles::SaveTables(TablesPath(), *FModes, box_);
 }
 

@@ -230,7 +230,10 @@ TEST_F(DriverModesTest, UncreatableFileShowsItsFailureOnceAndTheBuiltInTablesSer
     EXPECT_EQ(dlg.BadCallsTable()->item(1, 1)->text(), QStringLiteral("4"));
     dlg.accept();
     EXPECT_NE(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(box.texts(), QStringList(2, QStringLiteral("Невозможно открыть файл режимов \r") + shown));
+    // OK meets the settings file first, which cannot be written there either.
+    EXPECT_EQ(box.texts(), (QStringList{QStringLiteral("Невозможно открыть файл режимов \r") + shown,
+                                        QStringLiteral("Ошибка записи в файл настроек \r")
+                                            + QDir::toNativeSeparators(QDir(missing).filePath(QStringLiteral("KORVANE2.INI")))}));
 }
 
 TEST_F(DriverModesTest, WriteFailureLeavesTheIniKeysWrittenAndTheDialogOpen)
@@ -251,6 +254,20 @@ TEST_F(DriverModesTest, WriteFailureLeavesTheIniKeysWrittenAndTheDialogOpen)
 }
 
 // ---- KORVANE2.INI ----
+
+TEST_F(DriverModesTest, UnwritableIniShowsItsFailureAndKeepsTheDialogOpen)
+{
+    // The settings file's name is taken by a folder: nothing can be written.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("KORVANE2.INI")));
+    TDriverModeDlg dlg(dir.path(), box, nullptr, NoWaveDevice);
+    box.shown.clear();
+    dlg.ScanPeriodEdit()->setValue(45);
+    dlg.accept();
+
+    EXPECT_NE(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(box.texts(), QStringList{QStringLiteral("Ошибка записи в файл настроек \r")
+                                       + QDir::toNativeSeparators(IniPath())});
+}
 
 TEST_F(DriverModesTest, MissingIniGivesTheDefaultsAndOkWritesTheFourteenKeysInOrder)
 {

@@ -7,7 +7,9 @@
 #include "support/FileError.h"
 #include "support/OemText.h"
 #include "support/UpperCase.h"
+#include "ui/EditorPrinting.h"
 #include "ui/MessageCaptions.h"
+#include "ui/PrintError.h"
 #include "ui/StatusPanels.h"
 
 #include <QAction>
@@ -22,6 +24,9 @@
 #include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -143,10 +148,7 @@ void TEditForm::BuildMenus()
     fileMenu_->addSeparator();
     add(fileMenu_, a.DosPrint);
     add(fileMenu_, a.Print);
-    fileMenu_->addAction(own(QStringLiteral("&Установки печати..."), [this] {
-        if (env_.PrinterSetup)
-            env_.PrinterSetup();
-    }));
+    fileMenu_->addAction(own(QStringLiteral("&Установки печати..."), &TEditForm::PrinterSetup));
     fileMenu_->addSeparator();
     add(fileMenu_, a.Exit);
 
@@ -502,14 +504,46 @@ void TEditForm::TranslWIN_DOSClick()
 
 void TEditForm::DOSPrint()
 {
-    if (env_.DosPrint)
-        env_.DosPrint(Lines());
+    try {
+        if (env_.DosPrint)
+            env_.DosPrint(Lines());
+        else
+            DosPrintLines(Lines());
+    } catch (const FileError& e) {
+        ShowMessage(*env_.Box, e.message(), MessageIcon::Error);
+    }
 }
 
 void TEditForm::Print()
 {
-    if (env_.Print)
-        env_.Print(Lines(), memo_->font());
+    try {
+        if (env_.Print) {
+            env_.Print(Lines(), memo_->font());
+            return;
+        }
+        QPrintDialog dialog(&Printer(), this);
+        if (dialog.exec() == QDialog::Accepted)
+            PrintLines(Printer(), Lines(), memo_->font());
+    } catch (const PrintError& e) {
+        ShowMessage(*env_.Box, e.message(), MessageIcon::Error);
+    }
+}
+
+void TEditForm::PrinterSetup()
+{
+    if (env_.PrinterSetup) {
+        env_.PrinterSetup();
+        return;
+    }
+    QPageSetupDialog dialog(&Printer(), this);
+    dialog.exec();
+}
+
+QPrinter& TEditForm::Printer()
+{
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
 }
 
 void TEditForm::CopyToClipboard()

@@ -6,10 +6,12 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QActionGroup;
 class QMenu;
+class QPrinter;
 
 namespace korvane {
 
@@ -41,10 +43,11 @@ struct EditorEnvironment {
     // cancelled. Empty: the toolkit's dialog.
     std::function<QString(const QString& preset)> ChooseSaveFile;
     // Printing of the editor's lines: raw to the first parallel port in the
-    // OEM code page, and through the printer. Empty: not available.
+    // OEM code page, and through the printer. Empty: the real ones (the
+    // port that KORVANE_LPT1 names, the print dialog and the printer).
     std::function<void(const QStringList& lines)> DosPrint;
     std::function<void(const QStringList& lines, const QFont& font)> Print;
-    // The printer setup dialog. Empty: not available.
+    // The printer setup dialog. Empty: the toolkit's page setup dialog.
     std::function<void()> PrinterSetup;
     EditorActions Actions;
 };
@@ -126,8 +129,12 @@ public:
     void ConvertText(bool toAnsi);
     void UpperCaseLines();
 
+    // The lines raw to the first parallel port, or through the print
+    // dialog on the editor's printer; a failure is shown in a box.
     void DOSPrint();
     void Print();
+    // "&Установки печати...": the page setup of the editor's printer.
+    void PrinterSetup();
     void CopyToClipboard();
     void CutToClipboard();
     void PasteFromClipboard();
@@ -174,8 +181,10 @@ private:
     void SetAlignment(Qt::Alignment alignment);
     void ToggleWordWrap();
     void ChooseFont();
+    QPrinter& Printer();
 
     EditorEnvironment env_;
+    std::unique_ptr<QPrinter> printer_;
     TEditMemo* memo_ = nullptr;
     StatusPanels* status_ = nullptr;
     QMenu* fileMenu_ = nullptr;

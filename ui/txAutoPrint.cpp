@@ -1,12 +1,10 @@
 #include "ui/txAutoPrint.h"
 
-#include "platform/PrinterDevice.h"
 #include "protocols/DriverModes.h"
-#include "support/FileError.h"
 #include "support/LogFile.h"
 #include "ui/PrintError.h"
+#include "ui/PrinterPort.h"
 
-#include <QFile>
 #include <QFont>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -17,27 +15,6 @@ namespace korvane {
 namespace {
 
 const QByteArray CrLf("\r\n");
-
-// One copy on the printer device: opened, written, closed; closed also when
-// a write fails, and the failure raised after it.
-void WriteRawCopy(const QString& device, const QByteArray& copy)
-{
-    QFile f(device);
-    // Append: a printer device or a FIFO takes every copy as it comes, and a
-    // plain file standing in for the printer keeps every printout too.
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-        throw FileError::openFailed(device);
-    qint64 done = 0;
-    while (done < copy.size()) {
-        const qint64 n = f.write(copy.constData() + done, copy.size() - done);
-        if (n <= 0) {
-            f.close();
-            throw FileError::writeFailed(device);
-        }
-        done += n;
-    }
-    f.close();
-}
 
 std::unique_ptr<QPrinter> DefaultPrinter()
 {
@@ -87,9 +64,8 @@ void TAutoPrintForm::PrintRaw(int copies) const
     for (const QByteArray& l : RawLines)
         copy += margin + l + CrLf;
 
-    const QString device = NativePrinterDevice(QString::fromLatin1(FirstPrinterPort));
     for (int i = 0; i < copies; ++i)
-        WriteRawCopy(device, copy);
+        WriteToPrinterPort(copy);
 }
 
 void TAutoPrintForm::PrintThroughPrinter(const QString& fileName, int copies) const

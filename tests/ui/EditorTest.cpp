@@ -4,6 +4,7 @@
 #include "tests/fakes/FakeMessageBox.h"
 #include "tests/fakes/FakeSystemBeep.h"
 #include "tests/ui/QtPrinters.h"
+#include "ui/EditorPrinting.h"
 #include "ui/StatusPanels.h"
 
 #include <QAction>
@@ -12,6 +13,8 @@
 #include <QFileInfo>
 #include <QTextBlock>
 #include <QMenu>
+#include <QPrinter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -331,6 +334,62 @@ TEST_F(EditorTest, ClosingWithChangesAnsweredNoWritesNothing)
     box.answers.push_back(MessageResult::No);
     EXPECT_TRUE(editor->close());
     EXPECT_FALSE(QFile::exists(fileName));
+}
+
+// ---- Printing ----
+
+TEST_F(EditorTest, DosPrintWritesTheLinesInTheOemCodePageToTheFirstPort)
+{
+    const QString device = dir.filePath(QStringLiteral("lpt1"));
+    qputenv("KORVANE_LPT1", device.toUtf8());
+    SetText(QStringLiteral("ZCZC\nтелекс"));
+    editor->DOSPrint();
+    editor->DOSPrint();
+    qunsetenv("KORVANE_LPT1");
+
+    QFile f(device);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray once("ZCZC\r\n\xE2\xA5\xAB\xA5\xAA\xE1\r\n");
+    EXPECT_EQ(f.readAll(), once + once);
+    EXPECT_TRUE(box.shown.isEmpty());
+}
+
+TEST_F(EditorTest, APortThatCannotBeOpenedIsNamedInABox)
+{
+    // A folder stands where the port should be.
+    const QString device = dir.filePath(QStringLiteral("lpt1"));
+    ASSERT_TRUE(QDir().mkdir(device));
+    qputenv("KORVANE_LPT1", device.toUtf8());
+    SetText(QStringLiteral("ZCZC"));
+    editor->DOSPrint();
+    qunsetenv("KORVANE_LPT1");
+    EXPECT_EQ(box.texts(), QStringList{QStringLiteral("Ошибка открытия файла ") + device});
+    EXPECT_EQ(box.shown.value(0).icon, MessageIcon::Error);
+}
+
+TEST(EditorPrinting, EveryLineIsPrintedPageAfterPage)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("printout.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    QStringList lines = {QStringLiteral("ZCZC 12"), QStringLiteral("ПЕРВАЯ СТРОКА")};
+    for (int i = 0; i < 120; ++i)
+        lines << QStringLiteral("СТРОКА %1").arg(i + 3);
+    lines << QStringLiteral("NNNN");
+    QFont font(QStringLiteral("Courier New"));
+    font.setPixelSize(12);
+    PrintLines(printer, lines, font);
+
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    for (const QString& line : {lines.first(), lines.at(1), lines.at(60), lines.last()})
+        EXPECT_TRUE(printed.contains(line)) << line.toStdString();
+    // More lines than a page holds: a form feed between pages.
+    EXPECT_GE(printed.count(u'\f'), 2) << printed.toStdString();
 }
 
 TEST_F(EditorTest, MenusOfTheEditor)

@@ -1,0 +1,50 @@
+#include "ui/EditorPrinting.h"
+
+#include "support/OemText.h"
+#include "ui/PrintError.h"
+#include "ui/PrinterPort.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPrinter>
+
+namespace korvane {
+
+void DosPrintLines(const QStringList& lines)
+{
+    OemLines oem;
+    StringsToOem(lines, oem);
+    QByteArray bytes;
+    for (const QByteArray& line : oem)
+        bytes += line + "\r\n";
+    WriteToPrinterPort(bytes);
+}
+
+void PrintLines(QPrinter& printer, const QStringList& lines, const QFont& font)
+{
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw PrintError(QStringLiteral("Ошибка печати: принтер недоступен"));
+    // The font keeps its size on paper: points, not the screen's pixels.
+    QFont paperFont(font, &printer);
+    if (font.pixelSize() > 0)
+        paperFont.setPointSizeF(font.pixelSize() * 72.0 / 96.0);
+    painter.setFont(paperFont);
+    const QFontMetrics metrics(paperFont, &printer);
+    const QRect page = painter.viewport();
+    int y = metrics.ascent();
+    for (const QString& line : lines) {
+        if (y + metrics.descent() > page.height()) {
+            printer.newPage();
+            y = metrics.ascent();
+        }
+        painter.drawText(0, y, line);
+        y += metrics.lineSpacing();
+    }
+    painter.end();
+    if (printer.printerState() == QPrinter::Error)
+        throw PrintError(QStringLiteral("Ошибка печати"));
+}
+
+} // namespace korvane

@@ -17,6 +17,7 @@
 #include "support/OemText.h"
 #include "tests/channel/TranscriptText.h"
 #include "tests/engine/EngineRig.h"
+#include "tests/fakes/TestFiles.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
@@ -167,14 +168,11 @@ public:
 
     static QByteArray Read(const QString& path)
     {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return korvane::test::ReadFileBytes(path);
     }
     static void Write(const QString& path, const QByteArray& bytes)
     {
-        QFile f(path);
-        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            f.write(bytes);
+        korvane::test::WriteFileBytes(path, bytes);
     }
     static QStringList Lines(const QString& path)
     {

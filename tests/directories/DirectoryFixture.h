@@ -3,6 +3,7 @@
 #include "directories/DirectoryStatements.h"
 #include "directories/TxDataM.h"
 #include "tests/fakes/FakeMessageBox.h"
+#include "tests/fakes/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,8 +49,7 @@ protected:
 
     static QByteArray ReadAll(const QString& path)
     {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return korvane::test::ReadFileBytes(path);
     }
     static void WriteAll(const QString& path, const QByteArray& bytes)
     {

@@ -7,6 +7,7 @@
 #include "support/Tunes.h"
 #include "tests/fakes/FakeMessageBox.h"
 #include "tests/fakes/FakeSystemBeep.h"
+#include "tests/fakes/TestFiles.h"
 #include "ui/Program.h"
 
 #include <QDeadlineTimer>
@@ -33,8 +34,7 @@ inline bool AllElementsBuilt(QStringList& missing)
 
 inline QByteArray ReadFile(const QString& path)
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return korvane::test::ReadFileBytes(path);
 }
 
 inline QStringList FilesIn(const QString& dir, const QString& pattern)

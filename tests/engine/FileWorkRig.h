@@ -9,6 +9,7 @@
 #include "engine/JournalNotifier.h"
 #include "engine/SubscriberLookup.h"
 #include "tests/engine/EngineRig.h"
+#include "tests/fakes/TestFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -75,14 +76,11 @@ public:
 
     static QByteArray Read(const QString& path)
     {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return korvane::test::ReadFileBytes(path);
     }
     static void Write(const QString& path, const QByteArray& bytes)
     {
-        QFile f(path);
-        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            f.write(bytes);
+        korvane::test::WriteFileBytes(path, bytes);
     }
     // The log lines that contain Text.
     QStringList LogWith(const QString& text) const { return rig.LogLines().filter(text); }

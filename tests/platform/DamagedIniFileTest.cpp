@@ -4,6 +4,7 @@
 
 #include "platform/CodePages.h"
 #include "platform/IniFile.h"
+#include "tests/fakes/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -84,8 +85,7 @@ const QString kMissing = QStringLiteral("\x01missing");
 
 QByteArray contents(const QString& path)
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return korvane::test::ReadFileBytes(path);
 }
 
 void put(const QString& path, const QByteArray& bytes)

@@ -1,5 +1,6 @@
 #include "platform/CodePages.h"
 #include "platform/IniFile.h"
+#include "tests/fakes/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,8 +25,7 @@ protected:
 
     QByteArray contents(const QString& name = QStringLiteral("KORVANE2.INI")) const
     {
-        QFile f(path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return korvane::test::ReadFileBytes(path(name));
     }
 
     QTemporaryDir dir;

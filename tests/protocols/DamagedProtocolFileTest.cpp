@@ -13,6 +13,7 @@
 
 #include "tests/fakes/FakeClock.h"
 #include "tests/fakes/FakeMessageBox.h"
+#include "tests/fakes/TestFiles.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -519,8 +520,7 @@ protected:
 
     static QByteArray contents(const QString& path)
     {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return korvane::test::ReadFileBytes(path);
     }
 
     // One damaged file through LoadFrom: a readable one is taken as it

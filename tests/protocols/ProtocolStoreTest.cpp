@@ -7,6 +7,7 @@
 
 #include "tests/fakes/FakeClock.h"
 #include "tests/fakes/FakeMessageBox.h"
+#include "tests/fakes/TestFiles.h"
 #include "tests/protocols/ProtocolFileBytes.h"
 
 #include <QBuffer>
@@ -58,8 +59,7 @@ protected:
 
     static QByteArray contents(const QString& path)
     {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return korvane::test::ReadFileBytes(path);
     }
 
     QString withPath(const char16_t* text) const { return s(text) + u'\r' + pro(); }

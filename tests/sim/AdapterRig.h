@@ -15,6 +15,7 @@
 #include "sim/IntelligentAdapter.h"
 #include "tests/engine/EngineRig.h"
 #include "tests/engine/RecordingChannelWindowView.h"
+#include "tests/fakes/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -107,8 +108,7 @@ public:
     QString In(const QString& name) const { return rig.dir.filePath("in1/" + name); }
     static QByteArray Read(const QString& path)
     {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return korvane::test::ReadFileBytes(path);
     }
     QStringList Received() const { return QDir(rig.dir.filePath("in1")).entryList(QDir::Files, QDir::Name); }
     // The window's text lines and boxes, in order.

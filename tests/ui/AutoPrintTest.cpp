@@ -1,6 +1,7 @@
 #include "platform/CodePages.h"
 #include "protocols/DriverModes.h"
 #include "support/FileError.h"
+#include "tests/fakes/TestFiles.h"
 #include "ui/txAutoPrint.h"
 
 #include <QDir>
@@ -38,8 +39,7 @@ protected:
     }
     QByteArray DeviceBytes() const
     {
-        QFile f(device);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return korvane::test::ReadFileBytes(device);
     }
 
     QTemporaryDir dir;

@@ -3,6 +3,7 @@
 #include "platform/CodePages.h"
 #include "tests/fakes/FakeMessageBox.h"
 #include "tests/fakes/FakeSystemBeep.h"
+#include "tests/fakes/TestFiles.h"
 #include "tests/ui/QtPrinters.h"
 #include "ui/EditorPrinting.h"
 #include "ui/StatusPanels.h"
@@ -45,8 +46,7 @@ protected:
 
     QByteArray FileBytes() const
     {
-        QFile f(fileName);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return korvane::test::ReadFileBytes(fileName);
     }
     void SetText(const QString& text)
     {

@@ -9,6 +9,7 @@
 #include "engine/TelegramNumbering.h"
 #include "platform/CodePages.h"
 #include "support/NumberLists.h"
+#include "tests/fakes/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,8 +26,7 @@ const QString kWaitClear = QStringLiteral("Ожидание подтвержде
 
 QByteArray ReadFile(const QString& path)
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return korvane::test::ReadFileBytes(path);
 }
 
 // A channel idling in a waiting step; the test runs the clear-down step

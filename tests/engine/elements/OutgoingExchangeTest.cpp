@@ -6,6 +6,7 @@
 #include "tests/engine/elements/SendReceiveRig.h"
 
 #include "platform/CodePages.h"
+#include "tests/fakes/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -107,10 +108,7 @@ TEST(OutgoingExchange, AnswerbacksHeaderTextAndClearDownGoOutInOrderAndAreRecord
     EXPECT_EQ(station.Transcript().toHex(' '), expected.toHex(' '));
     EXPECT_TRUE(r.line->breakOn()) << "cleared down: the line at '-'";
 
-    const QString journal = codepage::fromCp866([&] {
-        QFile f(d.TransmJrnFile);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }());
+    const QString journal = codepage::fromCp866(korvane::test::ReadFileBytes(d.TransmJrnFile));
     EXPECT_TRUE(journal.contains(QStringLiteral("#2345")));
     EXPECT_TRUE(journal.contains(QStringLiteral("[TEL00003.PTC]")));
     EXPECT_TRUE(journal.contains(FailureCodeTexts[FailureCodes::Success].toString()));

@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <cstdio>
@@ -421,15 +420,7 @@ bool OutgoingTelegrams::HasPendingNumbers() const
 void OutgoingTelegrams::SaveTelegram(const QString& path, const QStringList& lines, OemLines& raw)
 {
     // Written beside the telegram and renamed over it: a crash leaves the old or the new one whole.
-    StringsToOem(lines, raw);
-    QByteArray body;
-    for (const QByteArray& line : std::as_const(raw))
-        body += line + "\r\n";
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError::createFailed(path);
-    if (file.write(body) != body.size() || !file.commit())
-        throw FileError::writeFailed(path);
+    SaveOemStrings(path, raw, lines);
 }
 
 } // namespace korvane

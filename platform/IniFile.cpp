@@ -1,13 +1,13 @@
 #include "platform/IniFile.h"
 
 #include "platform/IntegerText.h"
+#include "platform/SafeFileWriter.h"
 
 #include "platform/CodePages.h"
 
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
-#include <QSaveFile>
 
 #include <vector>
 
@@ -108,15 +108,7 @@ bool saveLines(const QString& fileName, const std::vector<Line>& lines)
         all += l.text;
         all += l.end;
     }
-    QSaveFile file(fileName);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(all) != all.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return WriteFileSafely(fileName, all);
 }
 
 // Index of the header line of the first section of that name, or -1.

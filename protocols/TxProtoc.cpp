@@ -1,14 +1,15 @@
 #include "protocols/TxProtoc.h"
 
 #include "platform/IniFile.h"
+#include "platform/SafeFileWriter.h"
 #include "protocols/DefaultProtocols.h"
 #include "protocols/ErrorBox.h"
 #include "protocols/ProtocolFile.h"
 #include "protocols/StoreLog.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <exception>
 
@@ -136,19 +137,19 @@ bool TProtocol::SaveTo(std::unique_ptr<TProtocolSet>& set)
         showError(QStringLiteral("Невозможно открыть и сохранить файл протоколов "));
         return false;
     }
-    QSaveFile file(FProName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        showError(QStringLiteral("Невозможно открыть и сохранить файл протоколов "));
-        return false;
-    }
+    QBuffer image;
+    image.open(QIODevice::WriteOnly);
     try {
-        WriteProtocolSet(file, *set);
+        WriteProtocolSet(image, *set);
     } catch (const std::exception&) {
-        file.cancelWriting();
         showError(QStringLiteral("Ошибка записи в файл протоколов "));
         return false;
     }
-    if (!file.commit()) {
+    if (!QFileInfo::exists(QFileInfo(FProName).absolutePath())) {
+        showError(QStringLiteral("Невозможно открыть и сохранить файл протоколов "));
+        return false;
+    }
+    if (!WriteFileSafely(FProName, image.data())) {
         showError(QStringLiteral("Ошибка записи в файл протоколов "));
         return false;
     }

@@ -1,9 +1,11 @@
 #include "support/OemText.h"
 
 #include "platform/CodePages.h"
+#include "platform/SafeFileWriter.h"
 #include "support/FileError.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace korvane {
 namespace {
@@ -111,10 +113,9 @@ void SaveOemStrings(const QString& fileName, OemLines& temp, const QStringList& 
         body.append("\r\n", 2);
     }
 
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+    if (!QFileInfo(QFileInfo(fileName).absolutePath()).isDir())
         throw FileError::createFailed(fileName);
-    if (file.write(body) != body.size() || !file.flush())
+    if (!WriteFileSafely(fileName, body))
         throw FileError::writeFailed(fileName);
 }
 

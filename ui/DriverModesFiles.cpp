@@ -2,6 +2,7 @@
 
 #include "platform/IniFile.h"
 #include "platform/MessageBox.h"
+#include "platform/SafeFileWriter.h"
 #include "protocols/LittleEndian.h"
 #include "ui/MessageCaptions.h"
 
@@ -241,8 +242,12 @@ Result SaveTables(const QString& path, const TDriverModes& modes, MessageBox& bo
         ShowFileError(box, QStringLiteral("Невозможно открыть файл режимов "), path);
         return CannotOpen;
     }
-    const QByteArray bytes = TablesToBytes(modes);
-    if (!file.seek(0) || file.write(bytes) != bytes.size() || !file.flush()) {
+    // The tables replace the file's first bytes; whatever follows them stays.
+    QByteArray bytes = TablesToBytes(modes);
+    if (file.size() > bytes.size() && file.seek(bytes.size()))
+        bytes += file.readAll();
+    file.close();
+    if (!WriteFileSafely(path, bytes)) {
         ShowFileError(box, QStringLiteral("Ошибка записи в файл режимов "), path);
         return WriteFailed;
     }

@@ -2,6 +2,8 @@
 #include "support/OemText.h"
 
 #include "platform/CodePages.h"
+#include "tests/fakes/FileSizeLimit.h"
+#include "tests/fakes/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -202,15 +204,18 @@ TEST_F(OemFiles, SaveFailureRaisesCreateError)
     }
 }
 
-TEST(OemFilesDevice, SaveOnAFullDiskRaisesWriteError)
+TEST(OemFilesDevice, SaveOnAFullDiskRaisesWriteErrorAndKeepsTheOldFile)
 {
-    if (!QFile::exists(QStringLiteral("/dev/full")))
-        GTEST_SKIP() << "/dev/full not available";
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("TEL00001.TLG"));
+    ASSERT_TRUE(korvane::test::WriteFileBytes(file, "|#111\r\nOLD TEXT\r\n"));
     OemLines raw;
     try {
-        SaveOemStrings(QStringLiteral("/dev/full"), raw, {QStringLiteral("line")});
+        const korvane::test::FileSizeLimit full(8);
+        SaveOemStrings(file, raw, {QStringLiteral("|*111"), QStringLiteral("OLD TEXT")});
         FAIL() << "no error raised";
     } catch (const FileError& e) {
         EXPECT_EQ(e.kind(), FileError::Kind::Write);
     }
+    EXPECT_EQ(korvane::test::ReadFileBytes(file), "|#111\r\nOLD TEXT\r\n");
 }

@@ -9,6 +9,7 @@
 #include "support/Tunes.h"
 #include "ui/Program.h"
 #include "ui/QtMessageBox.h"
+#include "ui/SingleInstance.h"
 
 #ifdef KORVANE_WITH_SIM
 #include "sim/SimPortFactory.h"
@@ -23,6 +24,15 @@ using namespace korvane;
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+
+    // A second start brings the running program forward and ends, having
+    // touched no file.
+    SingleInstance instance(SingleInstance::DefaultKey());
+    if (!instance.TryBecomeFirst()) {
+        instance.AskFirstToRaise();
+        return 0;
+    }
+
     QApplication::setApplicationName(QStringLiteral("Korvane 2"));
 
 #ifdef KORVANE_WITH_SIM
@@ -50,6 +60,12 @@ int main(int argc, char** argv)
     env.Waves = &waves;
     env.Tunes = &tunes;
     TProgram program(env);
-    program.MainForm().show();
+    TMainForm& mainForm = program.MainForm();
+    QObject::connect(&instance, &SingleInstance::RaiseRequested, &mainForm, [&mainForm] {
+        mainForm.WMRestoreApp();
+        mainForm.raise();
+        mainForm.activateWindow();
+    });
+    mainForm.show();
     return QApplication::exec();
 }

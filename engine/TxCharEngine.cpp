@@ -4,6 +4,8 @@
 
 #include "engine/TxDriver.h"
 
+#include "engine/elements/AdapterExchange.h"
+
 #include "platform/Clock.h"
 #include "platform/CodePages.h"
 #include "protocols/DriverModes.h"
@@ -292,8 +294,10 @@ void TTxChannelDriver::ReceiveChars(int count)
 void TTxChannelDriver::AdapterDataAvail(int count)
 {
     EngineLock lock(Mutex());
+    AdapterExchange& exchange = Exchange();
     for (int i = 0; i < count; ++i) {
-        PutRxByte(Port->ReadByte());
+        // The adapter's replies stay apart from the receive buffer, which holds the commands sent.
+        exchange.TakeAdapterByte(Port->ReadByte());
         ++AdapterReplyCount;
         ++RxCharCount;
         RxCountChanged = true;

@@ -220,6 +220,9 @@ public:
     // element until AdapterExchangeDone.
     void RunAdapterExchange();
     AdapterExchange& Exchange();
+    // The file tick's part: a telegram fetched from the adapter, once its file
+    // and journal line are written, is marked filed before the adapter deletes it.
+    void SaveAdapterFiledMark();
 
     // --- File tick ---
     // The driver's part of the file tick, on the main thread, in this order:
@@ -254,8 +257,9 @@ public:
     // the start of buffer A.
     void ResetRxBuffer();
     // Text decoded elsewhere (a telegram fetched from the adapter) becomes
-    // the chunk to write, in blocks of at most 8192 bytes; Events $400
-    // cleared, $4 set. Returns its length.
+    // the chunk to write, in blocks of at most 8192 bytes (an empty text is
+    // one empty block: a header alone); Events $400 cleared, $4 set.
+    // Returns its length.
     int PlaceChunk(const QString& text);
     // The file tick's side, on the main thread without the engine lock:
     // Appends the oldest waiting chunk to Path behind its RecordFileHeader
@@ -269,7 +273,8 @@ public:
     void WriteRxJournal();
     void WriteTxJournal();
     // Reads the adapter's program file (Size bytes) into FirmwareBuf. A file
-    // larger than the buffer is refused: logged, shown in a box, false.
+    // larger than the buffer is refused: logged, handed to the window for
+    // its timer's box, false.
     // Throws FileError when it cannot be read.
     bool LoadFirmware(const QString& path, std::int32_t size);
 

@@ -41,6 +41,7 @@ void TTxChannelDriver::FileWork()
         WriteRxJournal();
         Events.raise(DriverEvent::RxJournalWritten);
     }
+    SaveAdapterFiledMark();
 
     if (Events.has(DriverEvent::ScanOutgoing)) {
         Outgoing().Scan();

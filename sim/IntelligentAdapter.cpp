@@ -442,6 +442,14 @@ void IntelligentAdapter::reply(const QByteArray& command, const QByteArray& byte
         m_replies.push_back({due + m_splitPauseUs, bytes.mid(half)});
         note(QStringLiteral("< %1 | %2 (split)").arg(Hex(bytes.left(half)), Hex(bytes.mid(half))));
         break;
+    case Fault::LongReply: {
+        QByteArray tail(LongReplyTail, '\0');
+        for (int i = 0; i < tail.size(); ++i)
+            tail[i] = static_cast<char>(0x5A ^ (i * 0x1D));
+        m_replies.push_back({due, bytes + tail});
+        note(QStringLiteral("< %1 + %2 (long)").arg(Hex(bytes), Hex(tail)));
+        break;
+    }
     }
 }
 

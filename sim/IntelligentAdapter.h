@@ -65,15 +65,18 @@ struct IntelligentAdapterConfig {
 // DCD is NOT DTR (the adapter presence test). Its memory of stored
 // telegrams is filled by a scenario or by calls that came in on its line
 // while no program listened. Faults can be injected per command: no reply,
-// a short reply, garbage instead of the reply, or a reply split in two with
-// a pause between the parts. Everything it saw and did goes to a text
+// a short reply, garbage instead of the reply, a reply split in two with
+// a pause between the parts, or a long reply (the reply with noise behind
+// it, still arriving when the next command goes out). Everything it saw and did goes to a text
 // transcript (bytes in hexadecimal) and, byte for byte, to received().
 //
 // Thread-safe: its step runs on the scheduler; a test or scenario may call
 // the members from another thread.
 class IntelligentAdapter {
 public:
-    enum class Fault : std::uint8_t { None, NoReply, ShortReply, Garbage, SplitReply };
+    enum class Fault : std::uint8_t { None, NoReply, ShortReply, Garbage, SplitReply, LongReply };
+    // Bytes of noise that a long reply carries behind the reply itself.
+    static constexpr int LongReplyTail = 32;
 
     struct StoredTelegram {
         std::uint8_t Number = 0;

@@ -156,7 +156,7 @@ void TEditForm::BuildMenus()
     copy_ = own(QStringLiteral("&Скопировать"), &TEditForm::CopyToClipboard);
     paste_ = own(QStringLiteral("Вклеить"), &TEditForm::PasteFromClipboard);
     delete_ = own(QStringLiteral("Удалить"), &TEditForm::Delete);
-    send_ = own(QStringLiteral("Отправить"), &TEditForm::SendTelegram);
+    send_ = EditAction(a.Send, own(QStringLiteral("Отправить"), &TEditForm::SendTelegram));
 
     editorMenu_ = new QMenu(QStringLiteral("&Редактор"), this);
     editorMenu_->addAction(EditAction(a.Cut, cut_));

@@ -33,6 +33,7 @@ struct EditorActions {
     QAction* Copy = nullptr;
     QAction* Paste = nullptr;
     QAction* Delete = nullptr;
+    QAction* Send = nullptr; // "Отправить"
 };
 
 // What the telegram editor needs of the main window and the program.

@@ -18,6 +18,7 @@
 #include "ui/DriverModesFiles.h"
 #include "ui/StatusPanels.h"
 #include "ui/TxChWind.h"
+#include "ui/TxEdit.h"
 #include "ui/txViewJrn.h"
 
 #include <QApplication>
@@ -451,6 +452,49 @@ TEST_F(MainWindowTest, JournalNoticeRefreshesOnlyTheMatchingView)
     Idle();
     EXPECT_TRUE(receive->RichEdit1()->toPlainText().contains(QStringLiteral("12:00 line")));
     EXPECT_EQ(transmit->RichEdit1()->toPlainText(), transmitBefore);
+}
+
+} // namespace
+
+namespace {
+
+TEditForm* OpenEditor(QMdiArea* mdi)
+{
+    for (QMdiSubWindow* sub : mdi->subWindowList())
+        if (auto* e = qobject_cast<TEditForm*>(sub->widget()))
+            return e;
+    return nullptr;
+}
+
+// A telegram being written is never lost by "Выход": its editor asks first,
+// and Cancel there leaves the program and its channels as they were.
+TEST_F(MainWindowTest, ExitAsksEachEditorAndItsCancelKeepsTheProgramRunning)
+{
+    PutChannelOnLine(1);
+    Start();
+    form->CreateTelegram(1);
+    TEditForm* editor = OpenEditor(form->MdiArea());
+    ASSERT_NE(editor, nullptr);
+    editor->Memo1()->appendPlainText(QStringLiteral("СРОЧНО ТЕКСТ"));
+    TTxScanner* scanner = form->ScannerObject();
+    const QString question = QStringLiteral("Сохранить изменения в '%1'?").arg(editor->windowTitle());
+
+    box.shown.clear();
+    box.answers = {MessageResult::Yes, MessageResult::Cancel};
+    form->ExitActionExecute();
+    EXPECT_EQ(box.texts(), (QStringList{ConfirmText, question}));
+    EXPECT_FALSE(form->Closing());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->ScannerObject(), scanner);
+    EXPECT_EQ(OpenEditor(form->MdiArea()), editor);
+    EXPECT_TRUE(form->ExitAction()->isEnabled());
+
+    box.shown.clear();
+    box.answers = {MessageResult::Yes, MessageResult::No};
+    form->ExitActionExecute();
+    EXPECT_EQ(box.texts(), (QStringList{ConfirmText, question}));
+    EXPECT_TRUE(form->Closing());
+    EXPECT_FALSE(form->isVisible());
 }
 
 } // namespace

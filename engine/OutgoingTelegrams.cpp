@@ -275,8 +275,6 @@ OutgoingTelegrams::Selection OutgoingTelegrams::SelectNextDestination()
     Number.clear();
     DestinationFound = false;
     Selection result = Blocked;
-    int starSeen = 0;
-    int tildeSeen = 0;
     int p = SearchPos;
     int i = SearchLine;
     for (; i < TlgLines.size(); ++i) {
@@ -285,18 +283,11 @@ OutgoingTelegrams::Selection OutgoingTelegrams::SelectNextDestination()
             break;
         const int h = Pos(l, u'#', p);
         SearchPos = static_cast<std::uint16_t>(h + 1);
-        if (starSeen == 0)
-            starSeen = Pos(l, u'*');
-        if (tildeSeen == 0)
-            tildeSeen = Pos(l, u'~');
         Number = ExtractNumber(l, h);
         p = 1;
         if (h == 0)
             continue;
-        const NumberCheck check = CheckNumber(Number, i, h);
-        if (check == BlockedNow)
-            tildeSeen = h;
-        if (check != Callable)
+        if (CheckNumber(Number, i, h) != Callable)
             continue;
         Address.clear();
         const QString rest = l.mid(h);
@@ -309,14 +300,32 @@ OutgoingTelegrams::Selection OutgoingTelegrams::SelectNextDestination()
         DestinationFound = true;
         SearchLine = static_cast<std::uint16_t>(i);
         SelectedPath = TlgPath;
+        SelectedNumber = Number;
         SelectedLine = i;
         SelectedPos = h;
         return Selected;
     }
     SearchLine = static_cast<std::uint16_t>(i);
     if (!HasPendingNumbers())
-        result = tildeSeen ? OnlyBlocked : starSeen ? AllDone : NoAddress;
+        result = FinalOutcome();
     return result;
+}
+
+OutgoingTelegrams::Selection OutgoingTelegrams::FinalOutcome() const
+{
+    // A line is done when one of its alternatives was called ('*'),
+    // whatever blocked ones ('~') stand beside it; it is blocked when it
+    // holds only blocked ones.
+    bool done = false;
+    for (const QString& l : TlgLines) {
+        if (!IsAddressLine(l))
+            break;
+        if (l.contains(u'*'))
+            done = true;
+        else if (l.contains(u'~'))
+            return OnlyBlocked;
+    }
+    return done ? AllDone : NoAddress;
 }
 
 OutgoingTelegrams::NumberCheck OutgoingTelegrams::CheckNumber(const QString& n, int index, int h)
@@ -379,6 +388,7 @@ void OutgoingTelegrams::ReplaceMarks(QString& l)
 void OutgoingTelegrams::MarkNumberDone()
 {
     const QString path = SelectedPath;
+    const QString number = SelectedNumber;
     const int line = SelectedLine;
     const int pos = SelectedPos;
     SelectedPath.clear();
@@ -386,12 +396,14 @@ void OutgoingTelegrams::MarkNumberDone()
     if (path.isEmpty() || line < 0)
         return;
     auto mark = [&](QStringList& lines) {
-        if (line >= lines.size() || !IsAddressLine(lines[line]) || pos < 1 || pos > lines[line].size())
-            return false;
-        QString l = lines[line];
-        l[pos - 1] = u'*';
+        int at = line;
+        int h = pos;
+        if (!MarkStandsAt(lines, at, h, number) && !FindMark(lines, number, at, h))
+            return false; // the number is no longer to be called in this file
+        QString l = lines[at];
+        l[h - 1] = u'*';
         ReplaceMarks(l);
-        lines[line] = l;
+        lines[at] = l;
         return true;
     };
     if (path == TlgPath) {
@@ -405,6 +417,28 @@ void OutgoingTelegrams::MarkNumberDone()
     LoadOemStringsClear(path, raw, lines);
     if (mark(lines))
         SaveTelegram(path, lines, raw);
+}
+
+bool OutgoingTelegrams::MarkStandsAt(const QStringList& lines, int index, int h, const QString& n)
+{
+    if (index < 0 || index >= lines.size() || h < 1)
+        return false;
+    const QString& l = lines[index];
+    return IsAddressLine(l) && h <= l.size() && l[h - 1] == u'#' && ExtractNumber(l, h) == n;
+}
+
+bool OutgoingTelegrams::FindMark(const QStringList& lines, const QString& n, int& index, int& h)
+{
+    for (int i = 0; i < lines.size() && IsAddressLine(lines[i]); ++i) {
+        for (int at = Pos(lines[i], u'#'); at > 0; at = Pos(lines[i], u'#', at + 1)) {
+            if (MarkStandsAt(lines, i, at, n)) {
+                index = i;
+                h = at;
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 bool OutgoingTelegrams::HasPendingNumbers() const

@@ -70,7 +70,10 @@ public:
     // Every '#' of L becomes '*'.
     static void ReplaceMarks(QString& l);
     // The selected destination's line is marked done: its '#' (the one
-    // selected) and every other '#' of the line become '*'.
+    // selected) and every other '#' of the line become '*'. Only a '#'
+    // followed by the number is marked: where the file has changed since
+    // the selection, the number's '#' is looked for in the address lines,
+    // and without one nothing is marked.
     void MarkNumberDone();
     // A line of the leading '|' block of the current file holds a '#'.
     bool HasPendingNumbers() const;
@@ -92,11 +95,19 @@ public:
 
     // The destination selected last: its file, line and '#' position.
     QString SelectedPath;
+    QString SelectedNumber;
     int SelectedLine = -1;
     int SelectedPos = 0;
 
 private:
     bool ContinueListing();
+    // With no '#' left: AllDone when every address line that holds marks
+    // has a done one, OnlyBlocked when a line holds only blocked ones.
+    Selection FinalOutcome() const;
+    // Line Index of Lines has a '#' at 1-based H followed by number N.
+    static bool MarkStandsAt(const QStringList& lines, int index, int h, const QString& n);
+    // The first '#' followed by N in the address lines.
+    static bool FindMark(const QStringList& lines, const QString& n, int& index, int& h);
     static void SaveTelegram(const QString& path, const QStringList& lines, OemLines& raw);
     // Gives the current file the extension Ext; logged either way.
     void RenameTo(const QString& ext);

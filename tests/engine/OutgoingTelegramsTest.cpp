@@ -240,6 +240,65 @@ TEST_F(OutgoingTelegramsTest, AnAlternativeIsTriedAfterAFailedCallAndASuccessCom
     EXPECT_EQ(d().Number, "333");
 }
 
+TEST_F(OutgoingTelegramsTest, ALineWhoseAlternativeSucceededIsDoneWhateverBlockedOnesStandBesideIt)
+{
+    struct Case {
+        const char* text;
+        const char* called; // the number whose call succeeds
+        const char* extension;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"|      ~8-2345/#8-2346(2346)\r\nТЕКСТ\r\n", "8-2346", ".TRS", "|      ~8-2345/*8-2346(2346)\r\nТЕКСТ\r\n"},
+        {"|~111/#222\r\n|*333/~444\r\nТЕКСТ\r\n", "222", ".TRS", "|~111/*222\r\n|*333/~444\r\nТЕКСТ\r\n"},
+        {"|~111/#222\r\n|~333\r\nТЕКСТ\r\n", "222", ".LER", "|~111/*222\r\n|~333\r\nТЕКСТ\r\n"},
+    };
+    int n = 80;
+    for (const Case& c : cases) {
+        const QString name = QStringLiteral("TEL%1.TLG").arg(++n, 5, 10, QLatin1Char('0'));
+        Put(name, QString::fromUtf8(c.text));
+        Scan();
+        ASSERT_TRUE(Chosen()) << c.text;
+        EXPECT_EQ(d().Number, c.called);
+        Succeed();
+        EXPECT_FALSE(Chosen());
+        EXPECT_FALSE(Exists(name)) << c.text;
+        const QString renamed = ChangeFileExt(name, QString::fromUtf8(c.extension));
+        ASSERT_TRUE(Exists(renamed)) << c.text;
+        EXPECT_EQ(Get(renamed), QString::fromUtf8(c.after));
+    }
+}
+
+TEST_F(OutgoingTelegramsTest, AReloadedTelegramIsMarkedOnlyWhereItsNumberStillWaits)
+{
+    struct Case {
+        const char* edited; // the file as it stands when the call has succeeded
+        const char* after;
+    };
+    const Case cases[] = {
+        // The number's line moved down: that line is marked.
+        {"|*51230\r\n|#51234\r\nТЕКСТ\r\n", "|*51230\r\n|*51234\r\nТЕКСТ\r\n"},
+        // Another number stands where the selected one stood, and the selected one is blocked: nothing.
+        {"|#51235\r\n|~51234\r\nТЕКСТ\r\n", "|#51235\r\n|~51234\r\nТЕКСТ\r\n"},
+        // The mark is gone altogether: nothing.
+        {"|51234\r\nТЕКСТ\r\n", "|51234\r\nТЕКСТ\r\n"},
+    };
+    int n = 90;
+    for (const Case& c : cases) {
+        const QString name = QStringLiteral("TEL%1.TLG").arg(++n, 5, 10, QLatin1Char('0'));
+        Put(name, "|#51234\r\n|#51235\r\nТЕКСТ\r\n");
+        d().Outgoing().TlgPath.clear();
+        Scan();
+        ASSERT_TRUE(Chosen());
+        ASSERT_EQ(d().Number, "51234");
+        d().Outgoing().TlgPath.clear(); // no longer the current file: it is read again
+        Put(name, QString::fromUtf8(c.edited));
+        Succeed();
+        EXPECT_EQ(Get(name), QString::fromUtf8(c.after)) << c.edited;
+        QFile::remove(f.Out(name));
+    }
+}
+
 TEST_F(OutgoingTelegramsTest, AWaitingNumberHoldsItsLineUntilItsWaitRunsOut)
 {
     Waits("51234", 5);

@@ -9,6 +9,7 @@
 #include "support/NumberLists.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -72,34 +73,83 @@ void OutgoingTelegrams::Log(const QString& line) const
 
 // ---------------------------------------------------------------- scan
 
-void OutgoingTelegrams::Scan()
+bool OutgoingTelegrams::Scan()
 {
-    bool selected = false;
-    bool ended = false;
-    if (TlgPath.isEmpty()) {
-        TlgSearch = QDir(d_.TransmDir)
-                        .entryList({QStringLiteral("*.TLG")}, QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
-        TlgSearchNext = 0;
-        selected = ContinueListing();
-        ended = !selected;
-    } else {
-        selected = ProcessOutgoingFile() || ContinueListing();
-        if (!selected) {
-            TlgPath.clear();
-            ended = true;
+    try {
+        if (!scanning_) {
+            scanning_ = true;
+            scanFresh_ = TlgPath.isEmpty();
+            if (scanFresh_) {
+                TlgSearch = ListOutgoingTelegrams(d_.TransmDir);
+                TlgSearchNext = 0;
+                known_.BeginListing();
+            } else if (ProcessOutgoingFile()) {
+                return EndScan(true);
+            }
         }
+        switch (ContinueListing()) {
+        case ListingResult::Selected:
+            return EndScan(true);
+        case ListingResult::Exhausted:
+            if (scanFresh_)
+                known_.Prune();
+            return EndScan(false);
+        case ListingResult::SliceUsed:
+            return false;
+        }
+    } catch (...) {
+        scanning_ = false; // the next request starts again from the current file
+        throw;
     }
-    Publish(ended);
+    return EndScan(false);
 }
 
-bool OutgoingTelegrams::ContinueListing()
+bool OutgoingTelegrams::EndScan(bool selected)
 {
-    while (TlgSearchNext < TlgSearch.size()) {
+    scanning_ = false;
+    if (!selected && !scanFresh_)
+        TlgPath.clear();
+    Publish(!selected);
+    return true;
+}
+
+OutgoingTelegrams::ListingResult OutgoingTelegrams::ContinueListing()
+{
+    QElapsedTimer slice;
+    slice.start();
+    for (int examined = 0; TlgSearchNext < TlgSearch.size(); ++examined) {
+        if (examined >= SliceMinFiles && slice.nsecsElapsed() > SliceNs)
+            return ListingResult::SliceUsed;
         const QString name = TlgSearch[TlgSearchNext++];
+        // The last file is always opened: it stays current after the scan.
+        if (TlgSearchNext < TlgSearch.size() && KnownToWait(name))
+            continue;
         if (OpenOutgoingFile(name) && ProcessOutgoingFile())
-            return true;
+            return ListingResult::Selected;
     }
-    return false;
+    return ListingResult::Exhausted;
+}
+
+bool OutgoingTelegrams::KnownToWait(const QString& name)
+{
+    FileStamp stamp;
+    if (!StampOfFile(d_.TransmDir + u'/' + name, stamp))
+        return false;
+    const QStringList* lines = known_.AddressLines(name, stamp);
+    if (!lines)
+        return false;
+    // As a pass from the file's start: the first '#' of each address line.
+    bool examined = false;
+    EngineLock lock(d_.Mutex()); // the lists' writers run in the protocol's elements
+    for (const QString& l : *lines) {
+        const int h = Pos(l, u'#');
+        if (h == 0)
+            continue;
+        if (GetNumberStatus(ExtractNumber(l, h)) != StatusWaiting)
+            return false;
+        examined = true;
+    }
+    return examined;
 }
 
 void OutgoingTelegrams::CallSucceeded()
@@ -146,9 +196,12 @@ bool OutgoingTelegrams::OpenOutgoingFile(const QString& name)
     SearchPos = 1;
     DestinationFound = false;
     LastFileResult = 0;
+    FileStamp stamp;
+    const bool stamped = StampOfFile(TlgPath, stamp); // before reading: a later change shows
     try {
         LoadOemStringsClear(TlgPath, TlgRawLines, TlgLines);
     } catch (const FileError& e) {
+        known_.Forget(name);
         // Passed over in this scan: an empty list read from a failed load
         // is no telegram without addresses.
         if (QFileInfo::exists(TlgPath) && !loadFailuresLogged_.contains(TlgPath)) {
@@ -160,6 +213,8 @@ bool OutgoingTelegrams::OpenOutgoingFile(const QString& name)
         return false;
     }
     loadFailuresLogged_.remove(TlgPath);
+    if (stamped)
+        known_.Remember(name, stamp, TlgLines);
     return true;
 }
 

@@ -13,6 +13,7 @@
 // (TlgLines, TlgPath, TlgFileName, Number, Address, ExpectedAnswerBack,
 // Events $100), where the line side reads them.
 
+#include "engine/KnownTelegrams.h"
 #include "support/OemText.h"
 
 #include <QSet>
@@ -47,7 +48,11 @@ public:
     // The scan of the outgoing folder (Events $1): continues the current
     // file, then the listing of the previous scan, or lists the folder
     // afresh when no file is current; stops at the first destination.
-    void Scan();
+    // A long listing is gone through over several file ticks, a slice of
+    // time each: false while the scan goes on, true when it has ended.
+    // Files known unchanged whose numbers all wait for their retry are
+    // not read again.
+    bool Scan();
     // The call to the selected destination succeeded (Events $2): its line
     // is marked done and the next destination of the telegram chosen.
     void CallSucceeded();
@@ -99,8 +104,18 @@ public:
     int SelectedLine = -1;
     int SelectedPos = 0;
 
+    // The longest slice of one scan on one file tick, and the files a
+    // slice examines whatever it takes.
+    qint64 SliceNs = 4'000'000;
+    int SliceMinFiles = 32;
+
 private:
-    bool ContinueListing();
+    enum class ListingResult { Selected, Exhausted, SliceUsed };
+    ListingResult ContinueListing();
+    bool EndScan(bool selected);
+    // File Name of the listing is known unchanged, and every number a
+    // pass would examine in it waits for its retry: a pass would do nothing.
+    bool KnownToWait(const QString& name);
     // With no '#' left: AllDone when every address line that holds marks
     // has a done one, OnlyBlocked when a line holds only blocked ones.
     Selection FinalOutcome() const;
@@ -120,6 +135,9 @@ private:
 
     TTxChannelDriver& d_;
     bool announce_ = false;            // a destination waits to be handed to the driver
+    bool scanning_ = false;            // a scan goes on at the next file tick
+    bool scanFresh_ = false;           // it began with a listing of its own
+    KnownTelegrams known_;
     QSet<QString> loadFailuresLogged_; // files whose loading failed, logged once each
     bool directoryFailureLogged_ = false;
 };

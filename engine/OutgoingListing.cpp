@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <memory>
 
@@ -49,10 +50,10 @@ QStringList ListOutgoingTelegrams(const QString& folder)
     return names;
 }
 
-bool StampOfFile(const QString& path, FileStamp& stamp)
+namespace {
+bool StampFrom(const struct stat& st, FileStamp& stamp)
 {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (!S_ISREG(st.st_mode))
         return false;
     stamp.Device = st.st_dev;
     stamp.Inode = st.st_ino;
@@ -60,6 +61,30 @@ bool StampOfFile(const QString& path, FileStamp& stamp)
     stamp.ModifiedNs = Nanoseconds(st.st_mtim);
     stamp.ChangedNs = Nanoseconds(st.st_ctim);
     return true;
+}
+} // namespace
+
+bool StampOfFile(const QString& path, FileStamp& stamp)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && StampFrom(st, stamp);
+}
+
+OpenFolder::OpenFolder(const QString& folder)
+    : fd_(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+{
+}
+
+OpenFolder::~OpenFolder()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+bool OpenFolder::StampOf(const QString& name, FileStamp& stamp) const
+{
+    struct stat st {};
+    return fd_ >= 0 && ::fstatat(fd_, QFile::encodeName(name).constData(), &st, 0) == 0 && StampFrom(st, stamp);
 }
 
 } // namespace korvane

@@ -33,4 +33,21 @@ QStringList ListOutgoingTelegrams(const QString& folder);
 // is none (gone, a folder, unreadable).
 bool StampOfFile(const QString& path, FileStamp& stamp);
 
+// A folder held open so that its files are stamped by name, without the
+// whole path being looked up for each.
+class OpenFolder {
+public:
+    explicit OpenFolder(const QString& folder);
+    ~OpenFolder();
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+
+    // As StampOfFile, for the file Name in the folder; false also when
+    // the folder could not be opened.
+    bool StampOf(const QString& name, FileStamp& stamp) const;
+
+private:
+    int fd_ = -1;
+};
+
 } // namespace korvane

@@ -117,12 +117,13 @@ OutgoingTelegrams::ListingResult OutgoingTelegrams::ContinueListing()
 {
     QElapsedTimer slice;
     slice.start();
+    const OpenFolder folder(d_.TransmDir);
     for (int examined = 0; TlgSearchNext < TlgSearch.size(); ++examined) {
         if (examined >= SliceMinFiles && slice.nsecsElapsed() > SliceNs)
             return ListingResult::SliceUsed;
         const QString name = TlgSearch[TlgSearchNext++];
         // The last file is always opened: it stays current after the scan.
-        if (TlgSearchNext < TlgSearch.size() && KnownToWait(name))
+        if (TlgSearchNext < TlgSearch.size() && KnownToWait(folder, name))
             continue;
         if (OpenOutgoingFile(name) && ProcessOutgoingFile())
             return ListingResult::Selected;
@@ -130,10 +131,10 @@ OutgoingTelegrams::ListingResult OutgoingTelegrams::ContinueListing()
     return ListingResult::Exhausted;
 }
 
-bool OutgoingTelegrams::KnownToWait(const QString& name)
+bool OutgoingTelegrams::KnownToWait(const OpenFolder& folder, const QString& name)
 {
     FileStamp stamp;
-    if (!StampOfFile(d_.TransmDir + u'/' + name, stamp))
+    if (!folder.StampOf(name, stamp))
         return false;
     const QStringList* lines = known_.AddressLines(name, stamp);
     if (!lines)

@@ -115,7 +115,7 @@ private:
     bool EndScan(bool selected);
     // File Name of the listing is known unchanged, and every number a
     // pass would examine in it waits for its retry: a pass would do nothing.
-    bool KnownToWait(const QString& name);
+    bool KnownToWait(const OpenFolder& folder, const QString& name);
     // With no '#' left: AllDone when every address line that holds marks
     // has a done one, OnlyBlocked when a line holds only blocked ones.
     Selection FinalOutcome() const;

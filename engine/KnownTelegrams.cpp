@@ -2,7 +2,7 @@
 
 namespace korvane {
 
-const QStringList* KnownTelegrams::AddressLines(const QString& name, const FileStamp& stamp)
+const QStringList* KnownTelegrams::AddressLines(const QString& name, const FileStamp& stamp, bool trust)
 {
     const auto it = known_.find(name);
     if (it == known_.end())
@@ -12,10 +12,32 @@ const QStringList* KnownTelegrams::AddressLines(const QString& name, const FileS
         return nullptr;
     }
     it->Generation = generation_;
+    it->Trusted = trust && stamp.Plain;
     return &it->AddressLines;
 }
 
-void KnownTelegrams::Remember(const QString& name, const FileStamp& stamp, const QStringList& lines)
+const QStringList* KnownTelegrams::TrustedLines(const QString& name)
+{
+    const auto it = known_.find(name);
+    if (it == known_.end() || !it->Trusted)
+        return nullptr;
+    it->Generation = generation_;
+    return &it->AddressLines;
+}
+
+void KnownTelegrams::Distrust(const QString& name)
+{
+    if (const auto it = known_.find(name); it != known_.end())
+        it->Trusted = false;
+}
+
+void KnownTelegrams::DistrustAll()
+{
+    for (Entry& e : known_)
+        e.Trusted = false;
+}
+
+void KnownTelegrams::Remember(const QString& name, const FileStamp& stamp, const QStringList& lines, bool trust)
 {
     QStringList address;
     for (const QString& l : lines) {
@@ -23,7 +45,7 @@ void KnownTelegrams::Remember(const QString& name, const FileStamp& stamp, const
             break;
         address.append(l);
     }
-    known_.insert(name, Entry{stamp, address, generation_});
+    known_.insert(name, Entry{stamp, address, generation_, trust && stamp.Plain});
 }
 
 void KnownTelegrams::Prune()

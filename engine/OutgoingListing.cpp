@@ -51,7 +51,7 @@ QStringList ListOutgoingTelegrams(const QString& folder)
 }
 
 namespace {
-bool StampFrom(const struct stat& st, FileStamp& stamp)
+bool StampFrom(const struct stat& st, bool linked, FileStamp& stamp)
 {
     if (!S_ISREG(st.st_mode))
         return false;
@@ -60,14 +60,25 @@ bool StampFrom(const struct stat& st, FileStamp& stamp)
     stamp.Size = st.st_size;
     stamp.ModifiedNs = Nanoseconds(st.st_mtim);
     stamp.ChangedNs = Nanoseconds(st.st_ctim);
+    stamp.Plain = !linked && st.st_nlink == 1;
     return true;
+}
+
+// Stamps Name relative to the folder Fd (AT_FDCWD: Name is a path).
+bool StampAt(int fd, const char* name, FileStamp& stamp)
+{
+    struct stat st {};
+    if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    if (!S_ISLNK(st.st_mode))
+        return StampFrom(st, false, stamp);
+    return ::fstatat(fd, name, &st, 0) == 0 && StampFrom(st, true, stamp);
 }
 } // namespace
 
 bool StampOfFile(const QString& path, FileStamp& stamp)
 {
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && StampFrom(st, stamp);
+    return StampAt(AT_FDCWD, QFile::encodeName(path).constData(), stamp);
 }
 
 OpenFolder::OpenFolder(const QString& folder)
@@ -83,8 +94,7 @@ OpenFolder::~OpenFolder()
 
 bool OpenFolder::StampOf(const QString& name, FileStamp& stamp) const
 {
-    struct stat st {};
-    return fd_ >= 0 && ::fstatat(fd_, QFile::encodeName(name).constData(), &st, 0) == 0 && StampFrom(st, stamp);
+    return fd_ >= 0 && StampAt(fd_, QFile::encodeName(name).constData(), stamp);
 }
 
 } // namespace korvane

@@ -22,6 +22,9 @@ struct FileStamp {
     std::int64_t Size = 0;
     std::int64_t ModifiedNs = 0;
     std::int64_t ChangedNs = 0;
+    // Not a link and the only name of the file: a watch on its folder sees
+    // every change of it.
+    bool Plain = false;
 
     friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };

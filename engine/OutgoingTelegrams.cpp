@@ -118,6 +118,7 @@ OutgoingTelegrams::ListingResult OutgoingTelegrams::ContinueListing()
     QElapsedTimer slice;
     slice.start();
     const OpenFolder folder(d_.TransmDir);
+    CollectChanges();
     for (int examined = 0; TlgSearchNext < TlgSearch.size(); ++examined) {
         if (examined >= SliceMinFiles && slice.nsecsElapsed() > SliceNs)
             return ListingResult::SliceUsed;
@@ -131,14 +132,26 @@ OutgoingTelegrams::ListingResult OutgoingTelegrams::ContinueListing()
     return ListingResult::Exhausted;
 }
 
+void OutgoingTelegrams::CollectChanges()
+{
+    if (Watching() && watch_->Collect([this](const QString& name) { known_.Distrust(name); }))
+        return;
+    // No watch, or one that lost notices: nothing is trusted until a new one stands.
+    known_.DistrustAll();
+    watch_ = std::make_unique<FolderWatch>(d_.TransmDir);
+}
+
 bool OutgoingTelegrams::KnownToWait(const OpenFolder& folder, const QString& name)
 {
-    FileStamp stamp;
-    if (!folder.StampOf(name, stamp))
-        return false;
-    const QStringList* lines = known_.AddressLines(name, stamp);
-    if (!lines)
-        return false;
+    const QStringList* lines = known_.TrustedLines(name);
+    if (!lines) {
+        FileStamp stamp;
+        if (!folder.StampOf(name, stamp))
+            return false;
+        lines = known_.AddressLines(name, stamp, Watching());
+        if (!lines)
+            return false;
+    }
     // As a pass from the file's start: the first '#' of each address line.
     bool examined = false;
     EngineLock lock(d_.Mutex()); // the lists' writers run in the protocol's elements
@@ -215,7 +228,7 @@ bool OutgoingTelegrams::OpenOutgoingFile(const QString& name)
     }
     loadFailuresLogged_.remove(TlgPath);
     if (stamped)
-        known_.Remember(name, stamp, TlgLines);
+        known_.Remember(name, stamp, TlgLines, Watching());
     return true;
 }
 

@@ -13,6 +13,7 @@
 // (TlgLines, TlgPath, TlgFileName, Number, Address, ExpectedAnswerBack,
 // Events $100), where the line side reads them.
 
+#include "engine/FolderWatch.h"
 #include "engine/KnownTelegrams.h"
 #include "support/OemText.h"
 
@@ -21,6 +22,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 
 namespace korvane {
 
@@ -116,6 +118,10 @@ private:
     // File Name of the listing is known unchanged, and every number a
     // pass would examine in it waits for its retry: a pass would do nothing.
     bool KnownToWait(const OpenFolder& folder, const QString& name);
+    // What the folder's watch has seen change since it was asked last; a
+    // lost watch is set up again.
+    void CollectChanges();
+    bool Watching() const { return watch_ && watch_->Watching(); }
     // With no '#' left: AllDone when every address line that holds marks
     // has a done one, OnlyBlocked when a line holds only blocked ones.
     Selection FinalOutcome() const;
@@ -138,6 +144,7 @@ private:
     bool scanning_ = false;            // a scan goes on at the next file tick
     bool scanFresh_ = false;           // it began with a listing of its own
     KnownTelegrams known_;
+    std::unique_ptr<FolderWatch> watch_;
     QSet<QString> loadFailuresLogged_; // files whose loading failed, logged once each
     bool directoryFailureLogged_ = false;
 };

@@ -11,6 +11,7 @@
 #include "support/NumberLists.h"
 #include "support/OemText.h"
 
+#include "engine/FolderWatch.h"
 #include "engine/KnownTelegrams.h"
 #include "engine/OutgoingListing.h"
 
@@ -444,6 +445,27 @@ TEST_F(OutgoingTelegramsTest, AKnownFileIsReadAgainOnceItHasChanged)
     Scan();
     ASSERT_TRUE(Chosen());
     EXPECT_EQ(d().Number, d().TlgFileName == "TEL00111.TLG" ? "8211" : "8222");
+    // Written in place with the same size at once: the folder's watch tells all the same.
+    const QString other = d().TlgFileName == "TEL00111.TLG" ? "TEL00112.TLG" : "TEL00111.TLG";
+    Waits(d().Number, 600);
+    d().Outgoing().TlgPath.clear();
+    Scan();
+    ASSERT_TRUE(Chosen()) << "the other telegram";
+    EXPECT_EQ(d().TlgFileName, other);
+    Waits(d().Number, 600);
+    for (int pass = 0; pass < 2; ++pass) {
+        d().Outgoing().TlgPath.clear();
+        Scan();
+        ASSERT_FALSE(Chosen());
+    }
+    Put("TEL00111.TLG", "|#8311\r\nТЕКСТ\r\n");
+    Put("TEL00112.TLG", "|#8322\r\nТЕКСТ\r\n");
+    d().Outgoing().TlgPath.clear();
+    Scan();
+    ASSERT_TRUE(Chosen());
+    EXPECT_TRUE(d().Number == "8311" || d().Number == "8322") << d().Number.toStdString();
+    Waits("8311", 600);
+    Waits("8322", 600);
     // A known file whose wait has run out is chosen too.
     d().Outgoing().TlgPath.clear();
     QFile::remove(f.Out(d().TlgFileName));
@@ -476,6 +498,35 @@ TEST(OutgoingListing, ListsTheOrdinaryTelegramFilesAsTheFolderListingDoes)
     EXPECT_TRUE(ListOutgoingTelegrams(folder.filePath("missing")).isEmpty());
 }
 
+TEST(FolderWatchTest, NamesTheFilesChangedSinceItWasAskedLast)
+{
+    QTemporaryDir dir;
+    const QDir folder(dir.path());
+    FileWorkRig::Write(folder.filePath("TEL00001.TLG"), "|#1\r\n");
+    FolderWatch watch(dir.path());
+    ASSERT_TRUE(watch.Watching());
+    QStringList seen;
+    const auto note = [&seen](const QString& name) {
+        if (!seen.contains(name))
+            seen << name;
+    };
+    EXPECT_TRUE(watch.Collect(note));
+    EXPECT_TRUE(seen.isEmpty());
+    FileWorkRig::Write(folder.filePath("TEL00001.TLG"), "|#2\r\n"); // in place, the same size
+    ASSERT_TRUE(QFile::rename(folder.filePath("TEL00001.TLG"), folder.filePath("TEL00001.TRS")));
+    EXPECT_TRUE(watch.Collect(note));
+    EXPECT_EQ(seen, QStringList({"TEL00001.TLG", "TEL00001.TRS"}));
+    seen.clear();
+    EXPECT_TRUE(watch.Collect(note));
+    EXPECT_TRUE(seen.isEmpty());
+    // The folder itself goes: nothing can be told any more.
+    QFile::remove(folder.filePath("TEL00001.TRS"));
+    ASSERT_TRUE(QDir().rmdir(dir.path()));
+    EXPECT_FALSE(watch.Collect(note));
+    EXPECT_FALSE(watch.Watching());
+    EXPECT_FALSE(FolderWatch(folder.filePath("missing")).Watching());
+}
+
 TEST(KnownTelegramsTest, AFileWrittenAnewIsUnknownAndWhatTheListingMissedIsDropped)
 {
     QTemporaryDir dir;
@@ -499,6 +550,16 @@ TEST(KnownTelegramsTest, AFileWrittenAnewIsUnknownAndWhatTheListingMissedIsDropp
     EXPECT_FALSE(after == before);
     EXPECT_EQ(known.AddressLines("TEL00001.TLG", after), nullptr);
     EXPECT_FALSE(StampOfFile(dir.path(), after)) << "a folder is no telegram";
+
+    // Trusted entries are used without a stamp until distrusted.
+    known.Remember("TEL00001.TLG", after, {"|#1"}, true);
+    EXPECT_NE(known.TrustedLines("TEL00001.TLG"), nullptr);
+    known.Distrust("TEL00001.TLG");
+    EXPECT_EQ(known.TrustedLines("TEL00001.TLG"), nullptr);
+    EXPECT_NE(known.AddressLines("TEL00001.TLG", after, true), nullptr) << "its stamp is unchanged";
+    EXPECT_NE(known.TrustedLines("TEL00001.TLG"), nullptr);
+    known.DistrustAll();
+    EXPECT_EQ(known.TrustedLines("TEL00001.TLG"), nullptr);
 
     known.BeginListing();
     known.Remember("TEL00003.TLG", before, {"|#3"});

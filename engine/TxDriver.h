@@ -170,11 +170,19 @@ public:
     // --- Character engine ---
     void AllocTxRing(std::uint16_t size);
     void AllocEchoRing(std::uint16_t size);
+    // Queues S; what does not fit the ring is refused and noted.
     void SendString(const QString& s);
+    // Queues as much of S as the ring has room for and starts the
+    // transmitter when it was idle; the number of characters queued.
+    qsizetype QueueText(QStringView s);
     void SendChar(QChar c);
     void SendAnswerBack();
     // Transmitter-empty handler of 5-bit and 8-bit lines.
     void SendNext();
+    // The protocol tick of a '&' hold, in every mode: a character received
+    // restarts its 2000 ms; once they have passed in silence the held text
+    // goes on.
+    void TickTransmitPause();
     void AdapterTxEmpty();
     // Data-available handler of 5-bit and 8-bit lines.
     void ReceiveChars(int count);
@@ -210,6 +218,8 @@ public:
     bool DsrOn();
     bool ReadInputLine();
     void DialogCommands();
+    // The idle element runs: no connection stands, none is being made.
+    bool IdleStepRunning() const;
     // The prototype of a class by display name (letter case ignored), or -1.
     int IndexOfElement(const QString& displayName) const;
     TTxElementPro* ElementAt(int index) const;
@@ -348,9 +358,9 @@ public:
     bool AnswerBackSending = false;
     bool TxIdle = true;
     std::uint8_t DialFinished = 0;
+    // A '&' on a 5-bit line holds the transmitter: what was queued after
+    // it stays in the ring, and what is queued meanwhile follows it.
     bool TxPauseActive = false;
-    int TxPauseRead = 0;
-    int TxPauseWrite = 0;
     std::int32_t TxPauseMs = 0;
     std::int16_t WruHoldMs = 0;
     FailureCode ResultCode = FailureCodes::Success;

@@ -43,10 +43,9 @@ void TTxChannelDriver::FileWork()
     }
     SaveAdapterFiledMark();
 
-    if (Events.has(DriverEvent::ScanOutgoing)) {
-        Outgoing().Scan();
+    // A long scan goes on over the following ticks; the request stays until it ends.
+    if (Events.has(DriverEvent::ScanOutgoing) && Outgoing().Scan())
         Events.clear(DriverEvent::ScanOutgoing);
-    }
 }
 
 void TTxChannelDriver::WriteChannelLines()

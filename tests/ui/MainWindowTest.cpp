@@ -28,6 +28,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -339,6 +340,25 @@ TEST_F(MainWindowTest, ASecondExitDuringTheShutDownIsIgnored)
     EXPECT_FALSE(enabledDuringWaits);
     EXPECT_EQ(box.texts(), QStringList{ConfirmText});
     EXPECT_TRUE(form->Closing());
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(LogText().count(QStringLiteral("Программа завершается")), 1);
+}
+
+TEST_F(MainWindowTest, AChannelWindowClosedDuringTheShutDownIsNotWaitedForAfterwards)
+{
+    PutChannelOnLine(1);
+    Start();
+    QPointer<TTxChannelWindow> w = form->ChannelWindowOf(1);
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(WaitForStepping(1));
+    // The operator closes the window while the shut-down waits for it: the
+    // window is freed at once, and the waits must not touch it after that.
+    QTimer::singleShot(0, form.get(), [&] {
+        ASSERT_FALSE(w.isNull());
+        delete w->parentWidget();
+    });
+    form->ExitActionExecute();
+    EXPECT_TRUE(w.isNull());
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(LogText().count(QStringLiteral("Программа завершается")), 1);
 }

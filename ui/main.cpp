@@ -9,12 +9,14 @@
 #include "support/Tunes.h"
 #include "ui/Program.h"
 #include "ui/QtMessageBox.h"
+#include "ui/ToolkitTranslations.h"
 
 #ifdef KORVANE_WITH_SIM
 #include "sim/SimPortFactory.h"
 #endif
 
 #include <QApplication>
+#include <QTranslator>
 
 #include <exception>
 
@@ -24,6 +26,8 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvane 2"));
+    QTranslator toolkitTexts;
+    InstallToolkitTranslations(toolkitTexts);
 
 #ifdef KORVANE_WITH_SIM
     // KORVANE_COM<n>=sim:<scenario> puts channel n on a simulated network.

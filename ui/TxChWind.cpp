@@ -365,8 +365,10 @@ bool TTxChannelWindow::TxWinMemoKeyPress(QChar key)
         return false;
     plainKeyDown_ = false;
     if (state_.CanType()) {
-        // A full ring refuses the key rather than overwrite a waiting one.
-        state_.TypeKey(key);
+        // A full ring refuses the key rather than overwrite a waiting one,
+        // and the refusal is heard: the operator types it again.
+        if (!state_.TypeKey(key) && env_.PlayChime)
+            env_.PlayChime();
         return true;
     }
     if (env_.PlayChime)

@@ -336,7 +336,20 @@ bool TEditForm::CheckLineLength()
     const int length = static_cast<int>(memo_->document()->findBlockByNumber(index).text().size());
     if (length >= BeepColumn && env_.Beep)
         env_.Beep->beep();
-    return length >= LineWidth - 1;
+    // An address line stays whole, as the wrap before sending keeps it: a
+    // break would cut a number in two.
+    return length >= LineWidth - 1 && !InAddressBlock(index);
+}
+
+bool TEditForm::InAddressBlock(int lineIndex) const
+{
+    for (QTextBlock block = memo_->document()->firstBlock(); block.isValid(); block = block.next()) {
+        if (!block.text().startsWith(u'|'))
+            return false;
+        if (block.blockNumber() == lineIndex)
+            return true;
+    }
+    return false;
 }
 
 bool TEditForm::WrapLongLines()

@@ -174,6 +174,8 @@ private:
     bool KeyPress(QKeyEvent* event, bool& breakAfter);
     // True: a line break follows the character being typed.
     bool CheckLineLength();
+    // Line LineIndex is one of the address lines at the top ("|...").
+    bool InAddressBlock(int lineIndex) const;
     void SetLines(const QStringList& lines);
     void BuildMenus();
     QAction* EditAction(QAction* given, QAction* own) const { return given ? given : own; }

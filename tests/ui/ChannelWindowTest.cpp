@@ -1,6 +1,7 @@
 #include "tests/ui/ChannelWindowFixture.h"
 #include "tests/ui/QtPrinters.h"
 
+#include "engine/ChannelKeyRing.h"
 #include "ui/ODLED.h"
 #include "ui/StatusPanels.h"
 
@@ -221,6 +222,22 @@ TEST_F(ChannelWindowViewTest, AKeyAtTheLineEndStartsANewLineFirst)
     Engine(true, ChannelStates::Connected);
     QTest::keyClick(window->Memo(), Qt::Key_Return);
     EXPECT_EQ(Ring(), QStringLiteral("\r\n\r\n"));
+}
+
+TEST_F(ChannelWindowViewTest, AKeyRefusedByAFullRingIsHeard)
+{
+    Engine(true, ChannelStates::Connected);
+    channelBox.shown.clear();
+    const QString waiting(ChannelKeyRing::Size - 1, u'a');
+    QTest::keyClicks(window->Memo(), waiting);
+    EXPECT_EQ(chimes, 0);
+    QTest::keyClick(window->Memo(), Qt::Key_B);
+    EXPECT_EQ(chimes, 1);
+    EXPECT_TRUE(channelBox.shown.isEmpty());
+    EXPECT_EQ(Ring(), waiting);
+    QTest::keyClick(window->Memo(), Qt::Key_B);
+    EXPECT_EQ(chimes, 1);
+    EXPECT_EQ(Ring(), QStringLiteral("b"));
 }
 
 TEST_F(ChannelWindowViewTest, BellActionTypesTheBellMark)

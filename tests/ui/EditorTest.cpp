@@ -149,6 +149,20 @@ TEST_F(EditorTest, WidthIsCountedOnTheCaretsLine)
     EXPECT_EQ(beep.beeps, 1);
 }
 
+TEST_F(EditorTest, TypingPastTheLineEndNeverBreaksAnAddressLine)
+{
+    const QString address = QStringLiteral("|      #1111111/#2222222/#3333333/#4444444/#5555555/#6666666/#7");
+    SetText(address + QStringLiteral("\nTEXT"));
+    editor->SetCaretOffset(static_cast<int>(address.size()));
+    const QString more = QStringLiteral("777777/#8888888");
+    QTest::keyClicks(editor->Memo1(), more);
+    EXPECT_EQ(Text(), address + more + QStringLiteral("\nTEXT"));
+    // The text under the address lines still breaks.
+    editor->Memo1()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(editor->Memo1(), QString(70, u'z'));
+    EXPECT_EQ(Text().section(u'\n', 1), QStringLiteral("TEXT") + QString(65, u'z') + u'\n' + QString(5, u'z'));
+}
+
 TEST_F(EditorTest, SendSplitsLongLinesAfterConfirmationButNeverAnAddressLine)
 {
     const QString address = QStringLiteral("|      #1111111/#2222222/#3333333/#4444444/#5555555/#6666666/#7777777/#88");

@@ -54,10 +54,13 @@ QString ChannelItemCaption(int channel)
     return QStringLiteral("Канал &%1").arg(channel);
 }
 
+// Panel 0: the blocks in use where the allocator counts them; glibc's does
+// not, so there the bytes its heap holds from the system. Panel 1: the
+// bytes in use.
 QString MemoryText(const MemoryUsage& usage, bool blocks)
 {
     if (blocks)
-        return usage.Blocks ? QString::number(*usage.Blocks) : QStringLiteral("?");
+        return QString::number(usage.Blocks ? *usage.Blocks : usage.HeapBytes);
     return QString::number(usage.Bytes);
 }
 

@@ -363,6 +363,21 @@ TEST_F(MainWindowTest, AChannelWindowClosedDuringTheShutDownIsNotWaitedForAfterw
     EXPECT_EQ(LogText().count(QStringLiteral("Программа завершается")), 1);
 }
 
+TEST_F(MainWindowTest, TheMemoryPanelsShowRealFigures)
+{
+    Start();
+    form->ClockTimerTimer();
+    for (int panel : {0, 1}) {
+        SCOPED_TRACE(panel);
+        bool isNumber = false;
+        const qlonglong figure = form->MainStatusBar()->PanelText(panel).toLongLong(&isNumber);
+        EXPECT_TRUE(isNumber) << form->MainStatusBar()->PanelText(panel).toStdString();
+        EXPECT_GT(figure, 0);
+    }
+    // What the heap holds from the system covers what is in use of it.
+    EXPECT_GE(form->MainStatusBar()->PanelText(0).toLongLong(), form->MainStatusBar()->PanelText(1).toLongLong());
+}
+
 TEST_F(MainWindowTest, AChannelInALineAlarmGetsNoCommandAtExit)
 {
     PutChannelOnLine(1);

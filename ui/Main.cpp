@@ -80,6 +80,11 @@ void TMainForm::LatePrinter::PrintFile(const QString& fileName)
         Target->PrintFile(fileName);
 }
 
+TelegramPrinter::Progress TMainForm::LatePrinter::PrintProgress(QString& error) const
+{
+    return Target ? Target->PrintProgress(error) : Progress::Printed;
+}
+
 TMainForm::TMainForm(MainFormEnvironment env, QWidget* parent)
     : QMainWindow(parent), env_(std::move(env)), journals_(std::make_unique<JournalNotifier>())
 {

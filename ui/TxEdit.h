@@ -16,6 +16,7 @@ class QPrinter;
 namespace korvane {
 
 class MessageBox;
+class PrinterPort;
 class StatusPanels;
 class SystemBeep;
 class TEditForm;
@@ -187,6 +188,7 @@ private:
 
     EditorEnvironment env_;
     std::unique_ptr<QPrinter> printer_;
+    PrinterPort* printerPort_ = nullptr; // "DOS Печать", made at its first use
     TEditMemo* memo_ = nullptr;
     StatusPanels* status_ = nullptr;
     QMenu* fileMenu_ = nullptr;

@@ -33,6 +33,11 @@ public:
     // port's handle does).
     bool deviceHeldOutside() const;
     Transcript& transcript() { return m_transcript; }
+    // A network that runs as long as the program (not a test's) keeps only
+    // this many of its newest line events: about two hours of a busy line.
+    static constexpr std::size_t ProgramHistory = 100000;
+    // Keeps at most MaxEntries line events (and adapter history), the newest.
+    void limitHistory(std::size_t maxEntries);
 
     // Only on the scheduler's thread, or while it does not run (a virtual
     // clock between advances).

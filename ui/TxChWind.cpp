@@ -111,6 +111,10 @@ TTxMemo::TTxMemo(TTxChannelWindow& owner, QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     viewport()->setCursor(Qt::ArrowCursor);
+    // A line busy for days: the text keeps its last lines, and nothing of
+    // what it showed is kept for an undo.
+    setMaximumBlockCount(LineLimit);
+    setUndoRedoEnabled(false);
 }
 
 void TTxMemo::keyPressEvent(QKeyEvent* event)

@@ -11,6 +11,8 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 
 using namespace korvane;
 using korvane::test::ChannelWindowFixture;
@@ -213,6 +215,27 @@ TEST_F(ChannelWindowViewTest, EngineCharactersLandAtTheEndWhereverTheCaretIs)
     EXPECT_EQ(window->Memo()->toPlainText(), QStringLiteral("ABC\nDEF\nВерсия программы 1.2\n"));
     w.ClearText();
     EXPECT_EQ(window->Memo()->toPlainText(), QString());
+}
+
+// A line busy for days: the text keeps its last lines and no undo history,
+// and what the engine shows still lands at the end.
+TEST_F(ChannelWindowViewTest, TheTextKeepsItsLastLinesAndNoUndoHistory)
+{
+    ChannelWindow& w = window->Window();
+    const int lines = TTxMemo::LineLimit + 50;
+    for (int i = 1; i <= lines; ++i) {
+        for (QChar c : QStringLiteral("LINE %1").arg(i))
+            w.SendMemoChar(c);
+        w.SendMemoChar(u'\r');
+    }
+    w.SendMemoChar(u'Z');
+    QTextDocument* doc = window->Memo()->document();
+    EXPECT_EQ(doc->blockCount(), TTxMemo::LineLimit);
+    EXPECT_EQ(doc->lastBlock().text(), QStringLiteral("Z"));
+    EXPECT_EQ(doc->lastBlock().previous().text(), QStringLiteral("LINE %1").arg(lines));
+    EXPECT_EQ(doc->firstBlock().text(), QStringLiteral("LINE %1").arg(lines - TTxMemo::LineLimit + 2));
+    EXPECT_FALSE(doc->isUndoAvailable());
+    EXPECT_EQ(window->State().Column(), 1);
 }
 
 TEST_F(ChannelWindowViewTest, AKeyAtTheLineEndStartsANewLineFirst)

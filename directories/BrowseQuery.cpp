@@ -18,9 +18,8 @@ void BrowseQuery::SetSql(const QStringList& lines)
     m_sql = lines;
 }
 
-bool BrowseQuery::Open()
+bool BrowseQuery::Read(QStringList& fields, std::vector<QString>& cells, int& rows)
 {
-    Close();
     m_error.clear();
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     if (!db.isOpen()) {
@@ -34,31 +33,92 @@ bool BrowseQuery::Open()
         return false;
     }
     const QSqlRecord record = query.record();
-    m_fields.clear();
+    fields.clear();
     for (int i = 0; i < record.count(); ++i)
-        m_fields << record.fieldName(i);
-    const int columns = static_cast<int>(m_fields.size());
-    m_cells.clear();
-    m_rowCount = 0;
+        fields << record.fieldName(i);
+    const int columns = static_cast<int>(fields.size());
+    cells.clear();
+    rows = 0;
     while (query.next()) {
         for (int c = 0; c < columns; ++c) {
             const QVariant v = query.value(c);
-            m_cells.push_back(v.isNull() ? QString() : v.toString());
+            cells.push_back(v.isNull() ? QString() : v.toString());
         }
-        ++m_rowCount;
+        ++rows;
     }
     if (query.lastError().isValid()) {
         m_error = query.lastError().text();
-        m_cells.clear();
-        m_rowCount = 0;
+        cells.clear();
+        rows = 0;
         return false;
     }
+    return true;
+}
+
+bool BrowseQuery::Open()
+{
+    Close();
+    if (!Read(m_fields, m_cells, m_rowCount))
+        return false;
     m_active = true;
     m_current = m_rowCount > 0 ? 0 : -1;
     if (!ControlsDisabled())
         emit DataSetChanged();
     if (m_current >= 0 && m_afterScroll)
         m_afterScroll();
+    return true;
+}
+
+bool BrowseQuery::Refresh()
+{
+    if (!m_active)
+        return Open();
+    QStringList fields;
+    std::vector<QString> cells;
+    int rows = 0;
+    if (!Read(fields, cells, rows)) {
+        const QString error = m_error;
+        Close();
+        m_error = error;
+        return false;
+    }
+    if (fields != m_fields) {
+        Close();
+        return Open();
+    }
+    // The rows alike at the start and at the end; what lies between changed.
+    const auto columns = static_cast<std::size_t>(m_fields.size());
+    const auto sameRow = [&](int oldRow, int newRow) {
+        for (std::size_t c = 0; c < columns; ++c)
+            if (m_cells[std::size_t(oldRow) * columns + c] != cells[std::size_t(newRow) * columns + c])
+                return false;
+        return true;
+    };
+    int head = 0;
+    while (head < m_rowCount && head < rows && sameRow(head, head))
+        ++head;
+    int tail = 0;
+    while (tail < m_rowCount - head && tail < rows - head && sameRow(m_rowCount - 1 - tail, rows - 1 - tail))
+        ++tail;
+    const int removed = m_rowCount - head - tail;
+    const int inserted = rows - head - tail;
+
+    const int old = m_current;
+    m_cells = std::move(cells);
+    m_rowCount = rows;
+    if (removed == 0 && inserted == 0)
+        return true;
+    m_exactIndex.clear();
+    if (old >= head + removed)
+        m_current = old - removed + inserted;
+    else if (old >= head)
+        m_current = head < rows ? head : rows - 1;
+    if (m_current >= rows)
+        m_current = rows - 1;
+    if (!ControlsDisabled())
+        emit RowsReplaced(head, removed, inserted);
+    if (m_current != old || (old >= head && old < head + removed))
+        Moved();
     return true;
 }
 

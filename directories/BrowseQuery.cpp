@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QRegularExpression>
 #include <QSqlRecord>
 
 namespace korvane {
@@ -20,6 +21,12 @@ void BrowseQuery::SetSql(const QStringList& lines)
 
 bool BrowseQuery::Read(QStringList& fields, std::vector<QString>& cells, int& rows)
 {
+    return Read(m_sql.join(u'\n'), {}, fields, cells, rows);
+}
+
+bool BrowseQuery::Read(const QString& statement, const QVariantList& values, QStringList& fields,
+                       std::vector<QString>& cells, int& rows)
+{
     m_error.clear();
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     if (!db.isOpen()) {
@@ -28,7 +35,15 @@ bool BrowseQuery::Read(QStringList& fields, std::vector<QString>& cells, int& ro
     }
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.exec(m_sql.join(u'\n'))) {
+    bool ran = false;
+    if (values.isEmpty()) {
+        ran = query.exec(statement);
+    } else if (query.prepare(statement)) {
+        for (const QVariant& v : values)
+            query.addBindValue(v);
+        ran = query.exec();
+    }
+    if (!ran) {
         m_error = query.lastError().text();
         return false;
     }
@@ -182,6 +197,96 @@ int BrowseQuery::FieldIndex(QStringView name) const
             return static_cast<int>(i);
     }
     return -1;
+}
+
+namespace {
+
+// A field name that may stand in a statement as it is.
+bool IsFieldName(QStringView name)
+{
+    static const QRegularExpression identifier(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    return identifier.match(name.toString()).hasMatch();
+}
+
+} // namespace
+
+QString BrowseQuery::OrderField() const
+{
+    for (const QString& line : m_sql) {
+        if (!line.startsWith(QLatin1String("ORDER BY "), Qt::CaseInsensitive))
+            continue;
+        const QString field = line.mid(9).section(u' ', 0, 0).trimmed();
+        return IsFieldName(field) ? field : QString();
+    }
+    return {};
+}
+
+void BrowseQuery::RemoveRow(int row)
+{
+    const auto columns = static_cast<std::ptrdiff_t>(m_fields.size());
+    m_cells.erase(m_cells.begin() + row * columns, m_cells.begin() + (row + 1) * columns);
+    --m_rowCount;
+}
+
+bool BrowseQuery::RefreshRecords(QStringView field, const QString& value)
+{
+    const int column = FieldIndex(field);
+    const QString order = OrderField();
+    const int orderColumn = order.isEmpty() ? -1 : FieldIndex(order);
+    if (!m_active || column < 0 || orderColumn < 0 || !IsFieldName(m_fields[column]))
+        return Refresh();
+    // The same statement, narrowed to the records of Value.
+    QStringList narrowed;
+    bool placed = false;
+    for (const QString& line : m_sql) {
+        if (!placed && line.startsWith(QLatin1String("ORDER BY "), Qt::CaseInsensitive)) {
+            narrowed << QStringLiteral("WHERE \"%1\" = ?").arg(m_fields[column]);
+            placed = true;
+        }
+        narrowed << line;
+    }
+    QStringList fields;
+    std::vector<QString> cells;
+    int rows = 0;
+    if (!Read(narrowed.join(u'\n'), {value}, fields, cells, rows) || fields != m_fields)
+        return Refresh();
+    std::vector<int> shown;
+    for (int row = 0; row < m_rowCount; ++row)
+        if (CellText(row, column) == value)
+            shown.push_back(row);
+
+    const auto columns = static_cast<std::size_t>(m_fields.size());
+    const int old = m_current;
+    if (rows == 0) {
+        // Deleted: each row goes, the last first, so the others keep their places.
+        for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
+            RemoveRow(*it);
+            if (m_current > *it || m_current >= m_rowCount)
+                --m_current;
+            if (!ControlsDisabled())
+                emit RowsReplaced(*it, 1, 0);
+        }
+        if (m_current < 0 && m_rowCount > 0)
+            m_current = 0;
+    } else {
+        if (static_cast<std::size_t>(rows) != shown.size())
+            return Refresh();
+        for (std::size_t i = 0; i < shown.size(); ++i)
+            if (cells[i * columns + std::size_t(orderColumn)] != CellText(shown[i], orderColumn))
+                return Refresh(); // its place in the order may change
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            const auto first = m_cells.begin() + std::ptrdiff_t(std::size_t(shown[i]) * columns);
+            std::move(cells.begin() + std::ptrdiff_t(i * columns), cells.begin() + std::ptrdiff_t((i + 1) * columns),
+                      first);
+            if (!ControlsDisabled())
+                emit RowsReplaced(shown[i], 1, 1);
+        }
+    }
+    if (!shown.empty())
+        m_exactIndex.clear();
+    if (m_current != old || (rows == 0 && !shown.empty()))
+        Moved();
+    return true;
 }
 
 QString BrowseQuery::CellText(int row, int column) const

@@ -18,6 +18,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 #include <functional>
 #include <vector>
@@ -48,6 +49,13 @@ public:
     // LastError set when the database refuses the statement; the query is
     // closed then.
     bool Refresh();
+    // As Refresh, after a change to the records whose Field holds Value
+    // only (a subscriber edited or deleted by its number): only those
+    // records are read again. Edited records that keep their place in the
+    // order are replaced where they stand, deleted ones removed; anything
+    // else (a record added, or moved by the order) refreshes the whole
+    // query.
+    bool RefreshRecords(QStringView field, const QString& value);
     bool Active() const { return m_active; }
     QString LastError() const { return m_error; }
 
@@ -106,6 +114,11 @@ private:
     void Moved();
     // Runs the statement: its fields, cells and row count, or false.
     bool Read(QStringList& fields, std::vector<QString>& cells, int& rows);
+    bool Read(const QString& statement, const QVariantList& values, QStringList& fields,
+              std::vector<QString>& cells, int& rows);
+    // The field of the statement's ORDER BY line, if it names one.
+    QString OrderField() const;
+    void RemoveRow(int row);
     int FindExact(int column, const QString& value);
 
     QString m_connection;

@@ -269,4 +269,22 @@ bool TTxDataModule::RefreshAbonentQuery()
     return false;
 }
 
+bool TTxDataModule::RefreshCountryRecords(QStringView field, const QString& value)
+{
+    m_countryError.clear();
+    if (CountryQuery.RefreshRecords(field, value))
+        return true;
+    m_countryError = CountryQuery.LastError();
+    return false;
+}
+
+bool TTxDataModule::RefreshAbonentRecords(QStringView field, const QString& value)
+{
+    m_abonentError.clear();
+    if (AbonentQuery.RefreshRecords(field, value))
+        return true;
+    m_abonentError = AbonentQuery.LastError();
+    return false;
+}
+
 } // namespace korvane

@@ -68,6 +68,11 @@ public:
     // (AbonentError) says why.
     bool RefreshCountryQuery();
     bool RefreshAbonentQuery();
+    // The same, after a change to the records whose Field holds Value only
+    // (an edit or deletion by its key): only those are read again. An
+    // edit keeps the grid as it is but for the edited row.
+    bool RefreshCountryRecords(QStringView field, const QString& value);
+    bool RefreshAbonentRecords(QStringView field, const QString& value);
 
     // The after-scroll events of the two queries: call the hook, if a
     // living dialog set one, with the module as Sender.

@@ -34,8 +34,9 @@ public:
     bool deviceHeldOutside() const;
     Transcript& transcript() { return m_transcript; }
     // A network that runs as long as the program (not a test's) keeps only
-    // this many of its newest line events: about two hours of a busy line.
-    static constexpr std::size_t ProgramHistory = 100000;
+    // this many of its newest line events: the last few minutes of a busy
+    // line (a code each way for every character), which nobody reads whole.
+    static constexpr std::size_t ProgramHistory = 4000;
     // Keeps at most MaxEntries line events (and adapter history), the newest.
     void limitHistory(std::size_t maxEntries);
 

@@ -72,10 +72,10 @@ class TTxMemo : public QPlainTextEdit {
     Q_OBJECT
 
 public:
-    // More than a day of a line busy without a pause (a 69-character line
-    // every ten seconds at 50 baud), so the operator can scroll back
-    // through the day's calls.
-    static constexpr int LineLimit = 10000;
+    // Some fourteen hours of a line busy without a pause (a 69-character
+    // line every ten seconds at 50 baud), so the operator can scroll back
+    // through the day's calls; a few MiB of text at most.
+    static constexpr int LineLimit = 5000;
 
     explicit TTxMemo(TTxChannelWindow& owner, QWidget* parent = nullptr);
 

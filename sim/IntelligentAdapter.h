@@ -126,6 +126,9 @@ public:
     void injectFault(const QByteArray& command, Fault fault, int times = 1);
 
     // ---- what it saw ----
+    // Keeps at most MaxEntries transcript lines and received bytes, the
+    // newest; 0: all of them (the default).
+    void setHistoryLimit(std::size_t maxEntries);
     QStringList transcript() const;
     QByteArray received() const;      // every byte taken in command mode, in order
     QByteArray settingsBlock() const; // the last settings block loaded
@@ -151,6 +154,8 @@ private:
     void reply(const QByteArray& command, const QByteArray& bytes, std::int64_t us);
     void finishLoad();
     void note(const QString& line);
+    // Under m_mutex: drops what is beyond the history limit.
+    void trimHistory();
     QByteArray header(const StoredTelegram& t) const;
     std::uint32_t usedMemory() const;
     QDateTime clockAt(std::int64_t us) const;
@@ -179,6 +184,7 @@ private:
 
     QStringList m_transcript;
     QByteArray m_received;
+    std::size_t m_historyLimit = 0;
     QByteArray m_settings;
     QByteArray m_program;
     std::uint32_t m_modes = 0;

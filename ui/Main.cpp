@@ -56,10 +56,13 @@ constexpr int WaitStepMs = 50;
 constexpr int MaxWaitSteps = 5;
 
 
+// Panel 0: the blocks in use where the allocator counts them; glibc's does
+// not, so there the bytes its heap holds from the system. Panel 1: the
+// bytes in use.
 QString MemoryText(const MemoryUsage& usage, bool blocks)
 {
     if (blocks)
-        return usage.Blocks ? QString::number(*usage.Blocks) : QStringLiteral("?");
+        return QString::number(usage.Blocks ? *usage.Blocks : usage.HeapBytes);
     return QString::number(usage.Bytes);
 }
 
@@ -77,6 +80,11 @@ void TMainForm::LatePrinter::PrintFile(const QString& fileName)
 {
     if (Target)
         Target->PrintFile(fileName);
+}
+
+TelegramPrinter::Progress TMainForm::LatePrinter::PrintProgress(QString& error) const
+{
+    return Target ? Target->PrintProgress(error) : Progress::Printed;
 }
 
 TMainForm::TMainForm(MainFormEnvironment env, QWidget* parent)
@@ -589,7 +597,7 @@ void TMainForm::ShutdownChannels()
         TTxChannelDriver* d = scanner_ ? scanner_->Driver(c) : nullptr;
         if (!d)
             continue;
-        ChannelWindowState* window = nullptr;
+        bool hasWindow = false;
         {
             const EngineLock lock(scanner_->Mutex());
             // A channel in an alarm state gets no command and costs no wait:
@@ -599,21 +607,35 @@ void TMainForm::ShutdownChannels()
                 || ChannelStates::IsAlarm(d->CurrentElement->State))
                 continue;
             d->SetAlarm(0);
-            window = dynamic_cast<ChannelWindowState*>(d->Window);
+            hasWindow = dynamic_cast<ChannelWindowState*>(d->Window) != nullptr;
         }
-        if (window) {
-            if (!window->DialogMode()) {
+        // The waits run every timer and event: the operator may close the
+        // channel window meanwhile, which frees it. It is looked up anew at
+        // every step, and a window gone ends the waits for it.
+        const auto windowOf = [this, c]() -> ChannelWindowState* {
+            TTxChannelDriver* driver = scanner_ ? scanner_->Driver(c) : nullptr;
+            if (!driver)
+                return nullptr;
+            const EngineLock lock(scanner_->Mutex());
+            return dynamic_cast<ChannelWindowState*>(driver->Window);
+        };
+        // True also when the window has gone: nobody waits for it then.
+        const auto windowShows = [&windowOf](std::uint8_t code, std::uint8_t orCode) {
+            return [&windowOf, code, orCode] {
+                ChannelWindowState* window = windowOf();
+                return !window || window->MessageCode() == code || window->MessageCode() == orCode;
+            };
+        };
+        if (hasWindow) {
+            if (ChannelWindowState* window = windowOf(); window && !window->DialogMode()) {
                 window->SetChannelCommand(ChannelCommands::Call);
-                WaitSteps([window] { return window->MessageCode() == ChannelMessageCodes::DialogFromIdle; },
+                WaitSteps(windowShows(ChannelMessageCodes::DialogFromIdle, ChannelMessageCodes::DialogFromIdle),
                           MaxWaitSteps);
             }
-            window->SetChannelCommand(ChannelCommands::Disconnect);
-            WaitSteps(
-                [window] {
-                    const auto code = window->MessageCode();
-                    return code == ChannelMessageCodes::Cleared || code == ChannelMessageCodes::Refused;
-                },
-                MaxWaitSteps);
+            if (ChannelWindowState* window = windowOf()) {
+                window->SetChannelCommand(ChannelCommands::Disconnect);
+                WaitSteps(windowShows(ChannelMessageCodes::Cleared, ChannelMessageCodes::Refused), MaxWaitSteps);
+            }
         }
         // The last chunk of a reception is written, window or not.
         WaitSteps(

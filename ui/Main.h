@@ -189,6 +189,7 @@ private:
     struct LatePrinter final : TelegramPrinter {
         TelegramPrinter* Target = nullptr;
         void PrintFile(const QString& fileName) override;
+        Progress PrintProgress(QString& error) const override;
     };
 
     void FormCreate();

@@ -10,12 +10,14 @@
 #include "ui/Program.h"
 #include "ui/QtMessageBox.h"
 #include "ui/SingleInstance.h"
+#include "ui/ToolkitTranslations.h"
 
 #ifdef KORVANE_WITH_SIM
 #include "sim/SimPortFactory.h"
 #endif
 
 #include <QApplication>
+#include <QTranslator>
 
 #include <exception>
 
@@ -34,6 +36,8 @@ int main(int argc, char** argv)
     }
 
     QApplication::setApplicationName(QStringLiteral("Korvane 2"));
+    QTranslator toolkitTexts;
+    InstallToolkitTranslations(toolkitTexts);
 
 #ifdef KORVANE_WITH_SIM
     // KORVANE_COM<n>=sim:<scenario> puts channel n on a simulated network.

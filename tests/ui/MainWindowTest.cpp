@@ -29,6 +29,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -342,6 +343,40 @@ TEST_F(MainWindowTest, ASecondExitDuringTheShutDownIsIgnored)
     EXPECT_TRUE(form->Closing());
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(LogText().count(QStringLiteral("Программа завершается")), 1);
+}
+
+TEST_F(MainWindowTest, AChannelWindowClosedDuringTheShutDownIsNotWaitedForAfterwards)
+{
+    PutChannelOnLine(1);
+    Start();
+    QPointer<TTxChannelWindow> w = form->ChannelWindowOf(1);
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(WaitForStepping(1));
+    // The operator closes the window while the shut-down waits for it: the
+    // window is freed at once, and the waits must not touch it after that.
+    QTimer::singleShot(0, form.get(), [&] {
+        ASSERT_FALSE(w.isNull());
+        delete w->parentWidget();
+    });
+    form->ExitActionExecute();
+    EXPECT_TRUE(w.isNull());
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(LogText().count(QStringLiteral("Программа завершается")), 1);
+}
+
+TEST_F(MainWindowTest, TheMemoryPanelsShowRealFigures)
+{
+    Start();
+    form->ClockTimerTimer();
+    for (int panel : {0, 1}) {
+        SCOPED_TRACE(panel);
+        bool isNumber = false;
+        const qlonglong figure = form->MainStatusBar()->PanelText(panel).toLongLong(&isNumber);
+        EXPECT_TRUE(isNumber) << form->MainStatusBar()->PanelText(panel).toStdString();
+        EXPECT_GT(figure, 0);
+    }
+    // What the heap holds from the system covers what is in use of it.
+    EXPECT_GE(form->MainStatusBar()->PanelText(0).toLongLong(), form->MainStatusBar()->PanelText(1).toLongLong());
 }
 
 TEST_F(MainWindowTest, AChannelInALineAlarmGetsNoCommandAtExit)

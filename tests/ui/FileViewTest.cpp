@@ -6,7 +6,16 @@
 #include "platform/LocaleTime.h"
 #include "ui/HelpNote.h"
 
+#include <QElapsedTimer>
 #include <QLocale>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QAction>
 #include <QHeaderView>
 #include <QMenu>
@@ -416,6 +425,50 @@ TEST_F(FileViewPrint, APortThatCannotBeOpenedIsReported)
     ASSERT_EQ(box.shown.size(), 1);
     EXPECT_EQ(box.shown[0].icon, MessageIcon::Error);
     EXPECT_TRUE(box.shown[0].text.contains(QStringLiteral("lpt1"))) << box.shown[0].text.toStdString();
+}
+
+// The raw printout goes through the program's one printer-port writer. A
+// port that takes nothing (a FIFO nobody reads, a printer offline) must not
+// hold up the window: the writer works with a deadline, off the main thread.
+// Enabled once that writer is in (the shared port writer of the editor and
+// the automatic printing); with a writer that blocks, this test fails after
+// the watchdog frees it, it never hangs.
+TEST_F(FileViewPrint, DISABLED_DosPrintToAPortNobodyReadsNeverHoldsUpTheWindow)
+{
+    const QString fifo = tmp.filePath("lpt1");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    qputenv("KORVANE_LPT1", fifo.toLocal8Bit());
+    TFileViewForm real(Environment(false));
+    real.FillChannelTree(Channels());
+    Put(out, "TEL00009.TLG", QStringLiteral("|      #1\r\n"));
+    real.SelectFolder(out);
+
+    std::mutex m;
+    std::condition_variable cv;
+    bool returned = false;
+    std::thread watchdog([&] {
+        std::unique_lock lock(m);
+        if (cv.wait_for(lock, std::chrono::seconds(10), [&] { return returned; }))
+            return;
+        // Still blocked: a reader frees the writer so the test can fail.
+        const int fd = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+        lock.unlock();
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        if (fd >= 0)
+            ::close(fd);
+    });
+    QElapsedTimer took;
+    took.start();
+    real.DOSPrintAction->trigger();
+    const qint64 ms = took.elapsed();
+    {
+        const std::lock_guard lock(m);
+        returned = true;
+    }
+    cv.notify_all();
+    watchdog.join();
+    qunsetenv("KORVANE_LPT1");
+    EXPECT_LT(ms, 1000) << "the window waited " << ms << " ms for the printer port";
 }
 
 // ---- Help ----

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPalette>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
@@ -99,13 +100,20 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent)
     memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     memo1_->setFrameStyle(QFrame::NoFrame);
     {
+        // Disabled only so that it takes no focus: its text stays legible.
+        QPalette p = memo1_->palette();
+        p.setColor(QPalette::Disabled, QPalette::Text, p.color(QPalette::Active, QPalette::WindowText));
+        p.setColor(QPalette::Disabled, QPalette::Base, p.color(QPalette::Active, QPalette::Window));
+        memo1_->setPalette(p);
+    }
+    {
         // Room for the five lines as they are, with nothing cut off.
         const QFontMetrics fm(memo1_->font());
         int widest = 0;
         for (const QString& line : memo1_->toPlainText().split(u'\n'))
             widest = std::max(widest, fm.horizontalAdvance(line));
         const int margin = 2 * int(memo1_->document()->documentMargin()) + 4;
-        memo1_->setMinimumSize(widest + margin, 5 * fm.lineSpacing() + margin);
+        memo1_->setFixedSize(widest + margin, 5 * fm.lineSpacing() + margin);
     }
     auto* titles = new QVBoxLayout;
     titles->addWidget(label2_);
@@ -135,8 +143,8 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent)
     panel3_->setMinimumSize(scale.Size(240, 41));
     const QFont small = PixelFont(QStringLiteral("Microsoft Sans Serif"), 9);
     copyright_ = new QLabel(QStringLiteral("© 2025-2026 Проект Korvane 2"));
-    mail_ = new QLabel(QStringLiteral("Почта: сообщения об ошибках - в трекер проекта Korvane 2"));
-    web_ = new QLabel(QStringLiteral("Сайт: страница проекта Korvane 2, файл README"));
+    mail_ = new QLabel(QStringLiteral("Почта: через трекер проекта Korvane 2"));
+    web_ = new QLabel(QStringLiteral("Сайт: страница проекта Korvane 2"));
     auto* contacts = new QVBoxLayout(panel3_);
     contacts->setContentsMargins(scale.Margins(4, 2, 4, 2));
     contacts->setSpacing(0);
@@ -144,15 +152,16 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent)
         l->setFont(small);
         contacts->addWidget(l);
     }
+    contacts->addStretch();
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(scale.Margins(4, 4, 4, 4));
     grid->setHorizontalSpacing(scale.X(1));
     grid->setVerticalSpacing(0);
-    grid->addWidget(panel1_, 0, 0);
+    grid->addWidget(panel1_, 0, 0, 2, 1);
     grid->addWidget(panel2_, 0, 1);
     grid->addWidget(panel3_, 1, 1);
-    grid->setRowStretch(2, 1);
+    grid->setRowStretch(0, 1); // any height to spare goes to the picture's panel
     grid->setSizeConstraint(QLayout::SetFixedSize);
 
     productName_->setText(productName_->text() + u' ' + QLatin1String(Version));

@@ -368,7 +368,7 @@ TEST_F(FileViewDelete, AGroupGoesAfterOneQuestion)
     EXPECT_EQ(QDir(out).entryList(QDir::Files), (QStringList{"TEL00002.TRS", "TEL00003.PTC"}));
 }
 
-TEST_F(FileViewDelete, AFileThatCannotBeDeletedIsReportedAndStaysListed)
+TEST_F(FileViewDelete, AFileThatCannotBeDeletedIsReportedAndTheListShowsWhatIsOnDisk)
 {
     PutFour();
     Click("TEL00003.PTC");
@@ -381,6 +381,9 @@ TEST_F(FileViewDelete, AFileThatCannotBeDeletedIsReportedAndStaysListed)
     ASSERT_EQ(box.shown.size(), 2);
     EXPECT_EQ(box.shown[1].icon, MessageIcon::Error);
     EXPECT_EQ(box.shown[1].text, QStringLiteral("Не могу удалить файл:\r") + out + "/TEL00003.PTC");
+    QStringList onDisk = QDir(out).entryList(QDir::Files);
+    std::sort(onDisk.begin(), onDisk.end());
+    EXPECT_EQ(Names(), onDisk);
 }
 
 // ---- Printing ----

@@ -167,19 +167,17 @@ int main(int argc, char** argv)
 
     {
         // Channel 1's outgoing folder, as a report, the last file shown.
-        FileViewEnvironment files;
-        files.Box = &box;
-        files.ProgramFolder = AppDir;
-        TFileViewForm browser(files, mainForm);
+        TFileViewForm& browser = program->FileViewForm();
         browser.FillChannelTree(mainForm->ScannerObject());
         if (const TTxChannelDriver* d = mainForm->ScannerObject()->Driver(1))
             browser.SelectFolder(d->TransmDir);
         browser.ViewModeAction->trigger();
         browser.show();
         failures += !Photograph(browser, out + QStringLiteral("file-browser.png"));
+        browser.hide();
     }
     {
-        TABForm answerBacks(box, mainForm);
+        TABForm& answerBacks = program->ABForm();
         TABForm::AnswerBacks texts;
         if (const TProtocolSet* set = mainForm->ScannerObject()->ProtocolSet)
             for (int c = 0; c < TABForm::ChannelCount; ++c)
@@ -187,6 +185,7 @@ int main(int argc, char** argv)
         answerBacks.SetAnswerBacks(texts);
         answerBacks.show();
         failures += !Photograph(answerBacks, out + QStringLiteral("answerbacks.png"));
+        answerBacks.hide();
     }
     {
         TfrmAbout about(mainForm);

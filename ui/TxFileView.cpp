@@ -2,17 +2,12 @@
 
 #include "engine/TxScanner.h"
 #include "platform/LocaleTime.h"
-#include "platform/MessageBox.h"
 #include "platform/PathMapper.h"
 #include "support/FileError.h"
-#include "support/NumberLists.h"
 #include "support/OemText.h"
-#include "ui/BlockedNumbers.h"
-#include "ui/EditorPrinting.h"
+#include "ui/FileViewItems.h"
 #include "ui/FolderPath.h"
 #include "ui/LayoutScale.h"
-#include "ui/MessageCaptions.h"
-#include "ui/PrintError.h"
 #include "ui/StatusPanels.h"
 
 #include <QAction>
@@ -21,13 +16,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLocale>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStyle>
@@ -36,50 +28,8 @@
 #include <QVBoxLayout>
 
 namespace korvane {
-namespace {
 
-constexpr int RecordRole = Qt::UserRole;
-constexpr int PictureRole = Qt::UserRole + 1;
-
-QString Kb(double bytes)
-{
-    return QString::asprintf("%3.3f", bytes / 1024.0);
-}
-
-QString DateTimeText(const QDateTime& at)
-{
-    return QLocale().toString(at.date(), QLocale::ShortFormat) + u' ' + LongTimeText(at.time());
-}
-
-// A file of the list: it sorts by the form's rule (the column and the
-// direction are applied by the list's sort).
-class FileItem final : public QTreeWidgetItem {
-public:
-    FileItem(const TFileData& data, const int& sortColumn) : data_(data), sortColumn_(sortColumn) {}
-
-    bool operator<(const QTreeWidgetItem& other) const override
-    {
-        const auto* o = dynamic_cast<const FileItem*>(&other);
-        if (!o)
-            return QTreeWidgetItem::operator<(other);
-        switch (sortColumn_) {
-        case TFileViewForm::SizeColumn:
-            return data_.Size < o->data_.Size;
-        case TFileViewForm::TypeColumn:
-            return data_.TypeText.compare(o->data_.TypeText, Qt::CaseSensitive) < 0;
-        case TFileViewForm::DateColumn:
-            return data_.Time < o->data_.Time;
-        default:
-            return text(0).compare(o->text(0), Qt::CaseSensitive) < 0;
-        }
-    }
-
-private:
-    const TFileData& data_;
-    const int& sortColumn_;
-};
-
-} // namespace
+using namespace fileview;
 
 // ---- Pictures and dates ----
 
@@ -128,45 +78,6 @@ int TFileViewForm::PictureIndex(const QTreeWidgetItem* item)
     return v.isValid() ? v.toInt() : int(NoPicture);
 }
 
-namespace {
-
-QIcon PictureIcon(const QStyle& style, int picture)
-{
-    switch (picture) {
-    case TFileViewForm::ChannelCollapsed:
-        return style.standardIcon(QStyle::SP_DirClosedIcon);
-    case TFileViewForm::ChannelExpanded:
-        return style.standardIcon(QStyle::SP_DirOpenIcon);
-    case TFileViewForm::IncomingFolder:
-        return style.standardIcon(QStyle::SP_ArrowDown);
-    case TFileViewForm::OutgoingFolder:
-        return style.standardIcon(QStyle::SP_ArrowUp);
-    case TFileViewForm::FailedTelegram:
-        return style.standardIcon(QStyle::SP_MessageBoxCritical);
-    case TFileViewForm::RecordFile:
-        return style.standardIcon(QStyle::SP_FileDialogDetailedView);
-    case TFileViewForm::PartRecordFile:
-        return style.standardIcon(QStyle::SP_FileDialogInfoView);
-    case TFileViewForm::TelegramToSend:
-        return style.standardIcon(QStyle::SP_FileIcon);
-    case TFileViewForm::SentTelegram:
-        return style.standardIcon(QStyle::SP_DialogApplyButton);
-    case TFileViewForm::Ascending:
-        return style.standardIcon(QStyle::SP_TitleBarShadeButton);
-    case TFileViewForm::Descending:
-        return style.standardIcon(QStyle::SP_TitleBarUnshadeButton);
-    default:
-        return {};
-    }
-}
-
-void SetPicture(QTreeWidgetItem& item, const QStyle& style, int picture)
-{
-    item.setData(0, PictureRole, picture);
-    item.setIcon(0, PictureIcon(style, picture));
-}
-
-} // namespace
 
 // ---- Construction ----
 
@@ -673,160 +584,6 @@ std::function<void(const QString&)> TFileViewForm::RefreshCallback()
         if (form)
             form->RefreshFolder(folder);
     };
-}
-
-// ---- Deleting ----
-
-void TFileViewForm::FileDeleteActionExecute()
-{
-    if (!FileDeleteAction->isEnabled())
-        return;
-    const QList<QTreeWidgetItem*> selected = list_->selectedItems();
-    QStringList failed;
-    if (selected.size() == 1) {
-        QTreeWidgetItem* item = selected.front();
-        const QString path = PathOf(item);
-        if (ShowMessage(*env_.Box, QStringLiteral("Вы уверены в том, что хотите удалить файл:\r") + path,
-                        MessageIcon::Question, MessageButtons::YesNo)
-            != MessageResult::Yes)
-            return;
-        const int index = list_->indexOfTopLevelItem(item);
-        {
-            const QSignalBlocker block(list_);
-            delete list_->takeTopLevelItem(index);
-        }
-        ClearViewer();
-        if (!QFile::remove(path) && QFileInfo::exists(path))
-            failed << path;
-        const int count = list_->topLevelItemCount();
-        FocusItem(count == 0 ? nullptr : list_->topLevelItem(std::min(index, count - 1)));
-    } else if (selected.size() > 1) {
-        if (ShowMessage(*env_.Box,
-                        QStringLiteral("Вы уверены в том, что хотите удалить группу из %1 файлов").arg(selected.size()),
-                        MessageIcon::Question, MessageButtons::YesNo)
-            != MessageResult::Yes)
-            return;
-        {
-            const QSignalBlocker block(list_);
-            for (QTreeWidgetItem* item : selected) {
-                const QString path = PathOf(item);
-                delete list_->takeTopLevelItem(list_->indexOfTopLevelItem(item));
-                if (!QFile::remove(path) && QFileInfo::exists(path))
-                    failed << path;
-            }
-        }
-        ClearViewer();
-    }
-    if (!failed.isEmpty()) {
-        // A file still on disk is shown again, and the operator told.
-        ShowError(QStringLiteral("Не могу удалить файл:\r") + failed.join(u'\r'));
-        ListFiles(Folder_);
-    }
-    UpdateActions();
-}
-
-// ---- Printing ----
-
-void TFileViewForm::PrintActionExecute()
-{
-    if (viewerLines_.isEmpty())
-        return;
-    try {
-        if (env_.Print) {
-            env_.Print(viewerLines_, viewer_->font());
-            return;
-        }
-        QPrinter printer(QPrinter::HighResolution);
-        QPrintDialog dialog(&printer, this);
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-        printer.setDocName(QString());
-        PrintLines(printer, viewerLines_, viewer_->font());
-    } catch (const PrintError& e) {
-        ShowError(e.message());
-    }
-}
-
-void TFileViewForm::DOSPrintActionExecute()
-{
-    if (viewerLines_.isEmpty())
-        return;
-    try {
-        if (env_.DosPrint)
-            env_.DosPrint(viewerLines_);
-        else
-            DosPrintLines(viewerLines_);
-    } catch (const FileError& e) {
-        ShowError(e.message());
-    }
-}
-
-// ---- Activating a blocked telegram ----
-
-void TFileViewForm::ActivateTLGActionExecute()
-{
-    UpdateActions();
-    if (!ActivateTLGAction->isEnabled())
-        return;
-    const ActivatedTelegram activated = ActivateBlockedNumbers(viewerLines_);
-    if (!activated.Changed)
-        return;
-    const QString oldPath = PathOf(list_->currentItem());
-    const QFileInfo info(oldPath);
-    const QString newName = info.completeBaseName() + QStringLiteral(".TLG");
-    const QString newPath = Folder_ + u'/' + newName;
-    try {
-        OemLines raw;
-        SaveOemStrings(oldPath, raw, activated.Lines); // a whole new file; a failure keeps the old one
-    } catch (const FileError& e) {
-        ShowError(e.message());
-        return;
-    }
-    for (const QString& number : activated.ReleasedNumbers)
-        RemoveNumberFromLists(number);
-    // QFile::rename never replaces a telegram already under the new name.
-    if (!QFile::rename(oldPath, newPath)) {
-        ListFiles(Folder_);
-        ShowError(QStringLiteral("Не могу переименовать файл\r") + oldPath);
-        return;
-    }
-    ListFiles(Folder_);
-    for (int i = 0; i < list_->topLevelItemCount(); ++i)
-        if (list_->topLevelItem(i)->text(0) == newName) {
-            FocusItem(list_->topLevelItem(i));
-            break;
-        }
-}
-
-// ---- Help and messages ----
-
-void TFileViewForm::HelpRequest()
-{
-    ShowHelpNote(*env_.Box, HelpContext, env_.Log);
-}
-
-void TFileViewForm::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_F1) {
-        HelpRequest();
-        return;
-    }
-    QMainWindow::keyPressEvent(event);
-}
-
-void TFileViewForm::showEvent(QShowEvent* event)
-{
-    if (!shown_ && parentWidget()) {
-        const QRect owner = parentWidget()->window()->frameGeometry();
-        move(owner.center() - rect().center());
-    }
-    shown_ = true;
-    QMainWindow::showEvent(event);
-}
-
-void TFileViewForm::ShowError(const QString& text)
-{
-    ShowMessage(*env_.Box, text, MessageIcon::Error);
 }
 
 } // namespace korvane

@@ -200,7 +200,8 @@ private:
     void SortList();
     void ShowError(const QString& text);
     QString PathOf(const QTreeWidgetItem* item) const;
-    // The item whose caption satisfies Match, focused and selected (none: the selection cleared).
+    // Item focused, alone selected and scrolled into view; null: no focus
+    // and the selection cleared.
     void FocusItem(QTreeWidgetItem* item);
 
     FileViewEnvironment env_;

@@ -233,6 +233,10 @@ void TMainForm::RestartChannels()
     se.Waves = env_.Waves;
     se.Tunes = env_.Tunes;
     se.Printer = &printer_;
+    se.RefreshFolder = [this](const QString& folder) {
+        if (refreshFolder_)
+            refreshFolder_(folder);
+    };
     se.Directory = &lookup_;
     se.Journals = journals_.get();
     scanner_ = std::make_unique<TTxScanner>(std::move(se), this);

@@ -92,6 +92,9 @@ public:
     // view. The running and every later scanner use them.
     void SetSubscriberLookup(SubscriberLookup* lookup) { lookup_.Target = lookup; }
     void SetTelegramPrinter(TelegramPrinter* printer) { printer_.Target = printer; }
+    // The folder browser's refresh, which every scanner calls after writing,
+    // renaming or printing a file (empty: no browser).
+    void SetFolderRefresh(std::function<void(const QString&)> refresh) { refreshFolder_ = std::move(refresh); }
     void SetBadNumbersForm(TBadNumbersForm* form) { BadNumbersForm_ = form; }
     // The journal-changed notices of the engine.
     JournalNotifier& Journals() { return *journals_; }
@@ -218,6 +221,7 @@ private:
     Profiler profiler_;
     LateLookup lookup_;
     LatePrinter printer_;
+    std::function<void(const QString&)> refreshFolder_;
     std::unique_ptr<TTxScanner> scanner_;
     QPointer<TBadNumbersForm> BadNumbersForm_;
 

@@ -489,6 +489,24 @@ TEST_F(MainWindowTest, JournalNoticeRefreshesOnlyTheMatchingView)
     EXPECT_EQ(transmit->RichEdit1()->toPlainText(), transmitBefore);
 }
 
+// The engine's folder refresh reaches the browser set after the window's
+// creation, from the first scanner and from every one a restart makes.
+TEST_F(MainWindowTest, EveryScannersFolderRefreshReachesTheBrowser)
+{
+    PutChannelOnLine(1);
+    Start();
+    QStringList refreshed;
+    form->SetFolderRefresh([&refreshed](const QString& folder) { refreshed << folder; });
+    ASSERT_NE(form->ScannerObject()->Driver(1), nullptr);
+    const auto& first = form->ScannerObject()->Driver(1)->Environment();
+    ASSERT_TRUE(first.RefreshFolder);
+    first.RefreshFolder(QStringLiteral("/one"));
+    form->RestartChannels();
+    ASSERT_NE(form->ScannerObject()->Driver(1), nullptr);
+    form->ScannerObject()->Driver(1)->Environment().RefreshFolder(QStringLiteral("/two"));
+    EXPECT_EQ(refreshed, (QStringList{"/one", "/two"}));
+}
+
 } // namespace
 
 namespace {

@@ -116,4 +116,22 @@ bool StatementQuery::ExecSQL()
     return true;
 }
 
+bool StatementQuery::StartTransaction()
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (db.transaction())
+        return true;
+    m_error = db.isOpen() ? db.lastError().text() : QStringLiteral("База данных не открыта");
+    return false;
+}
+
+bool StatementQuery::Commit()
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (db.commit())
+        return true;
+    m_error = db.isOpen() ? db.lastError().text() : QStringLiteral("База данных не открыта");
+    return false;
+}
+
 } // namespace korvane

@@ -29,6 +29,12 @@ public:
     QString LastError() const { return m_error; }
     int RowsAffected() const { return m_rowsAffected; }
 
+    // Runs the statements that follow as one transaction, up to Commit: a
+    // run of many (an import) is written at once. False with LastError set
+    // when the database refuses.
+    bool StartTransaction();
+    bool Commit();
+
     // The statement with each named parameter replaced by '?', and the
     // parameter names in their order of appearance. Quoted texts, quoted
     // names and comments are left as they are.

@@ -15,7 +15,7 @@
 #include "support/FileError.h"
 #include "support/Tunes.h"
 #include "ui/DriverModesFiles.h"
-#include "ui/MessageCaptions.h"
+#include "platform/MessageCaptions.h"
 #include "ui/StatusPanels.h"
 #include "ui/TxChWind.h"
 #include "ui/TxEdit.h"

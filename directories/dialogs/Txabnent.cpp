@@ -382,10 +382,14 @@ void TAbonentAddressDlg::ImportActionExecute()
             // One transaction: a large file is written at once, not record
             // by record.
             const bool transaction = insert.StartTransaction();
+            PrepareAbonentAdd(insert, QString(), QString(), QString()); // the answerback stays empty
+            const QString curNo = QStringLiteral("curNo");
+            const QString curName = QStringLiteral("curName");
             failed = !AbonentImportFile::Read(
                 path,
-                [&insert](const ImportedAbonent& record) {
-                    PrepareAbonentAdd(insert, record.Number, record.Name, QString());
+                [&](const ImportedAbonent& record) {
+                    insert.SetParam(curNo, record.Number);
+                    insert.SetParam(curName, record.Name);
                     insert.ExecSQL(); // a refused record is skipped
                 },
                 error);

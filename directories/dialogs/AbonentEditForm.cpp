@@ -22,6 +22,10 @@ TAbonentEditForm::TAbonentEditForm(QWidget* parent) : QDialog(parent)
     no_ = new QLineEdit;
     ansBk_ = new QLineEdit;
     name_ = new QLineEdit;
+    // The lengths hold for pasted text too.
+    no_->setMaxLength(NumberLength);
+    ansBk_->setMaxLength(AnswerBackLength);
+    name_->setMaxLength(NameLength);
     no_->setMinimumWidth(scale.X(150));
     ansBk_->setMinimumWidth(scale.X(150));
     name_->setMinimumWidth(scale.X(360));

@@ -56,6 +56,7 @@ TCodeEditForm::TCodeEditForm(MessageBox& box, QWidget* parent) : QDialog(parent)
     codeLabel_ = new QLabel;
     nameLabel_ = new QLabel;
     lettLabel_ = new QLabel;
+    lett_->setMaxLength(LettLength);
     code_->setMaxLength(CodeLength);
     name_->setMaxLength(NameLength);
     lett_->setMinimumWidth(scale.X(60));

@@ -4,6 +4,7 @@
 #include "directories/TxDataM.h"
 #include "directories/dialogs/CodeEditForm.h"
 #include "directories/dialogs/DirectoryGrid.h"
+#include "directories/dialogs/DirectoryText.h"
 #include "directories/dialogs/KeyFilter.h"
 #include "platform/MessageCaptions.h"
 #include "support/HelpNote.h"
@@ -65,6 +66,7 @@ TCountryDBListDlg::TCountryDBListDlg(TTxDataModule& module, DirectoryDialogEnvir
     entry_->setMinimumWidth(scale.X(160));
     entryLabel_->setBuddy(entry_);
     entryFilter_ = KeyFilter::Install(entry_, keyrules::Any(NameSearchLength));
+    entry_->setMaxLength(NameSearchLength);
     connect(entry_, &QLineEdit::textChanged, this, [this] { EntryEditChange(); });
 
     searchGroup_ = new QGroupBox(QStringLiteral("Тип поиска"));
@@ -177,12 +179,15 @@ void TCountryDBListDlg::SetEntryFilter()
     switch (SearchModeIndex()) {
     case ByCode:
         entryFilter_->SetRule(keyrules::Digits(CodeSearchLength));
+        entry_->setMaxLength(CodeSearchLength);
         break;
     case ByLetters:
         entryFilter_->SetRule(keyrules::Any(LettersSearchLength));
+        entry_->setMaxLength(LettersSearchLength);
         break;
     default:
         entryFilter_->SetRule(keyrules::Any(NameSearchLength));
+        entry_->setMaxLength(NameSearchLength);
         break;
     }
 }
@@ -215,11 +220,11 @@ void TCountryDBListDlg::EntryEditChange()
 
 void TCountryDBListDlg::QuickSearchRadioGroupClick()
 {
-    SetEntryFilter();
     if (entry_->text().isEmpty())
         EntryEditChange();
     else
         entry_->clear();
+    SetEntryFilter();
 }
 
 // ---- sorting ----

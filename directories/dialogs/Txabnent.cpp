@@ -5,6 +5,7 @@
 #include "directories/dialogs/AbonentEditForm.h"
 #include "directories/dialogs/AbonentImportFile.h"
 #include "directories/dialogs/DirectoryGrid.h"
+#include "directories/dialogs/DirectoryText.h"
 #include "directories/dialogs/KeyFilter.h"
 #include "directories/dialogs/TelegramDesk.h"
 #include "directories/dialogs/WaitCursor.h"
@@ -72,6 +73,7 @@ TAbonentAddressDlg::TAbonentAddressDlg(TTxDataModule& module, DirectoryDialogEnv
     entry_->setMinimumWidth(scale.X(160));
     entryLabel_->setBuddy(entry_);
     entryFilter_ = KeyFilter::Install(entry_, keyrules::NumberChars(NumberSearchLength));
+    entry_->setMaxLength(NumberSearchLength);
     connect(entry_, &QLineEdit::textChanged, this, [this] { EntryEditChange(); });
 
     searchGroup_ = new QGroupBox(QStringLiteral("Тип поиска"));
@@ -204,8 +206,9 @@ void TAbonentAddressDlg::ShowRecordInfo()
 
 void TAbonentAddressDlg::SetEntryFilter()
 {
-    entryFilter_->SetRule(SearchModeIndex() == ByNumber ? keyrules::NumberChars(NumberSearchLength)
-                                                        : keyrules::Any(TextSearchLength));
+    const bool number = SearchModeIndex() == ByNumber;
+    entryFilter_->SetRule(number ? keyrules::NumberChars(NumberSearchLength) : keyrules::Any(TextSearchLength));
+    entry_->setMaxLength(number ? NumberSearchLength : TextSearchLength);
 }
 
 void TAbonentAddressDlg::EntryEditChange()
@@ -235,11 +238,11 @@ void TAbonentAddressDlg::EntryEditChange()
 
 void TAbonentAddressDlg::QuickSearchRadioGroupClick()
 {
-    SetEntryFilter();
     if (entry_->text().isEmpty())
         EntryEditChange();
     else
         entry_->clear();
+    SetEntryFilter();
 }
 
 // ---- sorting ----

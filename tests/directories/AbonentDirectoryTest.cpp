@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -185,6 +186,11 @@ TEST_F(AbonentDirectoryTest, KeyFiltersOfTheRecordFormAndTheQuickSearch)
         QTest::keyClick(c.edit, Qt::Key_Backspace);
         EXPECT_EQ(c.edit->text(), c.shown.chopped(1)) << c.typed.toStdString();
     }
+    // Pasted text keeps to the lengths as well.
+    QApplication::clipboard()->setText(letters70);
+    f.AbNameEdit()->clear();
+    f.AbNameEdit()->paste();
+    EXPECT_EQ(f.AbNameEdit()->text(), letters70.left(60));
     d.SearchButton(1)->click();
     Retype(d.EntryEdit(), "abc " + letters70);
     EXPECT_EQ(d.EntryEdit()->text(), ("abc " + letters70).left(20));

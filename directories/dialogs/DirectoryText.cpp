@@ -1,4 +1,4 @@
-#include "directories/dialogs/DirectoryDialogEnvironment.h"
+#include "directories/dialogs/DirectoryText.h"
 
 namespace korvane {
 

@@ -262,7 +262,7 @@ void TCountryDBListDlg::EditActionExecute()
     form.CodeEdit()->setEnabled(false);
     if (ExecForm(form) == QDialog::Accepted) {
         PrepareCountryEdit(module_.DynamicQuery, id, form.NameEdit()->text(), form.LettEdit()->text());
-        ExecAndRelocate(id, QString(), QString()); // a refused statement changes nothing, silently
+        ExecAndRelocate(id, QString(), QString());
     }
     grid_->setFocus();
     form.CodeEdit()->setEnabled(true);
@@ -313,9 +313,11 @@ bool TCountryDBListDlg::ExecAndRelocate(const QString& id, const QString& code, 
     BrowseQuery& q = module_.CountryQuery;
     q.DisableControls();
     bool done = module_.DynamicQuery.ExecSQL();
+    QString error = module_.DynamicQuery.LastError();
     if (done) {
         q.Close();
         done = q.Open();
+        error = q.LastError();
         if (done) {
             const int row = id.isEmpty() ? FindCountry(code, name) : -1;
             if (row >= 0)
@@ -325,6 +327,10 @@ bool TCountryDBListDlg::ExecAndRelocate(const QString& id, const QString& code, 
         }
     }
     q.EnableControls();
+    // What the operator confirmed is not dropped silently: a refused
+    // change is reported, and the table stays as it was.
+    if (!done)
+        ShowMessage(*env_.Box, error, MessageIcon::Error);
     return done;
 }
 

@@ -68,7 +68,7 @@ private:
     bool TableOpen();
     // Runs the prepared statement, shows the table afresh and makes the
     // changed record current: the one of Id, else the one of Code and
-    // Name, else the last.
+    // Name, else the last; a refused statement is shown in the error box.
     bool ExecAndRelocate(const QString& id, const QString& code, const QString& name);
     // The row of the record with this code and name; -1 when none.
     int FindCountry(const QString& code, const QString& name) const;

@@ -273,7 +273,7 @@ void TAbonentAddressDlg::EditActionExecute()
     if (ExecForm(form) == QDialog::Accepted) {
         PrepareAbonentEdit(module_.DynamicQuery, form.AbNoEdit()->text(), UpperCased(form.AbNameEdit()->text()),
                            UpperCased(form.AbAnsBkEdit()->text()));
-        ExecAndRelocate(); // a refused statement changes nothing, silently
+        ExecAndRelocate();
     }
     grid_->setFocus();
     form.AbNoEdit()->setEnabled(true);
@@ -326,13 +326,19 @@ bool TAbonentAddressDlg::ExecAndRelocate()
     BrowseQuery& q = module_.AbonentQuery;
     q.DisableControls();
     bool done = module_.DynamicQuery.ExecSQL();
+    QString error = module_.DynamicQuery.LastError();
     if (done) {
         q.Close();
         done = q.Open();
+        error = q.LastError();
         if (done && !q.Locate(u"Abonent_No", recordForm_->AbNoEdit()->text()))
             q.Last();
     }
     q.EnableControls();
+    // What the operator confirmed is not dropped silently: a refused
+    // change is reported, and the table stays as it was.
+    if (!done)
+        ShowMessage(*env_.Box, error, MessageIcon::Error);
     return done;
 }
 
@@ -378,6 +384,8 @@ void TAbonentAddressDlg::ImportActionExecute()
     }
     QString error;
     bool failed = false;
+    int refused = 0;
+    QString firstRefused;
     {
         const WaitCursor wait;
         if (!path.isEmpty()) {
@@ -393,7 +401,9 @@ void TAbonentAddressDlg::ImportActionExecute()
                 [&](const ImportedAbonent& record) {
                     insert.SetParam(curNo, record.Number);
                     insert.SetParam(curName, record.Name);
-                    insert.ExecSQL(); // a refused record is skipped
+                    // A record the table refuses is skipped, and counted.
+                    if (!insert.ExecSQL() && refused++ == 0)
+                        firstRefused = QStringLiteral("\"%1\": %2").arg(record.Number, insert.LastError());
                 },
                 error);
             if (transaction && !insert.Commit() && !failed) {
@@ -403,6 +413,10 @@ void TAbonentAddressDlg::ImportActionExecute()
         }
         q.Open();
     }
+    if (refused > 0)
+        ShowMessage(*env_.Box,
+                    QStringLiteral("Не импортировано записей: %1. Первая из них: %2").arg(refused).arg(firstRefused),
+                    MessageIcon::Warning);
     if (failed)
         ShowMessage(*env_.Box, error, MessageIcon::Error);
 }

@@ -83,6 +83,9 @@ protected:
 private:
     QAction* NewAction(const QString& caption, const QString& hint, void (TAbonentAddressDlg::*slot)());
     int ExecForm(QDialog& form);
+    // Runs the prepared statement, shows the table afresh and makes the
+    // record of the form's number current (else the last); a refused
+    // statement is shown in the error box.
     bool ExecAndRelocate();
     // False, after the error box, when the table is closed (a failed start).
     bool TableOpen();

@@ -5,6 +5,9 @@
 #include "DialogFakes.h"
 #include "DirectoryFixture.h"
 
+#include "directories/DirectoryTables.h"
+#include "directories/SqliteTableFile.h"
+
 #include "directories/dialogs/AbonentEditForm.h"
 #include "directories/dialogs/AbonentImportFile.h"
 #include "directories/dialogs/DirectoryGrid.h"
@@ -370,6 +373,53 @@ TEST_F(AbonentDirectoryTest, ImportTakesTheFirst32CharactersOfTheNumberLine)
     ASSERT_EQ(read.size(), 1);
     EXPECT_EQ(read[0].Number, line.left(32));
     EXPECT_EQ(read[0].Name, "ИМЯ");
+}
+
+// A record the table refuses is skipped, the others stay added, and the
+// operator learns how many were left out.
+class RefusingTableTest : public AbonentDirectoryTest {
+protected:
+    void SetUp() override
+    {
+        DirectoryFixture::SetUp();
+        QList<TableColumn> columns = AbonentsTableColumns();
+        columns[1].Declaration += QStringLiteral(" CHECK (length(ABONENT_No) <= 20)");
+        columns[2].Declaration += QStringLiteral(" CHECK (ABONENT_Name <> 'ЗАПРЕТ')");
+        QString error;
+        ASSERT_TRUE(WriteTableFile(DbFile(QStringLiteral("ABONENTS.DB")), QStringLiteral("abonents.db"), columns, {},
+                                   error));
+        Start();
+        box.shown.clear();
+    }
+};
+
+TEST_F(RefusingTableTest, RefusedImportRecordsAreCountedAndReported)
+{
+    const QString longNumber = QStringLiteral("123456789012345678901234");
+    Import(ImportFile({"100", "ПЕРВЫЙ", "", longNumber, "ДЛИННЫЙ", "", "200", "ВТОРОЙ", "", longNumber + "5", "", ""}));
+    EXPECT_EQ(Column(u"ABONENT_No"), QStringList({"100", "200"}));
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_EQ(box.shown[0].icon, MessageIcon::Warning);
+    EXPECT_TRUE(box.shown[0].text.startsWith(QStringLiteral("Не импортировано записей: 2. Первая из них: \"%1\": ")
+                                                  .arg(longNumber)))
+        << box.shown[0].text.toStdString();
+}
+
+TEST_F(RefusingTableTest, ARefusedEditOrAddIsReportedAndChangesNothing)
+{
+    AddSubscribers({{"100", "ПЕРВЫЙ", "A"}});
+    TAbonentAddressDlg& d = Dialog();
+    Types("200", "b", "запрет");
+    d.AddActionExecute();
+    Types(QString(), "c", "запрет");
+    d.EditActionExecute();
+    EXPECT_EQ(Column(u"ABONENT_No"), QStringList({"100"}));
+    EXPECT_EQ(Column(u"ABONENT_Name"), QStringList({"ПЕРВЫЙ"}));
+    ASSERT_EQ(box.shown.size(), 2);
+    for (const auto& shown : box.shown) {
+        EXPECT_EQ(shown.icon, MessageIcon::Error);
+        EXPECT_TRUE(shown.text.contains(QStringLiteral("CHECK"), Qt::CaseInsensitive)) << shown.text.toStdString();
+    }
 }
 
 TEST_F(AbonentDirectoryTest, ACancelledOrFailedImportOpensTheTableAgain)

@@ -291,6 +291,26 @@ TEST_F(CountryCodesTest, DeleteRemovesTheOneRecordEvenWithAQuoteInItsName)
     EXPECT_EQ(box.shown.size(), 4);
 }
 
+TEST_F(CountryCodesTest, ARefusedChangeIsReportedAndChangesNothing)
+{
+    QList<TableColumn> columns = CountryTableColumns();
+    columns[1].Declaration += QStringLiteral(" CHECK (COUNTRY_NAME <> 'Нет')");
+    QString error;
+    ASSERT_TRUE(WriteTableFile(DbFile(QStringLiteral("COUNTRY.DB")), QStringLiteral("country.db"), columns,
+                               {{1, "Россия", "7", "RU"}}, error));
+    Open();
+    TCountryDBListDlg& d = Dialog();
+    Types("xx", "999", "Нет");
+    d.AddActionExecute();
+    Types("xx", QString(), "Нет");
+    d.EditActionExecute();
+    EXPECT_EQ(Column(u"COUNTRY_NAME"), QStringList({"Россия"}));
+    EXPECT_EQ(Column(u"COUNTRY_LETT"), QStringList({"RU"}));
+    ASSERT_EQ(box.shown.size(), 2);
+    EXPECT_EQ(box.shown[0].icon, MessageIcon::Error);
+    EXPECT_EQ(box.shown[1].icon, MessageIcon::Error);
+}
+
 TEST_F(CountryCodesTest, HelpOfTheDialogAndOfTheRecordFormShowTheNoteAndAreLogged)
 {
     WriteCountries();

@@ -321,7 +321,11 @@ void OutgoingTelegrams::LookUpSubscriber()
     switch (directory->LocateSubscriber(Number, record, error)) {
     case SubscriberLookup::Result::Found:
         Address = record.Name;
-        ExpectedAnswerBack = record.AnswerBack; // also an empty one
+        // An empty answerback (an imported subscriber) says nothing: the
+        // one of the address line or the number stays, as for a number the
+        // directory does not know; an empty expectation matches no answer.
+        if (!record.AnswerBack.isEmpty())
+            ExpectedAnswerBack = record.AnswerBack;
         directoryFailureLogged_ = false;
         break;
     case SubscriberLookup::Result::NotFound:

@@ -18,7 +18,7 @@
 #include "ui/EditCommands.h"
 #include "ui/LineCommands.h"
 #include "ui/MdiChildren.h"
-#include "ui/MessageCaptions.h"
+#include "platform/MessageCaptions.h"
 #include "ui/SettingsCommands.h"
 #include "ui/StatusPanels.h"
 #include "ui/TelegramCommands.h"

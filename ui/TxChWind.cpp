@@ -5,7 +5,7 @@
 #include "platform/IniFile.h"
 #include "protocols/DriverModes.h"
 #include "support/TelegraphCode.h"
-#include "ui/MessageCaptions.h"
+#include "platform/MessageCaptions.h"
 #include "ui/ODLED.h"
 #include "ui/StatusPanels.h"
 #include "ui/txInpNum.h"

@@ -9,7 +9,7 @@
 #include "support/OemText.h"
 #include "support/UpperCase.h"
 #include "ui/EditorPrinting.h"
-#include "ui/MessageCaptions.h"
+#include "platform/MessageCaptions.h"
 #include "ui/PrintError.h"
 #include "ui/StatusPanels.h"
 

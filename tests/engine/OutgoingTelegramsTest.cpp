@@ -8,6 +8,7 @@
 
 #include "engine/CallFailurePolicy.h"
 #include "engine/OutgoingTelegrams.h"
+#include "engine/ServiceSignals.h"
 #include "support/NumberLists.h"
 #include "support/OemText.h"
 
@@ -218,7 +219,10 @@ TEST_F(OutgoingTelegramsTest, TheAnswerbackComesFromTheFileTheNumberOrTheDirecto
         {"|#007495123456", "123456", ""},
         {"|#123456-", "123456", ""},
         {"|#22222(СТАРЫЙ АБ)", "RK 777", "Рога и копыта"},
-        {"|#33333(СТАРЫЙ АБ)", "", "Без автоответа"},
+        // An empty answerback in the directory (an imported subscriber)
+        // leaves the one of the address line or the number.
+        {"|#33333(СТАРЫЙ АБ)", "СТАРЫЙ АБ", "Без автоответа"},
+        {"|#33333", "33333", "Без автоответа"},
     };
     int n = 30;
     for (const Case& c : cases) {
@@ -232,6 +236,20 @@ TEST_F(OutgoingTelegramsTest, TheAnswerbackComesFromTheFileTheNumberOrTheDirecto
         QFile::remove(f.Out(name));
     }
     EXPECT_TRUE(window.Calls().contains("SetCallInfo(TEL00035.TLG, 22222, Рога и копыта, AB=RK 777)"));
+}
+
+TEST_F(OutgoingTelegramsTest, ASubscriberWithoutAnswerbackIsCheckedAgainstTheAddressLine)
+{
+    f.directory.subscribers["44444"] = {QStringLiteral("ИМПОРТИРОВАН"), QString()};
+    Put("TEL00039.TLG", "|#44444(44444 ABC)\r\nТЕКСТ\r\n");
+    Scan();
+    ASSERT_TRUE(Chosen());
+    EXPECT_EQ(d().Address, "ИМПОРТИРОВАН");
+    // With answerback checking on, the partner's answer matches what the
+    // address line expects; an empty expectation would refuse it as BAB.
+    const QString answer = QStringLiteral("<_44444 ABC");
+    EXPECT_TRUE(CheckAnswerBackText(answer, d().ExpectedAnswerBack, true, true).Matched);
+    EXPECT_FALSE(CheckAnswerBackText(answer, QString(), true, true).Matched);
 }
 
 TEST_F(OutgoingTelegramsTest, AnAlternativeIsTriedAfterAFailedCallAndASuccessCompletesTheLine)

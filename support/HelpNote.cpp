@@ -13,11 +13,14 @@ QString HelpNoteText(int topic)
         .arg(topic);
 }
 
-void ShowHelpNote(MessageBox& box, int topic)
+void ShowHelpNote(MessageBox& box, int topic, const HelpLogWriter& log)
 {
-    if (LogFile) {
+    const QString line = QStringLiteral("Запрошена справка, раздел %1").arg(topic);
+    if (log) {
+        log(line);
+    } else if (LogFile) {
         try {
-            LogFile->Write(QStringLiteral("Запрошена справка, раздел %1").arg(topic));
+            LogFile->Write(line);
         } catch (const FileError&) {
             // The note below still answers the operator.
         }

@@ -9,7 +9,12 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace korvane {
+
+// Where the line "Запрошена справка, раздел %d" goes; empty: the daily log.
+using HelpLogWriter = std::function<void(const QString&)>;
 
 // The note's text for Topic.
 QString HelpNoteText(int topic);
@@ -17,6 +22,6 @@ QString HelpNoteText(int topic);
 // Logs the request of Topic ("Запрошена справка, раздел %d") when the log
 // exists, then shows the note in Box. A log that cannot be written does
 // not keep the note from showing.
-void ShowHelpNote(MessageBox& box, int topic);
+void ShowHelpNote(MessageBox& box, int topic, const HelpLogWriter& log = {});
 
 } // namespace korvane

@@ -1,5 +1,7 @@
 #include "ui/EditorPrinting.h"
 
+#include "platform/PrinterPort.h"
+
 #include "support/OemText.h"
 #include "ui/PrintError.h"
 
@@ -9,6 +11,19 @@
 #include <QPrinter>
 
 namespace korvane {
+
+void DosPrintLinesLater(PrinterPort*& port, QObject* owner, const QStringList& lines,
+                        std::function<void(const QString&)> showError)
+{
+    if (!port) {
+        port = new PrinterPort(owner);
+        QObject::connect(port, &PrinterPort::Finished, owner, [showError = std::move(showError)](const QString& error) {
+            if (!error.isEmpty())
+                showError(error);
+        });
+    }
+    port->Print({DosPrintBytes(lines)});
+}
 
 QByteArray DosPrintBytes(const QStringList& lines)
 {

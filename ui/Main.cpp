@@ -16,6 +16,7 @@
 #include "support/Tunes.h"
 #include "ui/DriverModesFiles.h"
 #include "ui/EditCommands.h"
+#include "ui/FileCommands.h"
 #include "ui/LineCommands.h"
 #include "ui/MdiChildren.h"
 #include "platform/MessageCaptions.h"
@@ -448,6 +449,26 @@ void TMainForm::ShowReceiveJournal(int channel)
     telegrams_->ShowReceiveJournal(channel);
 }
 
+void TMainForm::ShowTransmittedTelegrams(int channel)
+{
+    files_->ShowTransmittedTelegrams(channel);
+}
+
+void TMainForm::ShowReceivedTelegrams(int channel)
+{
+    files_->ShowReceivedTelegrams(channel);
+}
+
+void TMainForm::SetFileViewForm(TFileViewForm* browser)
+{
+    files_->SetFileViewForm(browser);
+}
+
+void TMainForm::SetDataModule(TTxDataModule* module)
+{
+    files_->SetDataModule(module);
+}
+
 // ---- Idle work, clock, notices ----
 
 void TMainForm::ScheduleIdle()
@@ -745,6 +766,7 @@ void TMainForm::BuildMenus()
     lines_ = new LineCommands(a, mdi_, this);
     edits_ = new EditCommands(a, mdi_, this);
     settings_ = new SettingsCommands(*this);
+    files_ = new FileCommands(*this, a);
 
     QMenuBar* bar = menuBar();
     fileMenu_ = bar->addMenu(QStringLiteral("&Файл"));
@@ -777,6 +799,7 @@ void TMainForm::BuildMenus()
     helpMenu_ = bar->addMenu(QStringLiteral("&Помощь"));
     QAction* about = helpMenu_->addAction(QStringLiteral("&Версия..."));
     about->setStatusTip(QStringLiteral("Show information about this app"));
+    connect(about, &QAction::triggered, files_, &FileCommands::ShowAbout);
 
     auto* tools1 = addToolBar(QStringLiteral("Команды"));
     tools1->addActions({a.ViewFilesAction, a.PrintAction, a.ManualAction});

@@ -41,6 +41,9 @@ class TunePlayer;
 class TViewJrnForm;
 class WavePlayer;
 class EditCommands;
+class FileCommands;
+class TFileViewForm;
+class TTxDataModule;
 class LineCommands;
 class SettingsCommands;
 class TelegramCommands;
@@ -96,6 +99,8 @@ public:
     // renaming or printing a file (empty: no browser).
     void SetFolderRefresh(std::function<void(const QString&)> refresh) { refreshFolder_ = std::move(refresh); }
     void SetBadNumbersForm(TBadNumbersForm* form) { BadNumbersForm_ = form; }
+    void SetFileViewForm(TFileViewForm* browser);
+    void SetDataModule(TTxDataModule* module);
     // The journal-changed notices of the engine.
     JournalNotifier& Journals() { return *journals_; }
 
@@ -133,6 +138,8 @@ public:
     void CreateTelegram(int channel);
     void ShowTransmitJournal(int channel);
     void ShowReceiveJournal(int channel);
+    void ShowTransmittedTelegrams(int channel);
+    void ShowReceivedTelegrams(int channel);
 
     TProtocol& Protocol() const { return *Protocol_; }
     MessageBox& Box() const { return *env_.Box; }
@@ -146,6 +153,7 @@ public:
     EditorEnvironment EditorEnvironmentFor() const;
     const TMainActions& Actions() const { return actions_; }
     TelegramCommands& Telegrams() const { return *telegrams_; }
+    FileCommands& Files() const { return *files_; }
     WindowsMenu& Windows() const { return *windows_; }
     SettingsCommands& Settings() const { return *settings_; }
     bool Closing() const { return Closing_.load(); }
@@ -244,6 +252,7 @@ private:
     LineCommands* lines_ = nullptr;
     EditCommands* edits_ = nullptr;
     TelegramCommands* telegrams_ = nullptr;
+    FileCommands* files_ = nullptr;
     WindowsMenu* windows_ = nullptr;
     SettingsCommands* settings_ = nullptr;
     // The menus of the active child that stand in for the main window's.

@@ -41,6 +41,8 @@ TProgram::TProgram(MainFormEnvironment env)
     files.ProgramFolder = AppDir;
     fileView_ = std::make_unique<TFileViewForm>(std::move(files), mainForm_.get());
     mainForm_->SetFolderRefresh(fileView_->RefreshCallback());
+    mainForm_->SetFileViewForm(fileView_.get());
+    mainForm_->SetDataModule(dataModule_.get());
     badNumbers_ = std::make_unique<TBadNumbersForm>(mainForm_.get());
     badNumbers_->FillLists();
     mainForm_->SetBadNumbersForm(badNumbers_.get());

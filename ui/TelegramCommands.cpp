@@ -74,6 +74,12 @@ void TelegramCommands::TelegramSubItemClicked(int item, int channel)
     case 0:
         CreateTelegram(channel);
         break;
+    case 1:
+        form_.ShowTransmittedTelegrams(channel);
+        break;
+    case 2:
+        form_.ShowReceivedTelegrams(channel);
+        break;
     case 3:
         ShowTransmitJournal(channel);
         break;
@@ -89,19 +95,18 @@ void TelegramCommands::UpdateEnabled()
 {
     const TTxChannelWindow* w = CurrentChild<TTxChannelWindow>(form_.MdiArea());
     const bool withDriver = w && form_.ChannelActive(w->Channel());
-    for (QAction* a : {actions_.CreateTlgAction, actions_.TrmJrnAction, actions_.RecJrnAction})
+    for (QAction* a : {actions_.CreateTlgAction, actions_.TrsmTlgAction, actions_.RecTlgAction, actions_.TrmJrnAction,
+                       actions_.RecJrnAction})
         a->setEnabled(withDriver);
-    actions_.TrsmTlgAction->setEnabled(false);
-    actions_.RecTlgAction->setEnabled(false);
     actions_.ShowBadNumbersAction->setEnabled(w != nullptr);
 }
 
-void TelegramCommands::CreateTelegram(int channel)
+TEditForm* TelegramCommands::CreateTelegram(int channel)
 {
     TTxScanner* scanner = form_.ScannerObject();
     TTxChannelDriver* d = scanner ? scanner->Driver(channel) : nullptr;
     if (!d)
-        return;
+        return nullptr;
     int number = 0;
     QString dir;
     {
@@ -113,6 +118,7 @@ void TelegramCommands::CreateTelegram(int channel)
     editor->setAttribute(Qt::WA_DeleteOnClose);
     editor->StartTelegram(TEditForm::TelegramFileName(dir, number), channel, QString());
     form_.AddMdiChild(editor)->show();
+    return editor;
 }
 
 void TelegramCommands::ShowTransmitJournal(int channel)

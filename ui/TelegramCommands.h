@@ -14,6 +14,7 @@ class QMenu;
 
 namespace korvane {
 
+class TEditForm;
 class TMainForm;
 struct TMainActions;
 
@@ -23,8 +24,9 @@ class TelegramCommands : public QObject {
 public:
     TelegramCommands(TMainForm& form, const TMainActions& actions, QMenu* telegramMenu);
 
-    // Channel 1..8, a channel with a driver; nothing otherwise.
-    void CreateTelegram(int channel);
+    // Channel 1..8, a channel with a driver; nothing otherwise. The new
+    // telegram's editor, or null.
+    TEditForm* CreateTelegram(int channel);
     void ShowTransmitJournal(int channel);
     void ShowReceiveJournal(int channel);
 

@@ -6,7 +6,7 @@
 // Typing passes the answerback key filter; the texts set and got are copied
 // as they are (a record cuts a longer text to its 20 characters).
 
-#include "ui/HelpNote.h"
+#include "support/HelpNote.h"
 
 #include <QDialog>
 #include <QString>

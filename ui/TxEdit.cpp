@@ -2,7 +2,6 @@
 
 #include "platform/CodePages.h"
 #include "platform/MessageBox.h"
-#include "platform/PrinterPort.h"
 #include "platform/SystemBeep.h"
 #include "support/AddressCheck.h"
 #include "support/FileError.h"
@@ -528,14 +527,8 @@ void TEditForm::DOSPrint()
     }
     // Written off the main thread: a port that blocks holds up nothing, and
     // its failure comes back as a box.
-    if (!printerPort_) {
-        printerPort_ = new PrinterPort(this);
-        connect(printerPort_, &PrinterPort::Finished, this, [this](const QString& error) {
-            if (!error.isEmpty())
-                ShowMessage(*env_.Box, error, MessageIcon::Error);
-        });
-    }
-    printerPort_->Print({DosPrintBytes(Lines())});
+    DosPrintLinesLater(printerPort_, this, Lines(),
+                       [this](const QString& error) { ShowMessage(*env_.Box, error, MessageIcon::Error); });
 }
 
 void TEditForm::Print()

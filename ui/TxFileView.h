@@ -14,7 +14,7 @@
 // to list a folder again after writing, renaming or printing a file in it.
 // Everything runs on the main thread.
 
-#include "ui/HelpNote.h"
+#include "support/HelpNote.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -37,6 +37,8 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace korvane {
+
+class PrinterPort;
 
 class MessageBox;
 class PathMapper;
@@ -199,6 +201,7 @@ private:
     void ClearViewer();
     void SortList();
     void ShowError(const QString& text);
+    PrinterPort* printerPort_ = nullptr; // "DOS Печать", made at its first use
     QString PathOf(const QTreeWidgetItem* item) const;
     // Item focused, alone selected and scrolled into view; null: no focus
     // and the selection cleared.

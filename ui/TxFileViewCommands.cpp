@@ -100,11 +100,14 @@ void TFileViewForm::DOSPrintActionExecute()
 {
     if (viewerLines_.isEmpty())
         return;
+    if (!env_.DosPrint) {
+        // Written off the main thread, as the editor's: a port that blocks
+        // holds up nothing, and its failure comes back as a box.
+        DosPrintLinesLater(printerPort_, this, viewerLines_, [this](const QString& error) { ShowError(error); });
+        return;
+    }
     try {
-        if (env_.DosPrint)
-            env_.DosPrint(viewerLines_);
-        else
-            DosPrintLines(viewerLines_);
+        env_.DosPrint(viewerLines_);
     } catch (const FileError& e) {
         ShowError(e.message());
     }

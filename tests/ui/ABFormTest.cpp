@@ -4,7 +4,7 @@
 
 #include "tests/fakes/FakeMessageBox.h"
 #include "tests/ui/QtPrinters.h"
-#include "ui/HelpNote.h"
+#include "support/HelpNote.h"
 
 #include <QApplication>
 #include <QGroupBox>

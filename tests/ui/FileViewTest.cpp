@@ -4,7 +4,7 @@
 #include "tests/ui/FileViewFixture.h"
 
 #include "platform/LocaleTime.h"
-#include "ui/HelpNote.h"
+#include "support/HelpNote.h"
 
 #include <QElapsedTimer>
 #include <QLocale>
@@ -411,8 +411,11 @@ TEST_F(FileViewPrint, DosPrintWritesTheOemLinesToTheFirstParallelPort)
     Put(out, "TEL00009.TLG", QStringLiteral("|      #1\r\nТЕКСТ\r\n"));
     real.SelectFolder(out);
     real.DOSPrintAction->trigger();
+    const QByteArray expected = "|      #1\r\n" + AnsiToOem(QStringLiteral("ТЕКСТ")) + "\r\n";
+    // The printout is written off the main thread.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ReadFileBytes(port) == expected; }, 5000));
     qunsetenv("KORVANE_LPT1");
-    EXPECT_EQ(ReadFileBytes(port), "|      #1\r\n" + AnsiToOem(QStringLiteral("ТЕКСТ")) + "\r\n");
+    EXPECT_EQ(ReadFileBytes(port), expected);
     EXPECT_TRUE(box.shown.isEmpty());
 }
 
@@ -424,6 +427,7 @@ TEST_F(FileViewPrint, APortThatCannotBeOpenedIsReported)
     Put(out, "TEL00009.TLG", QStringLiteral("|      #1\r\n"));
     real.SelectFolder(out);
     real.DOSPrintAction->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !box.shown.isEmpty(); }, 5000));
     qunsetenv("KORVANE_LPT1");
     ASSERT_EQ(box.shown.size(), 1);
     EXPECT_EQ(box.shown[0].icon, MessageIcon::Error);
@@ -436,7 +440,7 @@ TEST_F(FileViewPrint, APortThatCannotBeOpenedIsReported)
 // Enabled once that writer is in (the shared port writer of the editor and
 // the automatic printing); with a writer that blocks, this test fails after
 // the watchdog frees it, it never hangs.
-TEST_F(FileViewPrint, DISABLED_DosPrintToAPortNobodyReadsNeverHoldsUpTheWindow)
+TEST_F(FileViewPrint, DosPrintToAPortNobodyReadsNeverHoldsUpTheWindow)
 {
     const QString fifo = tmp.filePath("lpt1");
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);

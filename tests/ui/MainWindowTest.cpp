@@ -16,6 +16,7 @@
 #include "tests/fakes/FakeMessageBox.h"
 #include "tests/fakes/FakeSystemBeep.h"
 #include "ui/DriverModesFiles.h"
+#include "ui/MainActions.h"
 #include "ui/StatusPanels.h"
 #include "ui/TxChWind.h"
 #include "ui/TxEdit.h"
@@ -26,6 +27,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -548,6 +550,164 @@ TEST_F(MainWindowTest, ExitAsksEachEditorAndItsCancelKeepsTheProgramRunning)
     EXPECT_EQ(box.texts(), (QStringList{ConfirmText, question}));
     EXPECT_TRUE(form->Closing());
     EXPECT_FALSE(form->isVisible());
+}
+
+} // namespace
+
+namespace {
+
+struct CommandCase {
+    QAction* TMainActions::*action;
+    const char* caption;
+    const char* tip;
+    const char* status;
+    QKeySequence keys;
+};
+
+// Every command's caption, tool tip, status text and shortcut, as the
+// operator meets them in the menus, on the tool bars and in the status bar.
+TEST_F(MainWindowTest, EveryCommandHasItsCaptionHintAndShortcut)
+{
+    Start();
+    const CommandCase cases[] = {
+        {&TMainActions::EditCopy1, "&Скопировать", "Копировать", "Копировать в буфер обмена выделенный фрагмент",
+         QKeySequence(Qt::CTRL | Qt::Key_C)},
+        {&TMainActions::EditCut1, "Вырезать", "Вырезать", "Вырезать в буфер обмена выделенный фрагмент",
+         QKeySequence(Qt::CTRL | Qt::Key_X)},
+        {&TMainActions::EditDelete1, "Удалить", "Удалить", "Удалить выделенный фрагмент", QKeySequence(Qt::Key_Delete)},
+        {&TMainActions::EditPaste1, "Вклеить", "Вставить", "Вставить из буфера обмена выделенный фрагмент",
+         QKeySequence(Qt::CTRL | Qt::Key_V)},
+        {&TMainActions::EditUndo1, "&Откат", "Откат", "Отменить последнюю операцию",
+         QKeySequence(Qt::ALT | Qt::Key_Backspace)},
+        {&TMainActions::CallAction1, "Вызов", "Вызов", "Установить соединение", QKeySequence(Qt::Key_F9)},
+        {&TMainActions::AskAction1, "Запрос автоответа", "Запрос автответа",
+         "Передать запрос автоответа (комбинация \"КТО ТАМ\")", QKeySequence(Qt::CTRL | Qt::Key_F9)},
+        {&TMainActions::AnswerAction1, "Автоответ", "Автоответ", "Передать в линию свой автоответ",
+         QKeySequence(Qt::ALT | Qt::Key_F9)},
+        {&TMainActions::DisconAction1, "Отбой", "Отбой", "Разорвать текущее соединение",
+         QKeySequence(Qt::CTRL | Qt::Key_F10)},
+        {&TMainActions::BellAction1, "Звонок", "Звонок", "Звонок оператору", {}},
+        {&TMainActions::ManualAction, "Переключить в контроль", "Переключить в контроль", "Переключить в контроль", {}},
+        {&TMainActions::RestartProtocolAction, "Инициализация", "Инициализация",
+         "Перезапустить обработку протокола при аварии", {}},
+        {&TMainActions::WindowCascade1, "Каскад", "Каскад", "Расположить окна каскадом", {}},
+        {&TMainActions::WindowTileHorizontal1, "Мозаика &Горизонтально", "Мозаика горизонтальная",
+         "Расположить окна мозаикой", {}},
+        {&TMainActions::WindowTileVertical1, "&Мозаика Вертикально", "Мозаика вертикальная",
+         "Расположить окна мозаикой", {}},
+        {&TMainActions::WindowMinimizeAll1, "Уменьшить все", "", "", {}},
+        {&TMainActions::ViewFilesAction, "Просмотр файлов", "Просмотр файлов протоколов, журналов",
+         "Просмотр файлов протоколов, журналов", {}},
+        {&TMainActions::PrintAction, "Печатать...", "Windows печать", "Windows печать", {}},
+        {&TMainActions::ExitAction, "Выход", "Выход", "Завершить работу программы", {}},
+        {&TMainActions::ViewCountriesAction, "&Таблица кодов стран", "Просмотр списка кодов стран",
+         "Просмотр списка кодов стран", {}},
+        {&TMainActions::AbonentsAction, "&База данных абонентов", "Просмотр и редактирование базы данных абонентов",
+         "Просмотр и редактирование базы данных абонентов", {}},
+        {&TMainActions::CreateTlgAction, "&Создание телеграммы", "Создание телеграммы",
+         "Открыть окно создания новой телеграммы", {}},
+        {&TMainActions::TrsmTlgAction, "&Передача телеграмм", "Просмотр переданных телеграмм",
+         "Просмотр переданных телеграмм", {}},
+        {&TMainActions::RecTlgAction, "Принятые телеграммы", "Просмотр принятых телеграмм",
+         "Просмотр принятых телеграмм", {}},
+        {&TMainActions::TrmJrnAction, "Журнал передачи", "Журнал передачи", "Открыть окно просмотра журнала передачи",
+         {}},
+        {&TMainActions::RecJrnAction, "Журнал приема", "Журнал приема", "Открыть окно просмотра журнала приема", {}},
+        {&TMainActions::SendEditAction, "Отправить",
+         "Поместить файл в папку передачи (создать телеграмму для отправки)",
+         "Поместить файл в папку передачи (создать телеграмму для отправки)", {}},
+        {&TMainActions::DOSPrintAction, "DOS Печать", "Быстрая печать на матричном принтере в ОЕМ кодировке",
+         "Быстрая печать на матричном принтере в ОЕМ кодировке", {}},
+        {&TMainActions::ShowBadNumbersAction, "Неэффективные вызовы", "Просмотр таблицы неэффективных вызовов",
+         "Просмотр таблицы неэффективных вызовов", {}},
+        {&TMainActions::SoundOffAction, "Выключить звук", "Выключить звук", "Выключить звук", {}},
+        {&TMainActions::AnswerBackAction1, "Изменение автоответов", "", "", {}},
+    };
+    for (const CommandCase& c : cases) {
+        QAction* a = form->Actions().*(c.action);
+        ASSERT_NE(a, nullptr) << c.caption;
+        SCOPED_TRACE(c.caption);
+        EXPECT_EQ(a->text(), QString::fromUtf8(c.caption));
+        if (*c.tip)
+            EXPECT_EQ(a->toolTip(), QString::fromUtf8(c.tip));
+        EXPECT_EQ(a->statusTip(), QString::fromUtf8(c.status));
+        EXPECT_EQ(a->shortcut(), c.keys);
+    }
+    const auto items = [](QMenu* menu) {
+        QStringList out;
+        for (QAction* a : menu->actions())
+            out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        return out;
+    };
+    EXPECT_EQ(items(form->FileMenu()),
+              (QStringList{QStringLiteral("Просмотр файлов"), QStringLiteral("-"),
+                           QStringLiteral("&База данных абонентов"), QStringLiteral("&Таблица кодов стран"),
+                           QStringLiteral("-"), QStringLiteral("Выход")}));
+    EXPECT_EQ(items(form->WindowsMenuBar()),
+              (QStringList{QStringLiteral("&Контроль/Диалог..."), QStringLiteral("-"), QStringLiteral("Каскад"),
+                           QStringLiteral("Мозаика &Горизонтально"), QStringLiteral("&Мозаика Вертикально"),
+                           QStringLiteral("Следующее"), QStringLiteral("Предыдущее"), QStringLiteral("Уменьшить все"),
+                           QStringLiteral("Закрыть все")}));
+    EXPECT_EQ(items(form->ModesMenu()),
+              (QStringList{QStringLiteral("&Драйвер..."), QStringLiteral("&Каналы"), QStringLiteral("-"),
+                           QStringLiteral("Изменение автоответов")}));
+}
+
+// With no MDI child nothing that needs one can be run, and paste keeps
+// the state it had.
+TEST_F(MainWindowTest, WithNoChildTheCommandsThatNeedOneAreDisabled)
+{
+    Start();
+    form->MdiArea()->closeAllSubWindows();
+    const TMainActions& a = form->Actions();
+    a.EditPaste1->setEnabled(true);
+    Idle();
+    form->AppIdle();
+    for (QAction* action : {a.CallAction1, a.AskAction1, a.AnswerAction1, a.DisconAction1, a.BellAction1,
+                            a.ManualAction, a.RestartProtocolAction, a.EditCut1, a.EditDelete1, a.EditUndo1,
+                            a.SendEditAction, a.PrintAction, a.DOSPrintAction, a.CreateTlgAction, a.TrsmTlgAction,
+                            a.RecTlgAction, a.TrmJrnAction, a.RecJrnAction, a.ShowBadNumbersAction,
+                            a.WindowCascade1, a.WindowTileHorizontal1, a.WindowTileVertical1, a.WindowMinimizeAll1})
+        EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+    EXPECT_TRUE(a.EditPaste1->isEnabled());
+    for (QAction* action : {a.ViewFilesAction, a.AbonentsAction, a.ViewCountriesAction, a.ExitAction,
+                            a.AboutAction1, a.SoundOffAction, a.AnswerBackAction1})
+        EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
+
+    emit form->WindowsMenuBar()->aboutToShow();
+    for (QAction* item : form->WindowsMenuBar()->actions())
+        if (!item->isSeparator())
+            EXPECT_EQ(item->isEnabled(), item->menu() == form->ControlDialogMenu()) << item->text().toStdString();
+}
+
+// Telegrams created in a row for one channel get consecutive numbers, and
+// a journal command for a view already open brings that view forward.
+TEST_F(MainWindowTest, TelegramCommandsNumberInARowAndKeepOneJournalViewPerKind)
+{
+    PutChannelOnLine(1);
+    Start();
+    form->CreateTelegram(1);
+    form->CreateTelegram(1);
+    QStringList titles;
+    for (QMdiSubWindow* sub : form->MdiArea()->subWindowList())
+        if (auto* e = qobject_cast<TEditForm*>(sub->widget()))
+            titles << QFileInfo(e->windowTitle()).fileName();
+    ASSERT_EQ(titles.size(), 2);
+    const int first = titles[0].mid(3, 5).toInt();
+    EXPECT_EQ(titles[1], QStringLiteral("TEL%1.TLG").arg(first + 1, 5, 10, QLatin1Char('0')));
+
+    form->ShowTransmitJournal(1);
+    const auto views = [this] {
+        int n = 0;
+        for (QMdiSubWindow* sub : form->MdiArea()->subWindowList())
+            n += qobject_cast<TViewJrnForm*>(sub->widget()) ? 1 : 0;
+        return n;
+    };
+    EXPECT_EQ(views(), 1);
+    form->MdiArea()->activateNextSubWindow();
+    form->ShowTransmitJournal(1);
+    EXPECT_EQ(views(), 1);
+    EXPECT_NE(qobject_cast<TViewJrnForm*>(form->MdiArea()->currentSubWindow()->widget()), nullptr);
 }
 
 } // namespace

@@ -78,6 +78,7 @@ TSoundEventsPage::TSoundEventsPage(Environment env, QWidget* parent)
     play_->setObjectName(QStringLiteral("SoundChkAction"));
     browse_ = new QAction(QStringLiteral("Обзор..."), this);
     browse_->setObjectName(QStringLiteral("SndFindFileAction"));
+    browse_->setIconText(browse_->text()); // a button keeps the dots of its caption
     playButton_ = new QToolButton;
     playButton_->setDefaultAction(play_);
     browseButton_ = new QToolButton;

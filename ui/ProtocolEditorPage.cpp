@@ -45,8 +45,9 @@ TProtocolEditorPage::TProtocolEditorPage(QWidget* parent)
     setValue_ = new QLabel;
     minSet_ = new QLabel;
     maxSet_ = new QLabel;
-    for (QListWidget* list : {elements_, classes_, params_})
-        list->setMinimumSize(scale.Size(180, 150));
+    for (QListWidget* list : {elements_, classes_})
+        list->setMinimumSize(scale.Size(230, 150));
+    params_->setMinimumSize(scale.Size(180, 150));
     value_->setMinimumWidth(scale.X(180));
     for (QLabel* label : {setValue_, minSet_, maxSet_})
         label->setMinimumWidth(scale.X(80));

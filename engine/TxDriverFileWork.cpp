@@ -41,11 +41,11 @@ void TTxChannelDriver::FileWork()
         WriteRxJournal();
         Events.raise(DriverEvent::RxJournalWritten);
     }
+    SaveAdapterFiledMark();
 
-    if (Events.has(DriverEvent::ScanOutgoing)) {
-        Outgoing().Scan();
+    // A long scan goes on over the following ticks; the request stays until it ends.
+    if (Events.has(DriverEvent::ScanOutgoing) && Outgoing().Scan())
         Events.clear(DriverEvent::ScanOutgoing);
-    }
 }
 
 void TTxChannelDriver::WriteChannelLines()

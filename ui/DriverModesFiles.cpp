@@ -4,7 +4,7 @@
 #include "platform/MessageBox.h"
 #include "platform/SafeFileWriter.h"
 #include "protocols/LittleEndian.h"
-#include "ui/MessageCaptions.h"
+#include "platform/MessageCaptions.h"
 
 #include <QDir>
 #include <QFile>

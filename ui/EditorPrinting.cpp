@@ -2,7 +2,6 @@
 
 #include "support/OemText.h"
 #include "ui/PrintError.h"
-#include "ui/PrinterPort.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -11,14 +10,14 @@
 
 namespace korvane {
 
-void DosPrintLines(const QStringList& lines)
+QByteArray DosPrintBytes(const QStringList& lines)
 {
     OemLines oem;
     StringsToOem(lines, oem);
     QByteArray bytes;
     for (const QByteArray& line : oem)
         bytes += line + "\r\n";
-    WriteToPrinterPort(bytes);
+    return bytes;
 }
 
 void PrintLines(QPrinter& printer, const QStringList& lines, const QFont& font)

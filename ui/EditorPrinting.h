@@ -3,6 +3,7 @@
 // The telegram editor's two printouts: raw to the matrix printer on the
 // first parallel port, and through the system's printer.
 
+#include <QByteArray>
 #include <QStringList>
 
 class QFont;
@@ -10,10 +11,10 @@ class QPrinter;
 
 namespace korvane {
 
-// The lines in the OEM code page, each followed by CR LF, on the first
-// parallel port, once; no initialisation string, margin or copy count.
-// Throws FileError when the port cannot be opened or written.
-void DosPrintLines(const QStringList& lines);
+// The printout of the lines for the first parallel port (PrinterPort): in
+// the OEM code page, each followed by CR LF; no initialisation string,
+// margin or copy count.
+QByteArray DosPrintBytes(const QStringList& lines);
 
 // Each line as one printed line in Font, page after page, on Printer.
 // Throws PrintError when the printout cannot be made.

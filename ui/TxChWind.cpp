@@ -5,7 +5,7 @@
 #include "platform/IniFile.h"
 #include "protocols/DriverModes.h"
 #include "support/TelegraphCode.h"
-#include "ui/MessageCaptions.h"
+#include "platform/MessageCaptions.h"
 #include "ui/ODLED.h"
 #include "ui/StatusPanels.h"
 #include "ui/txInpNum.h"
@@ -111,6 +111,10 @@ TTxMemo::TTxMemo(TTxChannelWindow& owner, QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     viewport()->setCursor(Qt::ArrowCursor);
+    // A line busy for days: the text keeps its last lines, and nothing of
+    // what it showed is kept for an undo.
+    setMaximumBlockCount(LineLimit);
+    setUndoRedoEnabled(false);
 }
 
 void TTxMemo::keyPressEvent(QKeyEvent* event)
@@ -365,8 +369,10 @@ bool TTxChannelWindow::TxWinMemoKeyPress(QChar key)
         return false;
     plainKeyDown_ = false;
     if (state_.CanType()) {
-        // A full ring refuses the key rather than overwrite a waiting one.
-        state_.TypeKey(key);
+        // A full ring refuses the key rather than overwrite a waiting one,
+        // and the refusal is heard: the operator types it again.
+        if (!state_.TypeKey(key) && env_.PlayChime)
+            env_.PlayChime();
         return true;
     }
     if (env_.PlayChime)

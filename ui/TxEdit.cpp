@@ -2,13 +2,14 @@
 
 #include "platform/CodePages.h"
 #include "platform/MessageBox.h"
+#include "platform/PrinterPort.h"
 #include "platform/SystemBeep.h"
 #include "support/AddressCheck.h"
 #include "support/FileError.h"
 #include "support/OemText.h"
 #include "support/UpperCase.h"
 #include "ui/EditorPrinting.h"
-#include "ui/MessageCaptions.h"
+#include "platform/MessageCaptions.h"
 #include "ui/PrintError.h"
 #include "ui/StatusPanels.h"
 
@@ -156,7 +157,7 @@ void TEditForm::BuildMenus()
     copy_ = own(QStringLiteral("&Скопировать"), &TEditForm::CopyToClipboard);
     paste_ = own(QStringLiteral("Вклеить"), &TEditForm::PasteFromClipboard);
     delete_ = own(QStringLiteral("Удалить"), &TEditForm::Delete);
-    send_ = own(QStringLiteral("Отправить"), &TEditForm::SendTelegram);
+    send_ = EditAction(a.Send, own(QStringLiteral("Отправить"), &TEditForm::SendTelegram));
 
     editorMenu_ = new QMenu(QStringLiteral("&Редактор"), this);
     editorMenu_->addAction(EditAction(a.Cut, cut_));
@@ -336,7 +337,20 @@ bool TEditForm::CheckLineLength()
     const int length = static_cast<int>(memo_->document()->findBlockByNumber(index).text().size());
     if (length >= BeepColumn && env_.Beep)
         env_.Beep->beep();
-    return length >= LineWidth - 1;
+    // An address line stays whole, as the wrap before sending keeps it: a
+    // break would cut a number in two.
+    return length >= LineWidth - 1 && !InAddressBlock(index);
+}
+
+bool TEditForm::InAddressBlock(int lineIndex) const
+{
+    for (QTextBlock block = memo_->document()->firstBlock(); block.isValid(); block = block.next()) {
+        if (!block.text().startsWith(u'|'))
+            return false;
+        if (block.blockNumber() == lineIndex)
+            return true;
+    }
+    return false;
 }
 
 bool TEditForm::WrapLongLines()
@@ -504,14 +518,24 @@ void TEditForm::TranslWIN_DOSClick()
 
 void TEditForm::DOSPrint()
 {
-    try {
-        if (env_.DosPrint)
+    if (env_.DosPrint) {
+        try {
             env_.DosPrint(Lines());
-        else
-            DosPrintLines(Lines());
-    } catch (const FileError& e) {
-        ShowMessage(*env_.Box, e.message(), MessageIcon::Error);
+        } catch (const FileError& e) {
+            ShowMessage(*env_.Box, e.message(), MessageIcon::Error);
+        }
+        return;
     }
+    // Written off the main thread: a port that blocks holds up nothing, and
+    // its failure comes back as a box.
+    if (!printerPort_) {
+        printerPort_ = new PrinterPort(this);
+        connect(printerPort_, &PrinterPort::Finished, this, [this](const QString& error) {
+            if (!error.isEmpty())
+                ShowMessage(*env_.Box, error, MessageIcon::Error);
+        });
+    }
+    printerPort_->Print({DosPrintBytes(Lines())});
 }
 
 void TEditForm::Print()

@@ -1,28 +1,18 @@
 #include "ui/txViewJrn.h"
 
-#include "platform/LocaleTime.h"
+#include "engine/RecordFiles.h"
 #include "support/FileError.h"
 #include "support/OemText.h"
 #include "ui/StatusPanels.h"
 
 #include <QDateTime>
 #include <QFileInfo>
-#include <QLocale>
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 namespace korvane {
-
-namespace {
-
-// The locale's short date and long time, without the time zone.
-QString DateTimeText(const QDateTime& at)
-{
-    const QLocale locale;
-    return locale.toString(at.date(), QLocale::ShortFormat) + u' ' + LongTimeText(at.time());
-}
-
-} // namespace
 
 TViewJrnForm::TViewJrnForm(QWidget* parent) : QWidget(parent)
 {
@@ -37,6 +27,7 @@ TViewJrnForm::TViewJrnForm(QWidget* parent) : QWidget(parent)
     mono.setStyleHint(QFont::Monospace);
     text_->setFont(mono);
     text_->setReadOnly(true);
+    text_->setUndoRedoEnabled(false);
     text_->setLineWrapMode(QPlainTextEdit::NoWrap);
     text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -77,18 +68,45 @@ void TViewJrnForm::LoadJournal(const QString& path)
     const QFileInfo info(path);
     if (!info.exists())
         return;
-    OemLines raw;
-    QStringList lines;
+    if (tail_.Path() != path)
+        tail_ = JournalTail(path);
+    // Nothing of this file shown yet: whatever the view held goes.
+    const bool fromStart = tail_.Offset() == 0 && !fragmentShown_;
+    JournalTail::Update update;
     try {
-        LoadOemStringsClear(path, raw, lines);
+        update = tail_.Read();
     } catch (const FileError&) {
         // Being written at this moment: the next notice shows it.
         return;
     }
-    text_->setPlainText(lines.join(u'\n'));
+    QTextCursor end(text_->document());
+    end.movePosition(QTextCursor::End);
+    if (update.Restart || fromStart) {
+        text_->clear();
+        fragmentShown_ = false;
+        linesShown_ = 0;
+    } else if (fragmentShown_) {
+        // The unfinished line comes again, whole, with what follows it.
+        end.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
+        end.removeSelectedText();
+        end.deletePreviousChar();
+        fragmentShown_ = false;
+        --linesShown_;
+    }
+    QStringList lines = std::move(update.Lines);
+    if (!update.Fragment.isEmpty()) {
+        lines << update.Fragment;
+        fragmentShown_ = true;
+    }
+    if (!lines.isEmpty()) {
+        end.movePosition(QTextCursor::End);
+        end.insertText((linesShown_ > 0 ? QStringLiteral("\n") : QString()) + lines.join(u'\n'));
+        linesShown_ += lines.size();
+    }
     status_->SetPanelText(0, path);
     status_->SetPanelText(1, QString::asprintf("%3.3f K", info.size() / 1024.0) + QStringLiteral("б"));
-    status_->SetPanelText(2, DateTimeText(info.lastModified()));
+    // In the journal's own form, as its lines give their times.
+    status_->SetPanelText(2, RecordDateTime(info.lastModified()));
 }
 
 } // namespace korvane

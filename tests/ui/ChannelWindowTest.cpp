@@ -1,6 +1,7 @@
 #include "tests/ui/ChannelWindowFixture.h"
 #include "tests/ui/QtPrinters.h"
 
+#include "engine/ChannelKeyRing.h"
 #include "ui/ODLED.h"
 #include "ui/StatusPanels.h"
 
@@ -10,6 +11,8 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 
 using namespace korvane;
 using korvane::test::ChannelWindowFixture;
@@ -214,6 +217,27 @@ TEST_F(ChannelWindowViewTest, EngineCharactersLandAtTheEndWhereverTheCaretIs)
     EXPECT_EQ(window->Memo()->toPlainText(), QString());
 }
 
+// A line busy for days: the text keeps its last lines and no undo history,
+// and what the engine shows still lands at the end.
+TEST_F(ChannelWindowViewTest, TheTextKeepsItsLastLinesAndNoUndoHistory)
+{
+    ChannelWindow& w = window->Window();
+    const int lines = TTxMemo::LineLimit + 50;
+    for (int i = 1; i <= lines; ++i) {
+        for (QChar c : QStringLiteral("LINE %1").arg(i))
+            w.SendMemoChar(c);
+        w.SendMemoChar(u'\r');
+    }
+    w.SendMemoChar(u'Z');
+    QTextDocument* doc = window->Memo()->document();
+    EXPECT_EQ(doc->blockCount(), TTxMemo::LineLimit);
+    EXPECT_EQ(doc->lastBlock().text(), QStringLiteral("Z"));
+    EXPECT_EQ(doc->lastBlock().previous().text(), QStringLiteral("LINE %1").arg(lines));
+    EXPECT_EQ(doc->firstBlock().text(), QStringLiteral("LINE %1").arg(lines - TTxMemo::LineLimit + 2));
+    EXPECT_FALSE(doc->isUndoAvailable());
+    EXPECT_EQ(window->State().Column(), 1);
+}
+
 TEST_F(ChannelWindowViewTest, AKeyAtTheLineEndStartsANewLineFirst)
 {
     for (int i = 0; i < 69; ++i)
@@ -221,6 +245,22 @@ TEST_F(ChannelWindowViewTest, AKeyAtTheLineEndStartsANewLineFirst)
     Engine(true, ChannelStates::Connected);
     QTest::keyClick(window->Memo(), Qt::Key_Return);
     EXPECT_EQ(Ring(), QStringLiteral("\r\n\r\n"));
+}
+
+TEST_F(ChannelWindowViewTest, AKeyRefusedByAFullRingIsHeard)
+{
+    Engine(true, ChannelStates::Connected);
+    channelBox.shown.clear();
+    const QString waiting(ChannelKeyRing::Size - 1, u'a');
+    QTest::keyClicks(window->Memo(), waiting);
+    EXPECT_EQ(chimes, 0);
+    QTest::keyClick(window->Memo(), Qt::Key_B);
+    EXPECT_EQ(chimes, 1);
+    EXPECT_TRUE(channelBox.shown.isEmpty());
+    EXPECT_EQ(Ring(), waiting);
+    QTest::keyClick(window->Memo(), Qt::Key_B);
+    EXPECT_EQ(chimes, 1);
+    EXPECT_EQ(Ring(), QStringLiteral("b"));
 }
 
 TEST_F(ChannelWindowViewTest, BellActionTypesTheBellMark)

@@ -18,6 +18,7 @@
 #include "ui/DriverModesFiles.h"
 #include "ui/StatusPanels.h"
 #include "ui/TxChWind.h"
+#include "ui/TxEdit.h"
 #include "ui/txViewJrn.h"
 
 #include <QApplication>
@@ -28,6 +29,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -343,6 +345,40 @@ TEST_F(MainWindowTest, ASecondExitDuringTheShutDownIsIgnored)
     EXPECT_EQ(LogText().count(QStringLiteral("Программа завершается")), 1);
 }
 
+TEST_F(MainWindowTest, AChannelWindowClosedDuringTheShutDownIsNotWaitedForAfterwards)
+{
+    PutChannelOnLine(1);
+    Start();
+    QPointer<TTxChannelWindow> w = form->ChannelWindowOf(1);
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(WaitForStepping(1));
+    // The operator closes the window while the shut-down waits for it: the
+    // window is freed at once, and the waits must not touch it after that.
+    QTimer::singleShot(0, form.get(), [&] {
+        ASSERT_FALSE(w.isNull());
+        delete w->parentWidget();
+    });
+    form->ExitActionExecute();
+    EXPECT_TRUE(w.isNull());
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(LogText().count(QStringLiteral("Программа завершается")), 1);
+}
+
+TEST_F(MainWindowTest, TheMemoryPanelsShowRealFigures)
+{
+    Start();
+    form->ClockTimerTimer();
+    for (int panel : {0, 1}) {
+        SCOPED_TRACE(panel);
+        bool isNumber = false;
+        const qlonglong figure = form->MainStatusBar()->PanelText(panel).toLongLong(&isNumber);
+        EXPECT_TRUE(isNumber) << form->MainStatusBar()->PanelText(panel).toStdString();
+        EXPECT_GT(figure, 0);
+    }
+    // What the heap holds from the system covers what is in use of it.
+    EXPECT_GE(form->MainStatusBar()->PanelText(0).toLongLong(), form->MainStatusBar()->PanelText(1).toLongLong());
+}
+
 TEST_F(MainWindowTest, AChannelInALineAlarmGetsNoCommandAtExit)
 {
     PutChannelOnLine(1);
@@ -451,6 +487,67 @@ TEST_F(MainWindowTest, JournalNoticeRefreshesOnlyTheMatchingView)
     Idle();
     EXPECT_TRUE(receive->RichEdit1()->toPlainText().contains(QStringLiteral("12:00 line")));
     EXPECT_EQ(transmit->RichEdit1()->toPlainText(), transmitBefore);
+}
+
+// The engine's folder refresh reaches the browser set after the window's
+// creation, from the first scanner and from every one a restart makes.
+TEST_F(MainWindowTest, EveryScannersFolderRefreshReachesTheBrowser)
+{
+    PutChannelOnLine(1);
+    Start();
+    QStringList refreshed;
+    form->SetFolderRefresh([&refreshed](const QString& folder) { refreshed << folder; });
+    ASSERT_NE(form->ScannerObject()->Driver(1), nullptr);
+    const auto& first = form->ScannerObject()->Driver(1)->Environment();
+    ASSERT_TRUE(first.RefreshFolder);
+    first.RefreshFolder(QStringLiteral("/one"));
+    form->RestartChannels();
+    ASSERT_NE(form->ScannerObject()->Driver(1), nullptr);
+    form->ScannerObject()->Driver(1)->Environment().RefreshFolder(QStringLiteral("/two"));
+    EXPECT_EQ(refreshed, (QStringList{"/one", "/two"}));
+}
+
+} // namespace
+
+namespace {
+
+TEditForm* OpenEditor(QMdiArea* mdi)
+{
+    for (QMdiSubWindow* sub : mdi->subWindowList())
+        if (auto* e = qobject_cast<TEditForm*>(sub->widget()))
+            return e;
+    return nullptr;
+}
+
+// A telegram being written is never lost by "Выход": its editor asks first,
+// and Cancel there leaves the program and its channels as they were.
+TEST_F(MainWindowTest, ExitAsksEachEditorAndItsCancelKeepsTheProgramRunning)
+{
+    PutChannelOnLine(1);
+    Start();
+    form->CreateTelegram(1);
+    TEditForm* editor = OpenEditor(form->MdiArea());
+    ASSERT_NE(editor, nullptr);
+    editor->Memo1()->appendPlainText(QStringLiteral("СРОЧНО ТЕКСТ"));
+    TTxScanner* scanner = form->ScannerObject();
+    const QString question = QStringLiteral("Сохранить изменения в '%1'?").arg(editor->windowTitle());
+
+    box.shown.clear();
+    box.answers = {MessageResult::Yes, MessageResult::Cancel};
+    form->ExitActionExecute();
+    EXPECT_EQ(box.texts(), (QStringList{ConfirmText, question}));
+    EXPECT_FALSE(form->Closing());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->ScannerObject(), scanner);
+    EXPECT_EQ(OpenEditor(form->MdiArea()), editor);
+    EXPECT_TRUE(form->ExitAction()->isEnabled());
+
+    box.shown.clear();
+    box.answers = {MessageResult::Yes, MessageResult::No};
+    form->ExitActionExecute();
+    EXPECT_EQ(box.texts(), (QStringList{ConfirmText, question}));
+    EXPECT_TRUE(form->Closing());
+    EXPECT_FALSE(form->isVisible());
 }
 
 } // namespace

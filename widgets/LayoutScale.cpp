@@ -1,4 +1,4 @@
-#include "ui/LayoutScale.h"
+#include "widgets/LayoutScale.h"
 
 #include <QFontMetricsF>
 #include <QWidget>

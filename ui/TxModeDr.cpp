@@ -30,7 +30,6 @@ namespace korvane {
 
 namespace {
 
-constexpr int UpDownMax = 100;
 constexpr int InitPrnStrCapacity = 80;
 
 // The grid's cell editor, which lets only Backspace and digits through.
@@ -66,10 +65,10 @@ public:
     }
 };
 
-QSpinBox* UpDown()
+QSpinBox* UpDown(DriverModesFiles::KeyRange range)
 {
     auto* spin = new QSpinBox;
-    spin->setRange(0, UpDownMax);
+    spin->setRange(range.Min, range.Max);
     return spin;
 }
 
@@ -145,8 +144,8 @@ void TDriverModeDlg::BuildMainPage(QWidget* page)
     for (int i : {1, 2, 3})
         driverBoxes_[i]->setEnabled(false);
 
-    scanPeriod_ = UpDown();
-    msgDelay_ = UpDown();
+    scanPeriod_ = UpDown(DriverModesFiles::ScanPeriodRange);
+    msgDelay_ = UpDown(DriverModesFiles::MsgDelayRange);
     auto* times = new QFormLayout;
     auto* scanLabel = new QLabel(QStringLiteral("&Период опроса (сек)"));
     scanLabel->setBuddy(scanPeriod_);
@@ -201,7 +200,7 @@ void TDriverModeDlg::BuildPrintPage(QWidget* page)
     }
     connect(printButtons_, &QButtonGroup::idClicked, this, [this] { DosWinRadioGroupClick(); });
 
-    copyCount_ = UpDown();
+    copyCount_ = UpDown(DriverModesFiles::CopyCntrRange);
     beginTime_ = new QTimeEdit;
     beginTime_->setDisplayFormat(QStringLiteral("H:mm:ss"));
     endTime_ = new QTimeEdit;
@@ -212,7 +211,7 @@ void TDriverModeDlg::BuildPrintPage(QWidget* page)
     form->addRow(QStringLiteral("Время окончания"), endTime_);
 
     dosGroup_ = new QGroupBox(QStringLiteral("Настройки печати для DOS"));
-    leftMargin_ = UpDown();
+    leftMargin_ = UpDown(DriverModesFiles::LeftMarginRange);
     initPrinter_ = new QLineEdit;
     initPrinter_->setMaxLength(InitPrnStrCapacity);
     auto* dosLayout = new QFormLayout(dosGroup_);

@@ -2,6 +2,7 @@
 
 #include "platform/IniFile.h"
 #include "platform/IntegerText.h"
+#include "ui/LayoutScale.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
@@ -160,9 +162,14 @@ void TDriverModeDlg::BuildMainPage(QWidget* page)
     grid_->setItemDelegate(new GridDelegate(grid_));
     grid_->setEditTriggers(QAbstractItemView::AllEditTriggers);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->setColumnWidth(0, 160);
-    for (int c = 1; c < GridColumns; ++c)
-        grid_->setColumnWidth(c, 48);
+    // Wide enough for every column: the dialog grows with the font.
+    const LayoutScale scale(this);
+    int gridWidth = 0;
+    for (int c = 0; c < GridColumns; ++c) {
+        grid_->setColumnWidth(c, scale.X(c == 0 ? 160 : 48));
+        gridWidth += grid_->columnWidth(c);
+    }
+    grid_->setMinimumWidth(gridWidth + 2 * grid_->frameWidth() + grid_->verticalScrollBar()->sizeHint().width());
     auto* gridLabel = new QLabel(QStringLiteral("&Таблица обработки неэффективных вызовов"));
     gridLabel->setBuddy(grid_);
 

@@ -3,6 +3,7 @@
 #include "platform/LocaleTime.h"
 #include "support/FileError.h"
 #include "support/OemText.h"
+#include "ui/LayoutScale.h"
 #include "ui/StatusPanels.h"
 
 #include <QDateTime>
@@ -29,7 +30,8 @@ TViewJrnForm::TViewJrnForm(QWidget* parent) : QWidget(parent)
     QFont f = font();
     f.setPixelSize(11);
     setFont(f);
-    resize(519, 373);
+    const LayoutScale scale(this);
+    resize(scale.Size(519, 373));
 
     text_ = new QPlainTextEdit;
     QFont mono(QStringLiteral("Courier New"));
@@ -40,7 +42,7 @@ TViewJrnForm::TViewJrnForm(QWidget* parent) : QWidget(parent)
     text_->setLineWrapMode(QPlainTextEdit::NoWrap);
     text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    status_ = new StatusPanels({300, 100, 50});
+    status_ = new StatusPanels({scale.X(300), scale.X(100), scale.X(50)});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -170,6 +170,11 @@ void TDriverModeDlg::BuildMainPage(QWidget* page)
         gridWidth += grid_->columnWidth(c);
     }
     grid_->setMinimumWidth(gridWidth + 2 * grid_->frameWidth() + grid_->verticalScrollBar()->sizeHint().width());
+    // and for every row.
+    int gridHeight = 0;
+    for (int r = 0; r < GridRows; ++r)
+        gridHeight += grid_->rowHeight(r);
+    grid_->setMinimumHeight(gridHeight + 2 * grid_->frameWidth());
     auto* gridLabel = new QLabel(QStringLiteral("&Таблица обработки неэффективных вызовов"));
     gridLabel->setBuddy(grid_);
 

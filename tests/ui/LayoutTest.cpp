@@ -174,6 +174,10 @@ TEST(DriverModesLayout, TheWholeBadCallsGridIsShown)
         }
     }
     EXPECT_LE(total, grid.viewport()->width());
+    int rows = 0;
+    for (int r = 0; r < grid.rowCount(); ++r)
+        rows += grid.rowHeight(r);
+    EXPECT_LE(rows, grid.viewport()->height());
 }
 
 class EditorLayout : public ::testing::Test {

@@ -21,6 +21,7 @@
 #include "ui/MdiChildren.h"
 #include "platform/MessageCaptions.h"
 #include "ui/SettingsCommands.h"
+#include "widgets/LayoutScale.h"
 #include "ui/StatusPanels.h"
 #include "ui/TelegramCommands.h"
 #include "ui/TxChWind.h"
@@ -34,7 +35,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFontMetrics>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -296,7 +296,11 @@ void TMainForm::DriverMenuClick()
 
 QMdiSubWindow* TMainForm::AddMdiChild(QWidget* child)
 {
+    // The sub-window takes its size from the child's size hint; the child
+    // keeps the size it laid out for itself (scaled to its font) instead.
+    const QSize laidOut = child->size();
     QMdiSubWindow* sub = mdi_->addSubWindow(child);
+    sub->resize(sub->sizeHint() + (laidOut - child->sizeHint()).expandedTo(QSize(0, 0)));
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(QIcon());
     return sub;
@@ -733,21 +737,13 @@ void TMainForm::SoundOff()
 
 void TMainForm::BuildStatusBar()
 {
-    // The widths (150, 150, 130, 60, 50) are made for a small font: with a
-    // wider one they grow alike, so that the clock's text fits its panel.
-    // The last panel runs on to the bar's right edge, as a status bar's
-    // last panel does.
-    QFont small = font();
-    small.setPixelSize(11);
-    const QFontMetrics metrics(small);
-    const double scale =
-        std::max(1.0, (metrics.horizontalAdvance(QStringLiteral("CPU clock: 0000.00 MHz")) + 12) / 130.0);
+    // The panels' widths grow with the bar's font; the last one runs on to
+    // the bar's right edge.
+    const LayoutScale scale(this);
     QList<int> widths;
     for (int w : {150, 150, 130, 60, 50})
-        widths << static_cast<int>(w * scale);
-    widths.back() += 1000;
+        widths << scale.X(w);
     statusBar_ = new StatusPanels(widths, this);
-    statusBar_->setFont(small);
     statusBar_->SetPanelAlignment(0, Qt::AlignCenter);
     statusBar_->SetPanelAlignment(1, Qt::AlignCenter);
     statusBar_->SetPanelAlignment(2, Qt::AlignLeft | Qt::AlignVCenter);

@@ -2,7 +2,7 @@
 
 #include "platform/MessageBox.h"
 #include "protocols/DecimalNumber.h"
-#include "ui/MessageCaptions.h"
+#include "platform/MessageCaptions.h"
 
 namespace korvane {
 

@@ -1,7 +1,7 @@
 #include "ui/ProtocolEditorPage.h"
 
 #include "protocols/ProtocolModel.h"
-#include "ui/LayoutScale.h"
+#include "widgets/LayoutScale.h"
 
 #include <QComboBox>
 #include <QEvent>

@@ -6,7 +6,7 @@
 #include "protocols/DriverModes.h"
 #include "support/Tunes.h"
 #include "ui/FileChooser.h"
-#include "ui/LayoutScale.h"
+#include "widgets/LayoutScale.h"
 
 #include <QAction>
 #include <QComboBox>

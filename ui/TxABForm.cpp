@@ -1,7 +1,7 @@
 #include "ui/TxABForm.h"
 
 #include "ui/AnswerBackFilter.h"
-#include "ui/LayoutScale.h"
+#include "widgets/LayoutScale.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -2,7 +2,7 @@
 
 #include "ui/AboutPicture.h"
 #include "ui/JpegImage.h"
-#include "ui/LayoutScale.h"
+#include "widgets/LayoutScale.h"
 
 #include <QFrame>
 #include <QGridLayout>

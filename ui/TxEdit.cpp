@@ -9,6 +9,7 @@
 #include "support/UpperCase.h"
 #include "ui/EditorPrinting.h"
 #include "platform/MessageCaptions.h"
+#include "widgets/LayoutScale.h"
 #include "ui/PrintError.h"
 #include "ui/StatusPanels.h"
 
@@ -20,6 +21,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
@@ -27,10 +29,14 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace korvane {
 
@@ -83,7 +89,6 @@ TEditForm::TEditForm(EditorEnvironment env, QWidget* parent)
     : QWidget(parent)
     , env_(std::move(env))
 {
-    resize(600, 400);
     memo_ = new TEditMemo(*this);
     QFont f(QStringLiteral("Courier New"));
     f.setPixelSize(11);
@@ -92,7 +97,8 @@ TEditForm::TEditForm(EditorEnvironment env, QWidget* parent)
     memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    status_ = new StatusPanels({150, 150, 50});
+    const LayoutScale scale(this);
+    status_ = new StatusPanels({scale.X(150), scale.X(150), scale.X(50)});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -108,6 +114,11 @@ TEditForm::TEditForm(EditorEnvironment env, QWidget* parent)
     });
 
     SetMemoMargins();
+    // Wide enough for a whole telegraph line of the memo's font.
+    const int line = QFontMetrics(memo_->font()).horizontalAdvance(QString(LineWidth, u'Ш'))
+                     + 2 * static_cast<int>(std::ceil(memo_->document()->documentMargin())) + 2 * memo_->frameWidth()
+                     + memo_->verticalScrollBar()->sizeHint().width() + scale.X(6) + 4;
+    resize(std::max(scale.X(600), line), scale.Y(400));
     TranslState_ = 0;
     setFocusProxy(memo_);
 }

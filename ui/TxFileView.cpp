@@ -7,7 +7,7 @@
 #include "support/OemText.h"
 #include "ui/FileViewItems.h"
 #include "ui/FolderPath.h"
-#include "ui/LayoutScale.h"
+#include "widgets/LayoutScale.h"
 #include "ui/StatusPanels.h"
 
 #include <QAction>

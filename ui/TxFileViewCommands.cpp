@@ -8,7 +8,7 @@
 #include "support/OemText.h"
 #include "ui/BlockedNumbers.h"
 #include "ui/EditorPrinting.h"
-#include "ui/MessageCaptions.h"
+#include "platform/MessageCaptions.h"
 #include "ui/PrintError.h"
 #include "ui/StatusPanels.h"
 

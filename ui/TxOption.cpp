@@ -6,8 +6,8 @@
 #include "protocols/TxProtoc.h"
 #include "ui/AdapterPresence.h"
 #include "ui/AnswerBackFilter.h"
-#include "ui/LayoutScale.h"
-#include "ui/MessageCaptions.h"
+#include "widgets/LayoutScale.h"
+#include "platform/MessageCaptions.h"
 #include "ui/ProtocolEditorPage.h"
 #include "ui/QtFileChooser.h"
 

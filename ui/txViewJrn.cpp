@@ -3,6 +3,7 @@
 #include "engine/RecordFiles.h"
 #include "support/FileError.h"
 #include "support/OemText.h"
+#include "widgets/LayoutScale.h"
 #include "ui/StatusPanels.h"
 
 #include <QDateTime>
@@ -19,7 +20,8 @@ TViewJrnForm::TViewJrnForm(QWidget* parent) : QWidget(parent)
     QFont f = font();
     f.setPixelSize(11);
     setFont(f);
-    resize(519, 373);
+    const LayoutScale scale(this);
+    resize(scale.Size(519, 373));
 
     text_ = new QPlainTextEdit;
     QFont mono(QStringLiteral("Courier New"));
@@ -31,7 +33,7 @@ TViewJrnForm::TViewJrnForm(QWidget* parent) : QWidget(parent)
     text_->setLineWrapMode(QPlainTextEdit::NoWrap);
     text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    status_ = new StatusPanels({300, 100, 50});
+    status_ = new StatusPanels({scale.X(300), scale.X(100), scale.X(50)});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

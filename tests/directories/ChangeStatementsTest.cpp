@@ -58,6 +58,37 @@ TEST_F(ChangeStatementsTest, NamesWithQuotesAreStoredAndDeletedAsTheyAre)
     EXPECT_EQ(Column(m.CountryQuery, u"COUNTRY_NAME"), QStringList({"Россия", "Франция"}));
 }
 
+// The subscriber table holds a number and an answerback of 20 characters and
+// a name of 60 (Cyrillic letters counted as one each); a longer one is
+// refused, never stored.
+TEST_F(ChangeStatementsTest, SubscriberTextsLongerThanTheirFieldsAreRefused)
+{
+    TTxDataModule& m = *module;
+    struct Case {
+        const char* what;
+        QString number, name, answerBack;
+        bool stored;
+    };
+    const QString ya = QStringLiteral("Я");
+    const Case cases[] = {
+        {"all at their sizes", QString(20, u'1'), ya.repeated(60), ya.repeated(20), true},
+        {"a number of 21", QString(21, u'2'), QStringLiteral("N"), QString(), false},
+        {"a name of 61", QStringLiteral("3"), ya.repeated(61), QString(), false},
+        {"an answerback of 21", QStringLiteral("4"), QStringLiteral("N"), ya.repeated(21), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PrepareAbonentAdd(m.DynamicQuery, c.number, c.name, c.answerBack);
+        EXPECT_EQ(m.DynamicQuery.ExecSQL(), c.stored);
+        EXPECT_EQ(m.DynamicQuery.LastError().isEmpty(), c.stored);
+    }
+    PrepareAbonentEdit(m.DynamicQuery, QString(20, u'1'), ya.repeated(61), QString());
+    EXPECT_FALSE(m.DynamicQuery.ExecSQL());
+    ASSERT_TRUE(m.OpenAbonentQuery(QStringLiteral("ABONENT_ID")));
+    EXPECT_EQ(Column(m.AbonentQuery, u"ABONENT_No"), QStringList({QString(20, u'1')}));
+    EXPECT_EQ(Column(m.AbonentQuery, u"ABONENT_Name"), QStringList({ya.repeated(60)}));
+}
+
 TEST_F(ChangeStatementsTest, CountryStatementsChangeTheShownTable)
 {
     TTxDataModule& m = *module;

@@ -17,6 +17,8 @@
 #include "tests/fakes/FakeSystemBeep.h"
 #include "ui/DriverModesFiles.h"
 #include "ui/MainActions.h"
+#include "platform/LocaleTime.h"
+#include "tests/ui/LayoutChecks.h"
 #include "ui/StatusPanels.h"
 #include "ui/TxChWind.h"
 #include "ui/TxEdit.h"
@@ -28,6 +30,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -169,6 +172,68 @@ protected:
     std::vector<std::unique_ptr<serial::SimulatedPortRegistration>> lines;
     std::unique_ptr<TMainForm> form;
 };
+
+// The status bar's panels hold what they show in the bar's font: the
+// memory counts, the processor clock, the time of day; the last one runs to
+// the bar's edge. (The window's own size is the operator's: here one wide
+// enough for the panels.)
+TEST_F(MainWindowTest, StatusBarPanelsHoldTheirTexts)
+{
+    Start();
+    form->resize(1000, 600);
+    Idle();
+    const StatusPanels& bar = *form->MainStatusBar();
+    const QFontMetrics fm(bar.font());
+    const QStringList texts = {QStringLiteral("123456789"), QStringLiteral("1234567890"),
+                               QStringLiteral("CPU clock: 9999.99 MHz"), LongTimeText(QTime(23, 58, 58))};
+    for (int i = 0; i < texts.size(); ++i)
+        EXPECT_LE(fm.horizontalAdvance(texts[i]), bar.TextRoom(i)) << texts[i].toStdString();
+    EXPECT_LE(fm.horizontalAdvance(QStringLiteral("00:00:37")), bar.TextRoom(3));
+    EXPECT_EQ(bar.PanelRect(4).right(), bar.width() - 1);
+    EXPECT_LT(bar.PanelRect(4).width(), 2 * bar.width() / 3);
+}
+
+// The MDI area sizes a child by its size hint; the channel window, the
+// editor and the journal view open at the sizes they laid out instead.
+TEST_F(MainWindowTest, ChildWindowsOpenAtTheirOwnSize)
+{
+    PutChannelOnLine(1);
+    Start();
+    form->resize(1200, 900);
+    // The windows opened at start are tiled; one opened later is not.
+    form->MdiArea()->closeAllSubWindows();
+    Idle();
+
+    form->ShowChannelWindow(1);
+    Idle();
+    TTxChannelWindow* channel = form->ChannelWindowOf(1);
+    ASSERT_NE(channel, nullptr);
+    ChannelWindowEnvironment ce;
+    ce.Box = &box;
+    ce.ChannelBox = &channelBox;
+    const TTxChannelWindow fresh(ce);
+    EXPECT_GE(channel->width(), fresh.width());
+    EXPECT_GE(channel->height(), fresh.height());
+
+    form->CreateTelegram(1);
+    Idle();
+    QMdiSubWindow* sub = form->MdiArea()->activeSubWindow();
+    ASSERT_NE(sub, nullptr);
+    auto* editor = qobject_cast<TEditForm*>(sub->widget());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(korvane::test::ShowsWholeTelegraphLine(*editor)) << editor->Memo1()->viewport()->width();
+    editor->Memo1()->document()->setModified(false);
+
+    form->ShowTransmitJournal(1);
+    Idle();
+    sub = form->MdiArea()->activeSubWindow();
+    ASSERT_NE(sub, nullptr);
+    auto* journal = qobject_cast<TViewJrnForm*>(sub->widget());
+    ASSERT_NE(journal, nullptr);
+    const TViewJrnForm freshJournal;
+    EXPECT_GE(journal->width(), freshJournal.width());
+    EXPECT_GE(journal->height(), freshJournal.height());
+}
 
 TEST_F(MainWindowTest, StartWithEveryAdapterOffSaysSoOnceAtTheFirstIdleMoment)
 {

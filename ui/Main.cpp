@@ -787,10 +787,14 @@ void TMainForm::BuildMenus()
         // options and never changes the tick by itself.
         QAction* item = channelsMenu_->addAction(QStringLiteral("Канал &%1").arg(c));
         item->setCheckable(true);
-        connect(item, &QAction::triggered, this, [this, item, c] { item->setChecked(ChannelActive(c)); });
+        connect(item, &QAction::triggered, this, [this, item, c] {
+            item->setChecked(ChannelActive(c));
+            settings_->EditChannelOptions(c);
+        });
     }
     modesMenu_->addSeparator();
     modesMenu_->addAction(a.AnswerBackAction1);
+    connect(a.AnswerBackAction1, &QAction::triggered, settings_, &SettingsCommands::AnswerBackAction1Execute);
 
     helpMenu_ = bar->addMenu(QStringLiteral("&Помощь"));
     QAction* about = helpMenu_->addAction(QStringLiteral("&Версия..."));

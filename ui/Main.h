@@ -144,6 +144,8 @@ public:
     TProtocol& Protocol() const { return *Protocol_; }
     MessageBox& Box() const { return *env_.Box; }
     const std::function<int()>& WaveDevices() const { return env_.WaveDevices; }
+    WavePlayer* Waves() const { return env_.Waves; }
+    TunePlayer* Tunes() const { return env_.Tunes; }
     TBadNumbersForm* BadNumbersForm() const { return BadNumbersForm_; }
     // A channel whose adapter is on and which has a driver.
     bool ChannelActive(int channel) const;

@@ -1,5 +1,7 @@
 #include "ui/Program.h"
 
+#include "ui/SettingsCommands.h"
+
 #include "directories/AbonentLookup.h"
 #include "directories/TxDataM.h"
 #include "protocols/DriverModes.h"
@@ -50,6 +52,7 @@ TProgram::TProgram(MainFormEnvironment env)
     autoPrint_->SetLogWriter(WriteLog);
     mainForm_->SetTelegramPrinter(autoPrint_.get());
     abForm_ = std::make_unique<TABForm>(box, mainForm_.get());
+    mainForm_->Settings().SetABForm(abForm_.get());
 }
 
 TProgram::~TProgram()

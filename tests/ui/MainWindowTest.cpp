@@ -15,6 +15,7 @@
 #include "support/LogFile.h"
 #include "tests/fakes/FakeMessageBox.h"
 #include "tests/fakes/FakeSystemBeep.h"
+#include "tests/fakes/TestFiles.h"
 #include "ui/DriverModesFiles.h"
 #include "ui/MainActions.h"
 #include "platform/LocaleTime.h"
@@ -22,10 +23,13 @@
 #include "ui/StatusPanels.h"
 #include "ui/TxChWind.h"
 #include "ui/TxEdit.h"
+#include "ui/SettingsCommands.h"
+#include "ui/TxABForm.h"
 #include "ui/txViewJrn.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -693,8 +697,9 @@ TEST_F(MainWindowTest, EveryCommandHasItsCaptionHintAndShortcut)
         ASSERT_NE(a, nullptr) << c.caption;
         SCOPED_TRACE(c.caption);
         EXPECT_EQ(a->text(), QString::fromUtf8(c.caption));
-        if (*c.tip)
+        if (*c.tip) {
             EXPECT_EQ(a->toolTip(), QString::fromUtf8(c.tip));
+        }
         EXPECT_EQ(a->statusTip(), QString::fromUtf8(c.status));
         EXPECT_EQ(a->shortcut(), c.keys);
     }
@@ -741,8 +746,9 @@ TEST_F(MainWindowTest, WithNoChildTheCommandsThatNeedOneAreDisabled)
 
     emit form->WindowsMenuBar()->aboutToShow();
     for (QAction* item : form->WindowsMenuBar()->actions())
-        if (!item->isSeparator())
+        if (!item->isSeparator()) {
             EXPECT_EQ(item->isEnabled(), item->menu() == form->ControlDialogMenu()) << item->text().toStdString();
+        }
 }
 
 // Telegrams created in a row for one channel get consecutive numbers, and
@@ -773,6 +779,73 @@ TEST_F(MainWindowTest, TelegramCommandsNumberInARowAndKeepOneJournalViewPerKind)
     form->ShowTransmitJournal(1);
     EXPECT_EQ(views(), 1);
     EXPECT_NE(qobject_cast<TViewJrnForm*>(form->MdiArea()->currentSubWindow()->widget()), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// The channel options run on a copy: Cancel leaves KORVANE2.PRO byte for
+// byte and the same scanner running; OK writes the file and restarts the
+// channels on a new scanner.
+TEST_F(MainWindowTest, ChannelOptionsCancelKeepsEverythingAndOkWritesAndRestarts)
+{
+    PutChannelOnLine(1);
+    Start();
+    const QString pro = folder + QStringLiteral("KORVANE2.PRO");
+    const QByteArray before = korvane::test::ReadFileBytes(pro);
+    QPointer<TTxScanner> running = form->ScannerObject();
+    ASSERT_FALSE(running.isNull());
+
+    form->Settings().SetDialogRunner([](QDialog&) { return int(QDialog::Rejected); });
+    form->Settings().EditChannelOptions(1);
+    EXPECT_EQ(korvane::test::ReadFileBytes(pro), before);
+    EXPECT_EQ(form->ScannerObject(), running.data());
+
+    form->Settings().SetDialogRunner([](QDialog&) { return int(QDialog::Accepted); });
+    form->Settings().EditChannelOptions(1);
+    EXPECT_TRUE(running.isNull()) << "the channels were not restarted";
+    EXPECT_NE(form->ScannerObject(), nullptr);
+    FakeMessageBox quiet;
+    TProtocol store(quiet);
+    store.SetProName(pro);
+    store.SetIniName(folder + QStringLiteral("KORVANE2.INI"));
+    store.Load();
+    ASSERT_NE(store.Set(), nullptr);
+    EXPECT_EQ(store.Set()->Channels[0].AdapterType, 1);
+    EXPECT_NE(form->ChannelWindowOf(1), nullptr);
+}
+
+// The answerback form's OK stores each channel's answerback, cut to 20
+// characters, then restarts the channels once.
+TEST_F(MainWindowTest, AnswerBackFormOkStoresEachChannelsAnswerBack)
+{
+    PutChannelOnLine(1);
+    Start();
+    QPointer<TTxScanner> running = form->ScannerObject();
+    TABForm answerBacks(box, form.get());
+    form->Settings().SetABForm(&answerBacks);
+    form->Settings().SetDialogRunner([&](QDialog& dialog) {
+        EXPECT_EQ(&dialog, &answerBacks);
+        TABForm::AnswerBacks typed;
+        for (std::size_t c = 0; c < typed.size(); ++c)
+            typed[c] = QStringLiteral("%1 KORVANE RU").arg(c + 1);
+        typed[1] = QStringLiteral("22222222223333333333XYZ");
+        answerBacks.SetAnswerBacks(typed);
+        return int(QDialog::Accepted);
+    });
+    form->Actions().AnswerBackAction1->trigger();
+    EXPECT_TRUE(running.isNull());
+
+    FakeMessageBox quiet;
+    TProtocol store(quiet);
+    store.SetProName(folder + QStringLiteral("KORVANE2.PRO"));
+    store.SetIniName(folder + QStringLiteral("KORVANE2.INI"));
+    store.Load();
+    ASSERT_NE(store.Set(), nullptr);
+    EXPECT_EQ(store.Set()->Channels[0].AnswerBack.text(), QStringLiteral("1 KORVANE RU"));
+    EXPECT_EQ(store.Set()->Channels[1].AnswerBack.text(), QStringLiteral("22222222223333333333"));
+    EXPECT_EQ(store.Set()->Channels[7].AnswerBack.text(), QStringLiteral("8 KORVANE RU"));
 }
 
 } // namespace

@@ -59,6 +59,7 @@ public:
         env.Journals = &journals;
         env.Directory = &directory;
         env.RefreshFolder = [this](const QString& folder) { refreshed << folder; };
+        env.DiskStep = [this](const char* step, const QString& path) { return !diskStep || diskStep(step, path); };
         QObject::connect(&journals, &JournalNotifier::JournalChanged,
                          [this](int channel, int kind) { notices.emplace_back(channel, kind); });
         rig.scanner = std::make_unique<TTxScanner>(env);
@@ -85,6 +86,8 @@ public:
     // The log lines that contain Text.
     QStringList LogWith(const QString& text) const { return rig.LogLines().filter(text); }
 
+    // Asked before every disk step of the record and telegram work; false fails the step.
+    std::function<bool(const char* step, const QString& path)> diskStep;
     JournalNotifier journals;
     FakeDirectory directory;
     QStringList refreshed; // the folders the browser was asked to show again

@@ -88,8 +88,11 @@ void DiskSteps::AppendAt(const QString& path, qint64 offset, const QByteArray& b
     ok = ok && (first == bytes.size() || (Step("append-rest", path)
                                           && WriteAll(fd, bytes.constData() + first, bytes.size() - first)));
     ok = ok && ::fsync(fd) == 0;
-    if (!ok)
+    if (!ok) {
         (void)!::ftruncate(fd, at); // nothing of a block that did not fit stays behind
+        if (size < 0)
+            ::unlink(name.constData()); // nor a file it would have begun
+    }
     ::close(fd);
     if (!ok)
         throw FileError::writeFailed(path);

@@ -55,7 +55,8 @@ public:
         r.TransmJrnFile.setText(rig.dir.filePath("tx1.jrn"));
         if (options)
             options(r);
-        ScannerEnvironment env = rig.Environment();
+        ScannerEnvironment& env = env_;
+        env = rig.Environment();
         env.Journals = &journals;
         env.Directory = &directory;
         env.RefreshFolder = [this](const QString& folder) { refreshed << folder; };
@@ -68,6 +69,15 @@ public:
     }
 
     TTxChannelDriver& Driver() { return rig.Driver(1); }
+    // The channels stop as a crash stops them (nothing of the file tick's
+    // work is done on the way out) and start again on the same folders.
+    void Restart()
+    {
+        rig.scanner.reset();
+        rig.scanner = std::make_unique<TTxScanner>(env_);
+        rig.scanner->Start(rig.set.get());
+        rig.Advance(60);
+    }
     QString In(const QString& name) const { return rig.dir.filePath("in1/" + name); }
     QString Out(const QString& name) const { return rig.dir.filePath("out1/" + name); }
     // One file tick and a little more.
@@ -93,6 +103,9 @@ public:
     QStringList refreshed; // the folders the browser was asked to show again
     std::vector<std::pair<int, int>> notices;
     EngineRig rig; // last, so its scanner and drivers go first
+
+private:
+    ScannerEnvironment env_;
 };
 
 } // namespace korvane::test

@@ -2,9 +2,13 @@
 // 100 000 records: a hit, a miss, the first look-up after the table is
 // opened again (as after every change in the directory), the opening
 // itself, and the directory's quick search by name with letter case
-// ignored (a scan of the whole table in the worst case).
+// ignored (a scan of the whole table in the worst case), and one edit of a
+// subscriber shown again in the directory's grid model: by opening the query
+// anew (the model reset) and by refreshing it (only the changed row).
 
 #include "directories/AbonentLookup.h"
+#include "directories/DataSetModel.h"
+#include "directories/DirectoryStatements.h"
 #include "directories/DirectoryTables.h"
 #include "directories/SqliteTableFile.h"
 #include "directories/TxDataM.h"
@@ -121,5 +125,33 @@ void BM_QuickSearchByNameIgnoringCase(benchmark::State& state)
             u"ABONENT_Name", name, LocateOption::PartialKey | LocateOption::CaseInsensitive));
 }
 BENCHMARK(BM_QuickSearchByNameIgnoringCase)->Unit(benchmark::kMillisecond);
+
+// One subscriber edited, then the directory's grid model brought up to date.
+void EditShown(benchmark::State& state, bool refresh)
+{
+    Directory& d = Shared();
+    DataSetModel model(d.module->AbonentQuery);
+    int i = 0;
+    for (auto _ : state) {
+        PrepareAbonentEdit(d.module->DynamicQuery, Number(Subscribers / 2), QStringLiteral("ИМЯ %1").arg(++i),
+                           QStringLiteral("AB"));
+        d.module->DynamicQuery.ExecSQL();
+        if (refresh)
+            d.module->RefreshAbonentRecords(u"ABONENT_No", Number(Subscribers / 2));
+        else
+            d.module->OpenAbonentQuery(QStringLiteral("ABONENT_ID"));
+        benchmark::DoNotOptimize(model.rowCount());
+    }
+}
+void BM_EditThenReopen(benchmark::State& state)
+{
+    EditShown(state, false);
+}
+void BM_EditThenRefresh(benchmark::State& state)
+{
+    EditShown(state, true);
+}
+BENCHMARK(BM_EditThenReopen)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditThenRefresh)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -8,7 +8,8 @@
 //
 // It writes main-window-call.png (channel 1 during its call), editor.png,
 // journal-view.png, number-lists.png (once the busy station's call is
-// listed) and driver-modes.png, and says on the
+// listed), driver-modes.png, file-browser.png (channel 1's outgoing folder
+// after its calls), answerbacks.png and about.png, and says on the
 // standard error which state each was taken in.
 
 #include "platform/AudioToneOutput.h"
@@ -23,6 +24,9 @@
 #include "ui/StatusPanels.h"
 #include "ui/TxChWind.h"
 #include "ui/TxEdit.h"
+#include "ui/TxABForm.h"
+#include "ui/TxAbout.h"
+#include "ui/TxFileView.h"
 #include "ui/TxModeDr.h"
 #include "ui/txBadNumbers.h"
 
@@ -159,6 +163,34 @@ int main(int argc, char** argv)
         TDriverModeDlg modes(AppDir, box, mainForm);
         modes.show();
         failures += !Photograph(modes, out + QStringLiteral("driver-modes.png"));
+    }
+
+    {
+        // Channel 1's outgoing folder, as a report, the last file shown.
+        TFileViewForm& browser = program->FileViewForm();
+        browser.FillChannelTree(mainForm->ScannerObject());
+        if (const TTxChannelDriver* d = mainForm->ScannerObject()->Driver(1))
+            browser.SelectFolder(d->TransmDir);
+        browser.ViewModeAction->trigger();
+        browser.show();
+        failures += !Photograph(browser, out + QStringLiteral("file-browser.png"));
+        browser.hide();
+    }
+    {
+        TABForm& answerBacks = program->ABForm();
+        TABForm::AnswerBacks texts;
+        if (const TProtocolSet* set = mainForm->ScannerObject()->ProtocolSet)
+            for (int c = 0; c < TABForm::ChannelCount; ++c)
+                texts[c] = set->Channels[c].AnswerBack.text();
+        answerBacks.SetAnswerBacks(texts);
+        answerBacks.show();
+        failures += !Photograph(answerBacks, out + QStringLiteral("answerbacks.png"));
+        answerBacks.hide();
+    }
+    {
+        TfrmAbout about(mainForm);
+        about.show();
+        failures += !Photograph(about, out + QStringLiteral("about.png"));
     }
 
     // Leave as the operator does.

@@ -4,7 +4,8 @@
 // current record that the directory dialogs and the engine's look-up move,
 // and a hook called after every move. The rows are read when the query
 // opens; a change made through another statement shows after the query is
-// closed and opened again.
+// opened again, or refreshed (Refresh), which tells the views only the rows
+// that differ.
 //
 // Views (the grids of the directory dialogs) follow the query through its
 // signals. Their updating can be suspended, counted: each
@@ -17,6 +18,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 #include <functional>
 #include <vector>
@@ -39,6 +41,21 @@ public:
     // query stays closed then.
     bool Open();
     void Close();
+    // Reads the rows again, after a change through another statement, and
+    // tells the views only the run of rows that differs (RowsReplaced) in
+    // place of showing everything afresh. The current record stays where it
+    // was, shifted past rows added or removed before it; in the changed run
+    // it becomes the run's first row. A closed query is opened. False with
+    // LastError set when the database refuses the statement; the query is
+    // closed then.
+    bool Refresh();
+    // As Refresh, after a change to the records whose Field holds Value
+    // only (a subscriber edited or deleted by its number): only those
+    // records are read again. Edited records that keep their place in the
+    // order are replaced where they stand, deleted ones removed; anything
+    // else (a record added, or moved by the order) refreshes the whole
+    // query.
+    bool RefreshRecords(QStringView field, const QString& value);
     bool Active() const { return m_active; }
     QString LastError() const { return m_error; }
 
@@ -88,9 +105,20 @@ signals:
     // The current record moved to Row. Held back while the controls are
     // disabled.
     void CurrentChanged(int row);
+    // After Refresh: from row First on, Removed rows were replaced by
+    // Inserted rows (those after them are as before, shifted). Not sent
+    // while the controls are disabled: their resumption shows all afresh.
+    void RowsReplaced(int first, int removed, int inserted);
 
 private:
     void Moved();
+    // Runs the statement: its fields, cells and row count, or false.
+    bool Read(QStringList& fields, std::vector<QString>& cells, int& rows);
+    bool Read(const QString& statement, const QVariantList& values, QStringList& fields,
+              std::vector<QString>& cells, int& rows);
+    // The field of the statement's ORDER BY line, if it names one.
+    QString OrderField() const;
+    void RemoveRow(int row);
     int FindExact(int column, const QString& value);
 
     QString m_connection;

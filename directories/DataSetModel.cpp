@@ -1,11 +1,14 @@
 #include "directories/DataSetModel.h"
 
+#include <algorithm>
+
 namespace korvane {
 
 DataSetModel::DataSetModel(BrowseQuery& query, QObject* parent) : QAbstractTableModel(parent), m_query(query)
 {
     connect(&m_query, &BrowseQuery::DataSetChanged, this, &DataSetModel::Reset);
     connect(&m_query, &BrowseQuery::CurrentChanged, this, &DataSetModel::CurrentRowChanged);
+    connect(&m_query, &BrowseQuery::RowsReplaced, this, &DataSetModel::ReplaceRows);
     m_rows = m_query.RecordCount();
     m_fields = m_query.FieldNames();
 }
@@ -17,6 +20,24 @@ void DataSetModel::Reset()
     m_fields = m_query.FieldNames();
     endResetModel();
     emit CurrentRowChanged(m_query.CurrentRow());
+}
+
+// Only the rows that changed: a view keeps its place, its selection and
+// every row it has laid out.
+void DataSetModel::ReplaceRows(int first, int removed, int inserted)
+{
+    const int changed = std::min(removed, inserted);
+    if (changed > 0)
+        emit dataChanged(index(first, 0), index(first + changed - 1, columnCount() - 1));
+    if (removed > changed) {
+        beginRemoveRows({}, first + changed, first + removed - 1);
+        m_rows -= removed - changed;
+        endRemoveRows();
+    } else if (inserted > changed) {
+        beginInsertRows({}, first + changed, first + inserted - 1);
+        m_rows += inserted - changed;
+        endInsertRows();
+    }
 }
 
 int DataSetModel::rowCount(const QModelIndex& parent) const

@@ -5,7 +5,7 @@
 // each cell the field as text. The model follows the query through its
 // signals, so while the query's views are suspended (DisableControls) the
 // model keeps showing what it showed before and catches up at the last
-// EnableControls.
+// EnableControls. A refresh of the query changes only the rows that differ.
 
 #include "directories/BrowseQuery.h"
 
@@ -34,6 +34,7 @@ signals:
 
 private:
     void Reset();
+    void ReplaceRows(int first, int removed, int inserted);
 
     BrowseQuery& m_query;
     int m_rows = 0;

@@ -34,16 +34,16 @@ void PrepareAbonentDelete(StatementQuery& query, const QString& number)
     query.SetParam(QStringLiteral("curNo"), number);
 }
 
-void PrepareCountryEdit(StatementQuery& query, const QString& code, const QString& name, const QString& letters)
+void PrepareCountryEdit(StatementQuery& query, const QString& id, const QString& name, const QString& letters)
 {
     query.Clear();
     query.Add(QStringLiteral("UPDATE"));
     query.Add(QStringLiteral("\"COUNTRY.DB\""));
     query.Add(QStringLiteral("SET COUNTRY_NAME = :curName, COUNTRY_LETT = :curLett"));
-    query.Add(QStringLiteral("WHERE COUNTRY_CODE = :curCode"));
+    query.Add(QStringLiteral("WHERE COUNTRY_ID = :curId"));
     query.SetParam(QStringLiteral("curName"), name);
     query.SetParam(QStringLiteral("curLett"), letters);
-    query.SetParam(QStringLiteral("curCode"), code);
+    query.SetParam(QStringLiteral("curId"), id);
 }
 
 void PrepareCountryAdd(StatementQuery& query, const QString& code, const QString& name, const QString& letters)
@@ -57,13 +57,13 @@ void PrepareCountryAdd(StatementQuery& query, const QString& code, const QString
     query.SetParam(QStringLiteral("curLett"), letters);
 }
 
-void PrepareCountryDelete(StatementQuery& query, const QString& name)
+void PrepareCountryDelete(StatementQuery& query, const QString& id)
 {
     query.Clear();
     query.Add(QStringLiteral("DELETE"));
     query.Add(QStringLiteral("FROM \"COUNTRY.DB\""));
-    query.Add(QStringLiteral("WHERE COUNTRY_NAME = :curName"));
-    query.SetParam(QStringLiteral("curName"), name);
+    query.Add(QStringLiteral("WHERE COUNTRY_ID = :curId"));
+    query.SetParam(QStringLiteral("curId"), id);
 }
 
 } // namespace korvane

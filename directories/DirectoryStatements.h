@@ -19,11 +19,14 @@ void PrepareAbonentAdd(StatementQuery& query, const QString& number, const QStri
 // DELETE FROM "ABONENTS.DB" WHERE Abonent_No = :curNo
 void PrepareAbonentDelete(StatementQuery& query, const QString& number);
 
-// UPDATE "COUNTRY.DB" SET COUNTRY_NAME = :curName, COUNTRY_LETT = :curLett WHERE COUNTRY_CODE = :curCode
-void PrepareCountryEdit(StatementQuery& query, const QString& code, const QString& name, const QString& letters);
+// Several countries share a dial code (1, 7, 44, ...) and a name can occur
+// twice, so the country edits and deletions name the one record by its
+// COUNTRY_ID.
+// UPDATE "COUNTRY.DB" SET COUNTRY_NAME = :curName, COUNTRY_LETT = :curLett WHERE COUNTRY_ID = :curId
+void PrepareCountryEdit(StatementQuery& query, const QString& id, const QString& name, const QString& letters);
 // INSERT INTO "COUNTRY.DB" (COUNTRY_NAME, COUNTRY_CODE, COUNTRY_LETT) VALUES (:curName, :CurCode, :curLett)
 void PrepareCountryAdd(StatementQuery& query, const QString& code, const QString& name, const QString& letters);
-// DELETE FROM "COUNTRY.DB" WHERE COUNTRY_NAME = :curName
-void PrepareCountryDelete(StatementQuery& query, const QString& name);
+// DELETE FROM "COUNTRY.DB" WHERE COUNTRY_ID = :curId
+void PrepareCountryDelete(StatementQuery& query, const QString& id);
 
 } // namespace korvane

@@ -2,7 +2,8 @@
 
 // The subscriber table ABONENTS.DB as the program creates it: eight fields
 // in this order, no required field, no index; ABONENT_ID is numbered by the
-// table.
+// table. A text longer than its field is refused by the table, on insert
+// and on change alike, as the Paradox table refused it.
 
 #include "directories/SqliteTableFile.h"
 
@@ -10,17 +11,23 @@
 
 namespace korvane {
 
+// A text column of at most Length characters.
+inline TableColumn TextColumn(const QString& name, int length)
+{
+    return {name, QStringLiteral("VARCHAR(%1) CHECK (length(%2) <= %1)").arg(length).arg(QuoteIdentifier(name))};
+}
+
 inline QList<TableColumn> AbonentsTableColumns()
 {
     return {
         {QStringLiteral("ABONENT_ID"), QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT")},
-        {QStringLiteral("ABONENT_No"), QStringLiteral("VARCHAR(20)")},
-        {QStringLiteral("ABONENT_Name"), QStringLiteral("VARCHAR(60)")},
+        TextColumn(QStringLiteral("ABONENT_No"), 20),
+        TextColumn(QStringLiteral("ABONENT_Name"), 60),
         {QStringLiteral("ABONENT_Category"), QStringLiteral("SMALLINT")},
-        {QStringLiteral("ABONENT_AnsBk"), QStringLiteral("VARCHAR(20)")},
+        TextColumn(QStringLiteral("ABONENT_AnsBk"), 20),
         {QStringLiteral("ABONENT_Cntr1"), QStringLiteral("INTEGER")},
         {QStringLiteral("ABONENT_Cntr2"), QStringLiteral("INTEGER")},
-        {QStringLiteral("ABONENT_Comment"), QStringLiteral("VARCHAR(60)")},
+        TextColumn(QStringLiteral("ABONENT_Comment"), 60),
     };
 }
 

@@ -1,5 +1,6 @@
 #include "directories/ParadoxTable.h"
 
+#include "directories/DirectoryTables.h"
 #include "platform/CodePages.h"
 
 #include <QDate>
@@ -53,6 +54,88 @@ struct PxText {
     }
 };
 
+unsigned U16(const QByteArray& b, qint64 at)
+{
+    return static_cast<unsigned char>(b[at]) | static_cast<unsigned>(static_cast<unsigned char>(b[at + 1])) << 8;
+}
+
+// What pxlib takes on trust, checked first: the chain of data blocks from
+// the header's first block must end within the header's count of blocks
+// without coming back on itself (pxlib would walk a loop for ever), and
+// every record a block holds must lie whole inside the file (pxlib would
+// hand back whatever its buffer held before). An empty string when sound.
+QString CheckDataBlocks(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    const QByteArray head = file.read(0x20);
+    if (head.size() < 0x20)
+        return QStringLiteral("заголовок обрезан");
+    const unsigned recordSize = U16(head, 0x00);
+    const qint64 headerSize = U16(head, 0x02);
+    const qint64 blockSize = static_cast<qint64>(static_cast<unsigned char>(head[0x05])) * 1024;
+    const unsigned fileBlocks = U16(head, 0x0C);
+    const unsigned firstBlock = U16(head, 0x0E);
+    if (recordSize == 0 || headerSize < 0x20 || blockSize == 0)
+        return QStringLiteral("повреждён заголовок");
+    const qint64 fileSize = file.size();
+    unsigned block = firstBlock;
+    for (unsigned visited = 0; block != 0; ++visited) {
+        if (block > fileBlocks || visited >= fileBlocks)
+            return QStringLiteral("цепочка блоков данных повреждена (блок %1 из %2)").arg(block).arg(fileBlocks);
+        const qint64 at = headerSize + static_cast<qint64>(block - 1) * blockSize;
+        if (!file.seek(at))
+            return QStringLiteral("блок данных %1 за концом файла").arg(block);
+        const QByteArray blockHead = file.read(6);
+        if (blockHead.size() < 6)
+            return QStringLiteral("блок данных %1 за концом файла").arg(block);
+        const int addDataSize = static_cast<qint16>(U16(blockHead, 4));
+        if (addDataSize >= 0) {
+            const qint64 records = addDataSize / recordSize + 1;
+            const qint64 bytes = records * recordSize;
+            if (addDataSize % recordSize != 0 || 6 + bytes > blockSize)
+                return QStringLiteral("повреждён блок данных %1").arg(block);
+            if (at + 6 + bytes > fileSize)
+                return QStringLiteral("запись блока данных %1 обрезана концом файла").arg(block);
+        }
+        block = U16(blockHead, 0);
+    }
+    return {};
+}
+
+// The length a field of Type must have; 0 for the types not read, whose
+// values are left empty.
+int TypeLength(int type)
+{
+    switch (type) {
+    case pxfShort:
+        return 2;
+    case pxfLong:
+    case pxfAutoInc:
+    case pxfDate:
+    case pxfTime:
+        return 4;
+    case pxfNumber:
+    case pxfCurrency:
+        return 8;
+    case pxfLogical:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+// Paradox keeps an empty number field as zero bytes (a stored value always
+// has its sign bit turned), whatever pxlib makes of it.
+bool Blank(const char* data, int length)
+{
+    for (int i = 0; i < length; ++i)
+        if (data[i] != 0)
+            return false;
+    return true;
+}
+
 QString Decode(const char* text, int codePage)
 {
     const QByteArrayView bytes(text, static_cast<qsizetype>(std::strlen(text)));
@@ -73,6 +156,10 @@ bool ReadParadoxTable(const QString& path, ParadoxContents& contents, QString& e
         return false;
     }
     std::unique_ptr<pxdoc_t, decltype(&PX_delete)> fresh(raw, &PX_delete);
+    if (const QString damage = CheckDataBlocks(path); !damage.isEmpty()) {
+        error = QStringLiteral("Повреждена таблица Paradox %1: %2").arg(path, damage);
+        return false;
+    }
     if (PX_open_file(raw, QFile::encodeName(path).constData()) < 0) {
         error = errors.Text.isEmpty() ? QStringLiteral("Не таблица Paradox: ") + path : errors.Text;
         return false;
@@ -101,12 +188,22 @@ bool ReadParadoxTable(const QString& path, ParadoxContents& contents, QString& e
     bool autoIncTaken = false;
     for (int i = 0; i < fieldCount; ++i) {
         const pxfield_t& f = fields[i];
+        const int length = TypeLength(f.px_ftype);
+        if ((length > 0 && f.px_flen != length) || (f.px_ftype == pxfAlpha && (f.px_flen < 1 || f.px_flen > 255))
+            || f.px_flen < 0) {
+            error = QStringLiteral("Повреждён заголовок таблицы Paradox %1: поле %2 типа %3 длиной %4")
+                        .arg(path, Decode(f.px_fname ? f.px_fname : "", codePage))
+                        .arg(static_cast<int>(f.px_ftype))
+                        .arg(f.px_flen);
+            return false;
+        }
         layout.append({f.px_ftype, offset, f.px_flen});
         offset += f.px_flen;
         QString declaration;
         switch (f.px_ftype) {
         case pxfAlpha:
-            declaration = QStringLiteral("VARCHAR(%1)").arg(f.px_flen);
+            // The new table keeps the field's size.
+            declaration = TextColumn(Decode(f.px_fname ? f.px_fname : "", codePage), f.px_flen).Declaration;
             break;
         case pxfShort:
             declaration = QStringLiteral("SMALLINT");
@@ -151,6 +248,7 @@ bool ReadParadoxTable(const QString& path, ParadoxContents& contents, QString& e
             autoIncColumn = i;
     }
     for (int r = 0; r < recordCount; ++r) {
+        record.fill('\0');
         if (!PX_get_record(raw, r, record.data())) {
             error = errors.Text.isEmpty() ? QStringLiteral("Не читается запись %1 таблицы Paradox: %2").arg(r + 1).arg(path)
                                           : errors.Text;
@@ -162,6 +260,10 @@ bool ReadParadoxTable(const QString& path, ParadoxContents& contents, QString& e
             const Field& f = layout[i];
             char* data = record.data() + f.Offset;
             QVariant value;
+            if (f.Type != pxfAlpha && Blank(data, f.Length)) {
+                row.append(value);
+                continue;
+            }
             switch (f.Type) {
             case pxfAlpha: {
                 PxText text{raw};

@@ -28,11 +28,13 @@ void StatementQuery::Clear()
 {
     m_sql.clear();
     m_params.clear();
+    m_sqlChanged = true;
 }
 
 void StatementQuery::Add(const QString& line)
 {
     m_sql << line;
+    m_sqlChanged = true;
 }
 
 void StatementQuery::SetParam(const QString& name, const QString& value)
@@ -93,27 +95,69 @@ bool StatementQuery::ExecSQL()
         m_error = QStringLiteral("База данных не открыта");
         return false;
     }
-    const Positional statement = ToPositional(m_sql.join(u'\n'));
-    QSqlQuery query(db);
-    if (!query.prepare(statement.Sql)) {
-        m_error = query.lastError().text();
-        return false;
+    if (!m_prepared || m_sqlChanged) {
+        m_prepared.reset();
+        const Positional statement = ToPositional(m_sql.join(u'\n'));
+        auto query = std::make_unique<QSqlQuery>(db);
+        if (!query->prepare(statement.Sql)) {
+            m_error = query->lastError().text();
+            return false;
+        }
+        m_prepared = std::move(query);
+        m_preparedNames = statement.Names;
+        m_preparedKeys.clear();
+        for (const QString& name : statement.Names)
+            m_preparedKeys << ParamKey(name);
+        m_sqlChanged = false;
     }
-    for (qsizetype i = 0; i < statement.Names.size(); ++i) {
-        const auto it = m_params.constFind(ParamKey(statement.Names[i]));
+    QSqlQuery& query = *m_prepared;
+    for (qsizetype i = 0; i < m_preparedKeys.size(); ++i) {
+        const auto it = m_params.constFind(m_preparedKeys[i]);
         if (it == m_params.constEnd()) {
-            m_error = QStringLiteral("Не задан параметр ") + statement.Names[i];
+            m_error = QStringLiteral("Не задан параметр ") + m_preparedNames[i];
+            Release();
             return false;
         }
         // A text parameter: an empty text is stored as an empty text, not null.
         query.bindValue(static_cast<int>(i), it->isNull() ? QStringLiteral("") : *it);
     }
-    if (!query.exec()) {
+    const bool done = query.exec();
+    if (!done)
         m_error = query.lastError().text();
-        return false;
+    else
+        m_rowsAffected = query.numRowsAffected();
+    Release();
+    return done;
+}
+
+// Outside a transaction a statement is not kept prepared: nothing holds the
+// connection between two changes.
+void StatementQuery::Release()
+{
+    if (!m_inTransaction)
+        m_prepared.reset();
+}
+
+bool StatementQuery::StartTransaction()
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (db.transaction()) {
+        m_inTransaction = true;
+        return true;
     }
-    m_rowsAffected = query.numRowsAffected();
-    return true;
+    m_error = db.isOpen() ? db.lastError().text() : QStringLiteral("База данных не открыта");
+    return false;
+}
+
+bool StatementQuery::Commit()
+{
+    m_inTransaction = false;
+    m_prepared.reset();
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (db.commit())
+        return true;
+    m_error = db.isOpen() ? db.lastError().text() : QStringLiteral("База данных не открыта");
+    return false;
 }
 
 } // namespace korvane

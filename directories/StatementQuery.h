@@ -7,8 +7,11 @@
 // spliced into the statement.
 
 #include <QHash>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 namespace korvane {
 
@@ -29,6 +32,13 @@ public:
     QString LastError() const { return m_error; }
     int RowsAffected() const { return m_rowsAffected; }
 
+    // Runs the statements that follow as one transaction, up to Commit: a
+    // run of many (an import) is written at once, and a statement run again
+    // with new values is prepared only once. False with LastError set when
+    // the database refuses.
+    bool StartTransaction();
+    bool Commit();
+
     // The statement with each named parameter replaced by '?', and the
     // parameter names in their order of appearance. Quoted texts, quoted
     // names and comments are left as they are.
@@ -39,11 +49,19 @@ public:
     static Positional ToPositional(const QString& sql);
 
 private:
+    void Release();
+
     QString m_connection;
     QStringList m_sql;
     QHash<QString, QString> m_params; // case-folded name -> value
     QString m_error;
     int m_rowsAffected = 0;
+    // Inside a transaction: the last statement, prepared.
+    bool m_inTransaction = false;
+    bool m_sqlChanged = true;
+    QStringList m_preparedNames;
+    QStringList m_preparedKeys; // case-folded
+    std::unique_ptr<QSqlQuery> m_prepared;
 };
 
 } // namespace korvane

@@ -251,4 +251,40 @@ bool TTxDataModule::OpenAbonentQuery(const QString& orderBy)
     return OpenQuery(AbonentQuery, m_abonents, orderBy, m_abonentError);
 }
 
+bool TTxDataModule::RefreshCountryQuery()
+{
+    m_countryError.clear();
+    if (CountryQuery.Refresh())
+        return true;
+    m_countryError = CountryQuery.LastError();
+    return false;
+}
+
+bool TTxDataModule::RefreshAbonentQuery()
+{
+    m_abonentError.clear();
+    if (AbonentQuery.Refresh())
+        return true;
+    m_abonentError = AbonentQuery.LastError();
+    return false;
+}
+
+bool TTxDataModule::RefreshCountryRecords(QStringView field, const QString& value)
+{
+    m_countryError.clear();
+    if (CountryQuery.RefreshRecords(field, value))
+        return true;
+    m_countryError = CountryQuery.LastError();
+    return false;
+}
+
+bool TTxDataModule::RefreshAbonentRecords(QStringView field, const QString& value)
+{
+    m_abonentError.clear();
+    if (AbonentQuery.RefreshRecords(field, value))
+        return true;
+    m_abonentError = AbonentQuery.LastError();
+    return false;
+}
+
 } // namespace korvane

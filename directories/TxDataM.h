@@ -61,6 +61,18 @@ public:
     // (AbonentError) says why.
     bool OpenCountryQuery(const QString& orderBy);
     bool OpenAbonentQuery(const QString& orderBy);
+    // After a change through DynamicQuery: the query shows it, in the same
+    // order, and its grid is told only the rows that differ (a table of
+    // 100 000 subscribers is not laid out again for one edit). False when
+    // the statement fails: the query is closed and CountryError
+    // (AbonentError) says why.
+    bool RefreshCountryQuery();
+    bool RefreshAbonentQuery();
+    // The same, after a change to the records whose Field holds Value only
+    // (an edit or deletion by its key): only those are read again. An
+    // edit keeps the grid as it is but for the edited row.
+    bool RefreshCountryRecords(QStringView field, const QString& value);
+    bool RefreshAbonentRecords(QStringView field, const QString& value);
 
     // The after-scroll events of the two queries: call the hook, if a
     // living dialog set one, with the module as Sender.

@@ -93,6 +93,9 @@ public:
     // Raise the adapter flags; the window's timer shows their boxes.
     virtual void SetAdapterTimeout() = 0;
     virtual void SetAdapterLoadError() = 0;
+    // The adapter's program file cannot be used; Text says why. Shown as a
+    // box by the window's timer, like the flags above.
+    virtual void SetAdapterProgramError(const QString& text) = 0;
 
     // The LEDs' Light and AutoBlink.
     virtual void SetLedLight(ChannelLed led, bool light) = 0;

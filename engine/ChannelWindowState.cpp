@@ -4,6 +4,7 @@
 #include "support/TelegraphCode.h"
 
 #include <array>
+#include <utility>
 
 namespace korvane {
 
@@ -250,6 +251,14 @@ void ChannelWindowState::ShowEngineProgress()
 
 void ChannelWindowState::TakeQueued()
 {
+    QString programError;
+    {
+        const std::lock_guard lock(programErrorMutex_);
+        if (!view_.ShuttingDown())
+            programError = std::exchange(programError_, QString());
+    }
+    if (!programError.isEmpty())
+        view_.ShowChannelMessage(programError, MessageIcon::Error);
     if (adapterTimeout_.exchange(false) && !view_.ShuttingDown())
         view_.ShowChannelMessage(QStringLiteral("Тайм-аут при работе с TARVELOX-01"), MessageIcon::Error);
     if (adapterLoadError_.exchange(false) && !view_.ShuttingDown())
@@ -553,6 +562,12 @@ void ChannelWindowState::SetAdapterTimeout()
 void ChannelWindowState::SetAdapterLoadError()
 {
     adapterLoadError_.store(true);
+}
+
+void ChannelWindowState::SetAdapterProgramError(const QString& text)
+{
+    const std::lock_guard lock(programErrorMutex_);
+    programError_ = text;
 }
 
 void ChannelWindowState::SetLedLight(ChannelLed led, bool light)

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 namespace korvane {
 
@@ -130,6 +131,7 @@ public:
     void SendMemoChar(QChar c) override;
     void SetAdapterTimeout() override;
     void SetAdapterLoadError() override;
+    void SetAdapterProgramError(const QString& text) override;
     void SetLedLight(ChannelLed led, bool light) override;
     void SetLedAutoBlink(ChannelLed led, bool autoBlink) override;
 
@@ -159,6 +161,8 @@ private:
     std::atomic<bool> adapterLoadError_{false};
     std::atomic<bool> progressActive_{false};
     std::atomic<std::int16_t> progressShownPosition_{0};
+    mutable std::mutex programErrorMutex_;
+    QString programError_; // the adapter program file's trouble, until shown
 
     // GUI thread only.
     std::uint8_t channel_ = 0;

@@ -14,6 +14,8 @@ struct MemoryUsage {
     std::optional<std::int64_t> Blocks;
     // Bytes in those blocks.
     std::int64_t Bytes = 0;
+    // Bytes the heap holds from the system, in use or free for reuse.
+    std::int64_t HeapBytes = 0;
 };
 
 // The heap of this process as the C library's allocator reports it. glibc

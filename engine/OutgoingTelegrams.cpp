@@ -9,6 +9,7 @@
 #include "support/NumberLists.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -53,34 +54,97 @@ void OutgoingTelegrams::Log(const QString& line) const
 
 // ---------------------------------------------------------------- scan
 
-void OutgoingTelegrams::Scan()
+bool OutgoingTelegrams::Scan()
 {
-    bool selected = false;
-    bool ended = false;
-    if (TlgPath.isEmpty()) {
-        TlgSearch = QDir(d_.TransmDir)
-                        .entryList({QStringLiteral("*.TLG")}, QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
-        TlgSearchNext = 0;
-        selected = ContinueListing();
-        ended = !selected;
-    } else {
-        selected = ProcessOutgoingFile() || ContinueListing();
-        if (!selected) {
-            TlgPath.clear();
-            ended = true;
+    try {
+        if (!scanning_) {
+            scanning_ = true;
+            scanFresh_ = TlgPath.isEmpty();
+            if (scanFresh_) {
+                TlgSearch = ListOutgoingTelegrams(d_.TransmDir);
+                TlgSearchNext = 0;
+                known_.BeginListing();
+            } else if (ProcessOutgoingFile()) {
+                return EndScan(true);
+            }
         }
+        switch (ContinueListing()) {
+        case ListingResult::Selected:
+            return EndScan(true);
+        case ListingResult::Exhausted:
+            if (scanFresh_)
+                known_.Prune();
+            return EndScan(false);
+        case ListingResult::SliceUsed:
+            return false;
+        }
+    } catch (...) {
+        scanning_ = false; // the next request starts again from the current file
+        throw;
     }
-    Publish(ended);
+    return EndScan(false);
 }
 
-bool OutgoingTelegrams::ContinueListing()
+bool OutgoingTelegrams::EndScan(bool selected)
 {
-    while (TlgSearchNext < TlgSearch.size()) {
+    scanning_ = false;
+    if (!selected && !scanFresh_)
+        TlgPath.clear();
+    Publish(!selected);
+    return true;
+}
+
+OutgoingTelegrams::ListingResult OutgoingTelegrams::ContinueListing()
+{
+    QElapsedTimer slice;
+    slice.start();
+    const OpenFolder folder(d_.TransmDir);
+    CollectChanges();
+    for (int examined = 0; TlgSearchNext < TlgSearch.size(); ++examined) {
+        if (examined >= SliceMinFiles && slice.nsecsElapsed() > SliceNs)
+            return ListingResult::SliceUsed;
         const QString name = TlgSearch[TlgSearchNext++];
+        // The last file is always opened: it stays current after the scan.
+        if (TlgSearchNext < TlgSearch.size() && KnownToWait(folder, name))
+            continue;
         if (OpenOutgoingFile(name) && ProcessOutgoingFile())
-            return true;
+            return ListingResult::Selected;
     }
-    return false;
+    return ListingResult::Exhausted;
+}
+
+void OutgoingTelegrams::CollectChanges()
+{
+    if (Watching() && watch_->Collect([this](const QString& name) { known_.Distrust(name); }))
+        return;
+    // No watch, or one that lost notices: nothing is trusted until a new one stands.
+    known_.DistrustAll();
+    watch_ = std::make_unique<FolderWatch>(d_.TransmDir);
+}
+
+bool OutgoingTelegrams::KnownToWait(const OpenFolder& folder, const QString& name)
+{
+    const QStringList* lines = known_.TrustedLines(name);
+    if (!lines) {
+        FileStamp stamp;
+        if (!folder.StampOf(name, stamp))
+            return false;
+        lines = known_.AddressLines(name, stamp, Watching());
+        if (!lines)
+            return false;
+    }
+    // As a pass from the file's start: the first '#' of each address line.
+    bool examined = false;
+    EngineLock lock(d_.Mutex()); // the lists' writers run in the protocol's elements
+    for (const QString& l : *lines) {
+        const int h = Pos(l, u'#');
+        if (h == 0)
+            continue;
+        if (GetNumberStatus(ExtractNumber(l, h)) != StatusWaiting)
+            return false;
+        examined = true;
+    }
+    return examined;
 }
 
 bool OutgoingTelegrams::CallSucceeded(const QString& number, DoneMark& mark)
@@ -174,9 +238,12 @@ bool OutgoingTelegrams::OpenOutgoingFile(const QString& name)
     SearchPos = 1;
     DestinationFound = false;
     LastFileResult = 0;
+    FileStamp stamp;
+    const bool stamped = StampOfFile(TlgPath, stamp); // before reading: a later change shows
     try {
         LoadOemStringsClear(TlgPath, TlgRawLines, TlgLines);
     } catch (const FileError& e) {
+        known_.Forget(name);
         // Passed over in this scan: an empty list read from a failed load
         // is no telegram without addresses.
         if (QFileInfo::exists(TlgPath) && !loadFailuresLogged_.contains(TlgPath)) {
@@ -189,6 +256,8 @@ bool OutgoingTelegrams::OpenOutgoingFile(const QString& name)
     }
     loadFailuresLogged_.remove(TlgPath);
     OverlayDoneMarks(); // a number whose mark waits for the disk is not called again
+    if (stamped)
+        known_.Remember(name, stamp, TlgLines, Watching());
     return true;
 }
 
@@ -329,7 +398,11 @@ void OutgoingTelegrams::LookUpSubscriber()
     switch (directory->LocateSubscriber(Number, record, error)) {
     case SubscriberLookup::Result::Found:
         Address = record.Name;
-        ExpectedAnswerBack = record.AnswerBack; // also an empty one
+        // An empty answerback (an imported subscriber) says nothing: the
+        // one of the address line or the number stays, as for a number the
+        // directory does not know; an empty expectation matches no answer.
+        if (!record.AnswerBack.isEmpty())
+            ExpectedAnswerBack = record.AnswerBack;
         directoryFailureLogged_ = false;
         break;
     case SubscriberLookup::Result::NotFound:
@@ -351,8 +424,6 @@ OutgoingTelegrams::Selection OutgoingTelegrams::SelectNextDestination()
     Number.clear();
     DestinationFound = false;
     Selection result = Blocked;
-    int starSeen = 0;
-    int tildeSeen = 0;
     int p = SearchPos;
     int i = SearchLine;
     for (; i < TlgLines.size(); ++i) {
@@ -361,18 +432,11 @@ OutgoingTelegrams::Selection OutgoingTelegrams::SelectNextDestination()
             break;
         const int h = Pos(l, u'#', p);
         SearchPos = static_cast<std::uint16_t>(h + 1);
-        if (starSeen == 0)
-            starSeen = Pos(l, u'*');
-        if (tildeSeen == 0)
-            tildeSeen = Pos(l, u'~');
         Number = ExtractNumber(l, h);
         p = 1;
         if (h == 0)
             continue;
-        const NumberCheck check = CheckNumber(Number, i, h);
-        if (check == BlockedNow)
-            tildeSeen = h;
-        if (check != Callable)
+        if (CheckNumber(Number, i, h) != Callable)
             continue;
         Address.clear();
         const QString rest = l.mid(h);
@@ -385,14 +449,32 @@ OutgoingTelegrams::Selection OutgoingTelegrams::SelectNextDestination()
         DestinationFound = true;
         SearchLine = static_cast<std::uint16_t>(i);
         SelectedPath = TlgPath;
+        SelectedNumber = Number;
         SelectedLine = i;
         SelectedPos = h;
         return Selected;
     }
     SearchLine = static_cast<std::uint16_t>(i);
     if (!HasPendingNumbers())
-        result = tildeSeen ? OnlyBlocked : starSeen ? AllDone : NoAddress;
+        result = FinalOutcome();
     return result;
+}
+
+OutgoingTelegrams::Selection OutgoingTelegrams::FinalOutcome() const
+{
+    // A line is done when one of its alternatives was called ('*'),
+    // whatever blocked ones ('~') stand beside it; it is blocked when it
+    // holds only blocked ones.
+    bool done = false;
+    for (const QString& l : TlgLines) {
+        if (!IsAddressLine(l))
+            break;
+        if (l.contains(u'*'))
+            done = true;
+        else if (l.contains(u'~'))
+            return OnlyBlocked;
+    }
+    return done ? AllDone : NoAddress;
 }
 
 OutgoingTelegrams::NumberCheck OutgoingTelegrams::CheckNumber(const QString& n, int index, int h)
@@ -455,33 +537,47 @@ void OutgoingTelegrams::ReplaceMarks(QString& l)
 void OutgoingTelegrams::MarkNumberDone()
 {
     const QString path = SelectedPath;
+    const QString number = SelectedNumber;
     const int line = SelectedLine;
     const int pos = SelectedPos;
     SelectedPath.clear();
     SelectedLine = -1;
     // On disk it is written by the file work, after the call's record and journal line.
-    if (!path.isEmpty() && path == TlgPath && line >= 0 && line < TlgLines.size() && IsAddressLine(TlgLines[line])
-        && pos >= 1 && pos <= TlgLines[line].size()) {
-        TlgLines[line][pos - 1] = u'*';
-        ReplaceMarks(TlgLines[line]);
-    }
+    if (!path.isEmpty() && path == TlgPath)
+        ApplyDoneMark(TlgLines, line, pos, number);
 }
 
 bool OutgoingTelegrams::ApplyDoneMark(QStringList& lines, int line, int pos, const QString& number)
 {
-    auto markAt = [&](int i, int h) {
-        lines[i][h - 1] = u'*';
-        ReplaceMarks(lines[i]);
-        return true;
-    };
-    if (line >= 0 && line < lines.size() && IsAddressLine(lines[line]) && pos >= 1 && pos <= lines[line].size()
-        && lines[line][pos - 1] == u'#' && ExtractNumber(lines[line], pos) == number)
-        return markAt(line, pos);
-    // The telegram changed meanwhile: the first '#' before the number in an address line.
-    for (int i = 0; i < lines.size() && IsAddressLine(lines[i]); ++i)
-        for (int h = Pos(lines[i], u'#'); h > 0; h = Pos(lines[i], u'#', h + 1))
-            if (!number.isEmpty() && ExtractNumber(lines[i], h) == number)
-                return markAt(i, h);
+    int at = line;
+    int h = pos;
+    // Where the telegram changed meanwhile, the number's '#' in an address line.
+    if (!MarkStandsAt(lines, at, h, number) && !FindMark(lines, number, at, h))
+        return false; // the number is no longer to be called in this file
+    lines[at][h - 1] = u'*';
+    ReplaceMarks(lines[at]);
+    return true;
+}
+
+bool OutgoingTelegrams::MarkStandsAt(const QStringList& lines, int index, int h, const QString& n)
+{
+    if (index < 0 || index >= lines.size() || h < 1)
+        return false;
+    const QString& l = lines[index];
+    return IsAddressLine(l) && h <= l.size() && l[h - 1] == u'#' && ExtractNumber(l, h) == n;
+}
+
+bool OutgoingTelegrams::FindMark(const QStringList& lines, const QString& n, int& index, int& h)
+{
+    for (int i = 0; i < lines.size() && IsAddressLine(lines[i]); ++i) {
+        for (int at = Pos(lines[i], u'#'); at > 0; at = Pos(lines[i], u'#', at + 1)) {
+            if (MarkStandsAt(lines, i, at, n)) {
+                index = i;
+                h = at;
+                return true;
+            }
+        }
+    }
     return false;
 }
 

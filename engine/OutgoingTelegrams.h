@@ -14,6 +14,8 @@
 // Events $100), where the line side reads them.
 
 #include "engine/DiskSteps.h"
+#include "engine/FolderWatch.h"
+#include "engine/KnownTelegrams.h"
 #include "support/OemText.h"
 
 #include <QSet>
@@ -21,6 +23,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 
 namespace korvane {
 
@@ -57,7 +60,11 @@ public:
     // The scan of the outgoing folder (Events $1): continues the current
     // file, then the listing of the previous scan, or lists the folder
     // afresh when no file is current; stops at the first destination.
-    void Scan();
+    // A long listing is gone through over several file ticks, a slice of
+    // time each: false while the scan goes on, true when it has ended.
+    // Files known unchanged whose numbers all wait for their retry are
+    // not read again.
+    bool Scan();
     // The call to the selected destination succeeded (Events $2): its line
     // is marked done in memory at once, so that the number is never called
     // again, and the mark returned for the file work to write once the
@@ -91,8 +98,11 @@ public:
     static QString AnswerBackFromNumber(const QString& n);
     // Every '#' of L becomes '*'.
     static void ReplaceMarks(QString& l);
-    // The selected destination's line is marked done in TlgLines: its '#'
-    // (the one selected) and every other '#' of the line become '*'.
+    // The selected destination's line is marked done: its '#' (the one
+    // selected) and every other '#' of the line become '*'. Only a '#'
+    // followed by the number is marked: where the file has changed since
+    // the selection, the number's '#' is looked for in the address lines,
+    // and without one nothing is marked.
     void MarkNumberDone();
     // A line of the leading '|' block of the current file holds a '#'.
     bool HasPendingNumbers() const;
@@ -114,11 +124,33 @@ public:
 
     // The destination selected last: its file, line and '#' position.
     QString SelectedPath;
+    QString SelectedNumber;
     int SelectedLine = -1;
     int SelectedPos = 0;
 
+    // The longest slice of one scan on one file tick, and the files a
+    // slice examines whatever it takes.
+    qint64 SliceNs = 4'000'000;
+    int SliceMinFiles = 32;
+
 private:
-    bool ContinueListing();
+    enum class ListingResult { Selected, Exhausted, SliceUsed };
+    ListingResult ContinueListing();
+    bool EndScan(bool selected);
+    // File Name of the listing is known unchanged, and every number a
+    // pass would examine in it waits for its retry: a pass would do nothing.
+    bool KnownToWait(const OpenFolder& folder, const QString& name);
+    // What the folder's watch has seen change since it was asked last; a
+    // lost watch is set up again.
+    void CollectChanges();
+    bool Watching() const { return watch_ && watch_->Watching(); }
+    // With no '#' left: AllDone when every address line that holds marks
+    // has a done one, OnlyBlocked when a line holds only blocked ones.
+    Selection FinalOutcome() const;
+    // Line Index of Lines has a '#' at 1-based H followed by number N.
+    static bool MarkStandsAt(const QStringList& lines, int index, int h, const QString& n);
+    // The first '#' followed by N in the address lines.
+    static bool FindMark(const QStringList& lines, const QString& n, int& index, int& h);
     // Writes a telegram through the safe writer; a telegram deleted
     // meanwhile is not written again (logged once).
     void SaveTelegram(const QString& path, const QStringList& lines, OemLines& raw);
@@ -140,6 +172,10 @@ private:
 
     TTxChannelDriver& d_;
     bool announce_ = false;            // a destination waits to be handed to the driver
+    bool scanning_ = false;            // a scan goes on at the next file tick
+    bool scanFresh_ = false;           // it began with a listing of its own
+    KnownTelegrams known_;
+    std::unique_ptr<FolderWatch> watch_;
     QSet<QString> loadFailuresLogged_; // files whose loading failed, logged once each
     bool directoryFailureLogged_ = false;
     QList<DoneMark> doneMarks_;       // written to disk by the file work, not yet there

@@ -31,6 +31,8 @@ void ReceiveBuffers::Reset()
 
 void ReceiveBuffers::Place(const QByteArray& text)
 {
+    if (text.isEmpty())
+        chunks_.emplace_back();
     for (qsizetype at = 0; at < text.size(); at += BufferSize)
         chunks_.push_back(text.mid(at, BufferSize));
 }

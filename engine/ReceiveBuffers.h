@@ -34,8 +34,8 @@ public:
     // at the start of buffer A.
     void Reset();
     // Text stored elsewhere becomes the chunk: in blocks of at most
-    // BufferSize bytes, behind any chunk still waiting. The buffers are
-    // left as they are.
+    // BufferSize bytes, behind any chunk still waiting; an empty text is one
+    // empty block (a record of its own). The buffers are left as they are.
     void Place(const QByteArray& text);
 
     bool RxActiveB() const { return activeB_; }

@@ -4,6 +4,8 @@
 
 #include "engine/TxDriver.h"
 
+#include "engine/elements/AdapterExchange.h"
+
 #include "platform/Clock.h"
 #include "platform/CodePages.h"
 #include "protocols/DriverModes.h"
@@ -84,17 +86,24 @@ void TTxChannelDriver::AttachAdapterHandlers()
 
 void TTxChannelDriver::SendString(const QString& s)
 {
+    if (QueueText(s) < s.size())
+        NoteEngineLine(QStringLiteral("+-+Буфер передачи заполнен, текст не поставлен"));
+}
+
+qsizetype TTxChannelDriver::QueueText(QStringView s)
+{
     EngineLock lock(Mutex());
     const bool wasEmpty = Tx.IsEmpty();
+    qsizetype queued = 0;
     for (QChar c : s) {
-        if (!Tx.Put(c)) {
-            NoteEngineLine(QStringLiteral("+-+Буфер передачи заполнен, текст не поставлен"));
+        if (!Tx.Put(c))
             break;
-        }
+        ++queued;
         TxIdle = false; // also while a WRU hold keeps the transmitter from starting
     }
-    if (wasEmpty && WruHoldMs < 1)
+    if (wasEmpty && queued > 0 && WruHoldMs < 1)
         SendNext();
+    return queued;
 }
 
 void TTxChannelDriver::SendChar(QChar c)
@@ -122,6 +131,8 @@ void TTxChannelDriver::SendAnswerBack()
 void TTxChannelDriver::SendNext()
 {
     EngineLock lock(Mutex());
+    if (TxPauseActive)
+        return; // the held text waits for the end of the pause
     const bool retrying = std::exchange(TxRetryPending, false);
     while (!Tx.IsEmpty()) {
         TxIdle = false;
@@ -147,8 +158,11 @@ void TTxChannelDriver::SendNext()
         if (result == TransmitResult::Sent)
             return;
         // Nothing went out ('&' hold, no telegraph sign), so no
-        // transmitter-empty event follows: on to the next character.
+        // transmitter-empty event follows: on to the next character, unless
+        // a '&' holds the rest back (it stays queued, the ring is not idle).
         NoteEngineLine(QStringLiteral("+-+Повтор передачи символа"));
+        if (result == TransmitResult::Paused && !Tx.IsEmpty())
+            return;
     }
     TxIdle = true;
     if (AnswerBackSending) {
@@ -180,11 +194,9 @@ TTxChannelDriver::TransmitResult TTxChannelDriver::TransmitChar(QChar c)
             PutRxByte(byte);
         }
     } else if (c == u'&') {
+        // The text after the '&' stays where it is in the ring.
         TxPauseActive = true;
-        TxPauseRead = Tx.Read();
-        TxPauseWrite = Tx.Write();
         TxPauseMs = TxPauseTime;
-        Tx.SetPositions(Tx.Write(), Tx.Write());
         PauseRxMark = Rx.Total();
         if (Window)
             Window->SetLedAutoBlink(ChannelLed::Tx, false);
@@ -223,6 +235,22 @@ TTxChannelDriver::TransmitResult TTxChannelDriver::TransmitChar(QChar c)
     TxCountChanged = true;
     TransmitBusy = false;
     return result;
+}
+
+void TTxChannelDriver::TickTransmitPause()
+{
+    if (!TxPauseActive)
+        return;
+    if (Rx.Total() != PauseRxMark) {
+        TxPauseMs = TxPauseTime;
+        PauseRxMark = Rx.Total();
+        return;
+    }
+    TxPauseMs -= ProtocolInterval;
+    if (TxPauseMs > 0)
+        return;
+    TxPauseActive = false;
+    SendNext();
 }
 
 void TTxChannelDriver::AdapterTxEmpty()
@@ -292,8 +320,10 @@ void TTxChannelDriver::ReceiveChars(int count)
 void TTxChannelDriver::AdapterDataAvail(int count)
 {
     EngineLock lock(Mutex());
+    AdapterExchange& exchange = Exchange();
     for (int i = 0; i < count; ++i) {
-        PutRxByte(Port->ReadByte());
+        // The adapter's replies stay apart from the receive buffer, which holds the commands sent.
+        exchange.TakeAdapterByte(Port->ReadByte());
         ++AdapterReplyCount;
         ++RxCharCount;
         RxCountChanged = true;

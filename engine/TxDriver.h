@@ -181,11 +181,19 @@ public:
     // --- Character engine ---
     void AllocTxRing(std::uint16_t size);
     void AllocEchoRing(std::uint16_t size);
+    // Queues S; what does not fit the ring is refused and noted.
     void SendString(const QString& s);
+    // Queues as much of S as the ring has room for and starts the
+    // transmitter when it was idle; the number of characters queued.
+    qsizetype QueueText(QStringView s);
     void SendChar(QChar c);
     void SendAnswerBack();
     // Transmitter-empty handler of 5-bit and 8-bit lines.
     void SendNext();
+    // The protocol tick of a '&' hold, in every mode: a character received
+    // restarts its 2000 ms; once they have passed in silence the held text
+    // goes on.
+    void TickTransmitPause();
     void AdapterTxEmpty();
     // Data-available handler of 5-bit and 8-bit lines.
     void ReceiveChars(int count);
@@ -221,6 +229,8 @@ public:
     bool DsrOn();
     bool ReadInputLine();
     void DialogCommands();
+    // The idle element runs: no connection stands, none is being made.
+    bool IdleStepRunning() const;
     // The prototype of a class by display name (letter case ignored), or -1.
     int IndexOfElement(const QString& displayName) const;
     TTxElementPro* ElementAt(int index) const;
@@ -231,6 +241,9 @@ public:
     // element until AdapterExchangeDone.
     void RunAdapterExchange();
     AdapterExchange& Exchange();
+    // The file tick's part: a telegram fetched from the adapter, once its file
+    // and journal line are written, is marked filed before the adapter deletes it.
+    void SaveAdapterFiledMark();
 
     // --- File tick ---
     // The driver's part of the file tick, on the main thread, in this order:
@@ -265,8 +278,9 @@ public:
     // the start of buffer A.
     void ResetRxBuffer();
     // Text decoded elsewhere (a telegram fetched from the adapter) becomes
-    // the chunk to write, in blocks of at most 8192 bytes; Events $400
-    // cleared, $4 set. Returns its length.
+    // the chunk to write, in blocks of at most 8192 bytes (an empty text is
+    // one empty block: a header alone); Events $400 cleared, $4 set.
+    // Returns its length.
     int PlaceChunk(const QString& text);
     // The file tick's side, on the main thread without the engine lock:
     // the chunks, journal lines and done marks asked for are taken into the
@@ -280,7 +294,8 @@ public:
     // Where the channel's pending file work is kept.
     QString PendingWorkFile() const;
     // Reads the adapter's program file (Size bytes) into FirmwareBuf. A file
-    // larger than the buffer is refused: logged, shown in a box, false.
+    // larger than the buffer is refused: logged, handed to the window for
+    // its timer's box, false.
     // Throws FileError when it cannot be read.
     bool LoadFirmware(const QString& path, std::int32_t size);
 
@@ -354,9 +369,9 @@ public:
     bool AnswerBackSending = false;
     bool TxIdle = true;
     std::uint8_t DialFinished = 0;
+    // A '&' on a 5-bit line holds the transmitter: what was queued after
+    // it stays in the ring, and what is queued meanwhile follows it.
     bool TxPauseActive = false;
-    int TxPauseRead = 0;
-    int TxPauseWrite = 0;
     std::int32_t TxPauseMs = 0;
     std::int16_t WruHoldMs = 0;
     FailureCode ResultCode = FailureCodes::Success;

@@ -39,11 +39,11 @@ void TTxChannelDriver::FileWork()
     // a number is marked done after its call's record and journal line.
     TakeRecordWork();
     RunRecordWork();
+    SaveAdapterFiledMark();
 
-    if (Events.has(DriverEvent::ScanOutgoing)) {
-        Outgoing().Scan();
+    // A long scan goes on over the following ticks; the request stays until it ends.
+    if (Events.has(DriverEvent::ScanOutgoing) && Outgoing().Scan())
         Events.clear(DriverEvent::ScanOutgoing);
-    }
     if (logFailure_)
         std::rethrow_exception(std::exchange(logFailure_, nullptr));
 }

@@ -9,7 +9,6 @@
 #include "engine/TelegramNumbering.h"
 #include "platform/Clock.h"
 #include "platform/CodePages.h"
-#include "protocols/ErrorBox.h"
 #include "support/FileError.h"
 #include "support/OemText.h"
 
@@ -80,8 +79,7 @@ int TTxChannelDriver::PlaceChunk(const QString& text)
     EngineLock lock(Mutex());
     const QByteArray bytes = codepage::toCp1251(text);
     Rx.Place(bytes);
-    if (!bytes.isEmpty())
-        NoteChunkHandedOver();
+    NoteChunkHandedOver(); // an empty text too: its record is a header alone
     return static_cast<int>(bytes.size());
 }
 
@@ -352,8 +350,10 @@ bool TTxChannelDriver::LoadFirmware(const QString& path, std::int32_t size)
                                 .arg(size)
                                 .arg(FirmwareBufSize);
         env_.Log(QStringLiteral("Канал %1: [%2]").arg(Channel).arg(why));
-        if (!Closing())
-            showErrorBox(*env_.Box, why);
+        // The box waits for the operator: the window's timer shows it, never the file tick.
+        EngineLock lock(Mutex());
+        if (Window && !Closing())
+            Window->SetAdapterProgramError(why);
         return false;
     }
     QFile file(path);

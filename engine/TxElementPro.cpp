@@ -247,21 +247,8 @@ void TTxElementPro::CheckDirectWork()
         if (d.Window)
             d.Window->PostMessageCode(ChannelMessageCodes::PartnerCleared);
         d.ResultCode = FailureCodes::Dis;
-        return;
     }
-    if (!d.TxPauseActive)
-        return;
-    if (d.Rx.Total() != d.PauseRxMark) {
-        d.TxPauseMs = TTxChannelDriver::TxPauseTime;
-        d.PauseRxMark = d.Rx.Total();
-        return;
-    }
-    d.TxPauseMs -= TTxChannelDriver::ProtocolInterval;
-    if (d.TxPauseMs <= 0) {
-        d.TxPauseActive = false;
-        d.Tx.SetPositions(d.TxPauseRead, d.TxPauseWrite);
-        d.SendNext();
-    }
+    // The end of a '&' pause is the driver's own, in every mode (TickTransmitPause).
 }
 
 // ---------------------------------------------------------------------------

@@ -36,7 +36,7 @@ public:
     // One fast tick of work.
     virtual void DoIt() = 0;
     // Dialog mode, each protocol tick: clearing by the partner during a
-    // connection, and the end of a transmit pause.
+    // connection.
     virtual void CheckDirectWork();
 
     std::uint16_t Code = 0;

@@ -29,6 +29,12 @@ void TxPrintWork::ScanPrintWork()
         return;
     BusyGuard busy(PrintWorkBusy);
     try {
+        // The device's outcome is taken whatever the hour: a failure frees
+        // the file for the retry and is logged as it comes.
+        if (printerBusy_) {
+            PrinterDone(); // the hold starts with the next second
+            return;
+        }
         if (!PrintWindowOpen())
             return;
         if (Printing) {
@@ -74,15 +80,39 @@ void TxPrintWork::StartPrint(const QString& fileName)
     try {
         env_.Printer->PrintFile(fileName);
     } catch (...) {
-        // Not printed: the file keeps its name and is tried again after the
-        // hold; it is never renamed as if it had been printed.
-        Printing = 0;
-        PrintFileName.clear();
-        retryWait_ = HoldSeconds;
+        PrintFailed();
         throw;
     }
-    lastLogged_.clear();
-    PrintHold = HoldSeconds;
+    printerBusy_ = true;
+    PrinterDone();
+}
+
+bool TxPrintWork::PrinterDone()
+{
+    QString error;
+    switch (env_.Printer->PrintProgress(error)) {
+    case TelegramPrinter::Progress::Printing:
+        return false;
+    case TelegramPrinter::Progress::Printed:
+        printerBusy_ = false;
+        lastLogged_.clear();
+        PrintHold = HoldSeconds;
+        return true;
+    case TelegramPrinter::Progress::Failed:
+        break;
+    }
+    PrintFailed();
+    throw EngineError(error);
+}
+
+// Not printed: the file keeps its name and is tried again after the hold;
+// it is never renamed as if it had been printed.
+void TxPrintWork::PrintFailed()
+{
+    printerBusy_ = false;
+    Printing = 0;
+    PrintFileName.clear();
+    retryWait_ = HoldSeconds;
 }
 
 void TxPrintWork::FinishPrint()

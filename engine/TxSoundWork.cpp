@@ -108,13 +108,18 @@ void TxSoundWork::LogException(const QString& message) const
         env_.Log(QStringLiteral("== Исключение: %1 [%2]").arg(message, QStringLiteral("TTxScanner.ScanSoundWork")));
 }
 
-QString TxSoundWork::WaveFilePath(const QString& stored) const
+QString SoundWaveFilePath(const QString& stored, const QString& soundDir, const QString& programFolder)
 {
     const bool hasFolder = stored.contains(QLatin1Char('\\')) || stored.contains(QLatin1Char('/')) ||
                            stored.contains(QLatin1Char(':'));
     if (!hasFolder)
-        return QDir(env_.SoundDir).filePath(stored);
-    return PathMapper(env_.ProgramFolder).toNative(stored);
+        return QDir(soundDir).filePath(stored);
+    return PathMapper(programFolder).toNative(stored);
+}
+
+QString TxSoundWork::WaveFilePath(const QString& stored) const
+{
+    return SoundWaveFilePath(stored, env_.SoundDir, env_.ProgramFolder);
 }
 
 } // namespace korvane

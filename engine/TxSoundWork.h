@@ -22,6 +22,10 @@ class TTxChannelDriver;
 class TunePlayer;
 class WavePlayer;
 
+// The file of a stored wave name: a name without a folder part lies in
+// SoundDir; one with a folder is a stored path, mapped from ProgramFolder.
+QString SoundWaveFilePath(const QString& stored, const QString& soundDir, const QString& programFolder);
+
 class TxSoundWork {
 public:
     // Drivers: the driver of channel 1..8, or null. SoundDir: the folder of

@@ -21,6 +21,7 @@ namespace {
 // Classes whose steps, met in dialog mode, mean the connection is established.
 constexpr std::array<std::uint16_t, 7> kConnectionCodes = {10, 20, 21, 22, 23, 24, 32};
 constexpr std::uint16_t kWaitAskAuto = 31;
+constexpr std::uint16_t kIdleElement = 29;
 // The idle part of the protocol: clear-down, its confirmation, the idle loop.
 constexpr std::array<std::uint16_t, 3> kIdleCodes = {27, 28, 29};
 
@@ -80,6 +81,7 @@ void TTxChannelDriver::Step()
     if (DialogMode)
         if (TTxElementPro* p = ElementAt(CurrentIndex))
             p->CheckDirectWork();
+    TickTransmitPause();
     FlushEcho();
     ShowCounters();
     DialogCommands();
@@ -197,6 +199,12 @@ bool TTxChannelDriver::ReadInputLine()
     return plus;
 }
 
+bool TTxChannelDriver::IdleStepRunning() const
+{
+    const TTxElementPro* e = CurrentElement;
+    return e && e->Code == kIdleElement && !e->Done && e->State != ChannelStates::Connected;
+}
+
 void TTxChannelDriver::DialogCommands()
 {
     if (!Window) {
@@ -219,14 +227,22 @@ void TTxChannelDriver::DialogCommands()
             Window->PostMessageCode(ChannelMessageCodes::Refused);
             break;
         case ChannelCommands::AskAnswerBack:
+        case ChannelCommands::AnswerBack:
+            if (IdleStepRunning()) {
+                // Between connections there is no one to ask or answer: refused,
+                // as the idle element refuses it when its tick comes first.
+                Window->ClearChannelCommand(command);
+                Window->PostMessageCode(ChannelMessageCodes::Refused);
+                break;
+            }
             Window->ClearChannelCommand(command);
+            if (command == ChannelCommands::AnswerBack) {
+                SendAnswerBack();
+                Window->PostMessageCode(ChannelMessageCodes::AnswerBackQueued);
+                break;
+            }
             SendChar(QChar(TelegraphTextMarks::AnswerbackRequest));
             Window->PostMessageCode(ChannelMessageCodes::WruQueued);
-            break;
-        case ChannelCommands::AnswerBack:
-            Window->ClearChannelCommand(command);
-            SendAnswerBack();
-            Window->PostMessageCode(ChannelMessageCodes::AnswerBackQueued);
             break;
         case ChannelCommands::Disconnect:
             Window->ClearChannelCommand(command);

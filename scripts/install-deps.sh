@@ -8,6 +8,7 @@ PACKAGES=(
     libjpeg62-turbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     pxlib-dev iso-codes libphonenumber-dev
+    qt6-translations-l10n
     poppler-utils xvfb xauth fonts-dejavu-core
 )
 

@@ -160,6 +160,25 @@ void IntelligentAdapter::injectFault(const QByteArray& command, Fault fault, int
         m_faults[command].push_back(fault);
 }
 
+void IntelligentAdapter::setHistoryLimit(std::size_t maxEntries)
+{
+    std::lock_guard lock(m_mutex);
+    m_historyLimit = maxEntries;
+    trimHistory();
+}
+
+void IntelligentAdapter::trimHistory()
+{
+    if (m_historyLimit == 0)
+        return;
+    const auto limit = static_cast<qsizetype>(m_historyLimit);
+    if (m_transcript.size() > limit)
+        m_transcript.erase(m_transcript.begin(), m_transcript.end() - limit);
+    // Bytes go in blocks, so that a long run does not move them one by one.
+    if (m_received.size() > 2 * limit)
+        m_received.remove(0, m_received.size() - limit);
+}
+
 QStringList IntelligentAdapter::transcript() const
 {
     std::lock_guard lock(m_mutex);
@@ -239,6 +258,7 @@ bool IntelligentAdapter::WriteProgramFile(const QString& path, int bodySize)
 void IntelligentAdapter::note(const QString& line)
 {
     m_transcript << line;
+    trimHistory();
 }
 
 std::int64_t IntelligentAdapter::step(std::int64_t nowUs)
@@ -272,6 +292,7 @@ std::int64_t IntelligentAdapter::step(std::int64_t nowUs)
                 continue;
             }
             m_received += static_cast<char>(a.byte);
+            trimHistory();
             take(a.byte, a.us);
         }
         // Every change taken has happened already, also one made after this
@@ -442,6 +463,14 @@ void IntelligentAdapter::reply(const QByteArray& command, const QByteArray& byte
         m_replies.push_back({due + m_splitPauseUs, bytes.mid(half)});
         note(QStringLiteral("< %1 | %2 (split)").arg(Hex(bytes.left(half)), Hex(bytes.mid(half))));
         break;
+    case Fault::LongReply: {
+        QByteArray tail(LongReplyTail, '\0');
+        for (int i = 0; i < tail.size(); ++i)
+            tail[i] = static_cast<char>(0x5A ^ (i * 0x1D));
+        m_replies.push_back({due, bytes + tail});
+        note(QStringLiteral("< %1 + %2 (long)").arg(Hex(bytes), Hex(tail)));
+        break;
+    }
     }
 }
 

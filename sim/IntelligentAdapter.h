@@ -65,15 +65,18 @@ struct IntelligentAdapterConfig {
 // DCD is NOT DTR (the adapter presence test). Its memory of stored
 // telegrams is filled by a scenario or by calls that came in on its line
 // while no program listened. Faults can be injected per command: no reply,
-// a short reply, garbage instead of the reply, or a reply split in two with
-// a pause between the parts. Everything it saw and did goes to a text
+// a short reply, garbage instead of the reply, a reply split in two with
+// a pause between the parts, or a long reply (the reply with noise behind
+// it, still arriving when the next command goes out). Everything it saw and did goes to a text
 // transcript (bytes in hexadecimal) and, byte for byte, to received().
 //
 // Thread-safe: its step runs on the scheduler; a test or scenario may call
 // the members from another thread.
 class IntelligentAdapter {
 public:
-    enum class Fault : std::uint8_t { None, NoReply, ShortReply, Garbage, SplitReply };
+    enum class Fault : std::uint8_t { None, NoReply, ShortReply, Garbage, SplitReply, LongReply };
+    // Bytes of noise that a long reply carries behind the reply itself.
+    static constexpr int LongReplyTail = 32;
 
     struct StoredTelegram {
         std::uint8_t Number = 0;
@@ -123,6 +126,9 @@ public:
     void injectFault(const QByteArray& command, Fault fault, int times = 1);
 
     // ---- what it saw ----
+    // Keeps at most MaxEntries transcript lines and received bytes, the
+    // newest; 0: all of them (the default).
+    void setHistoryLimit(std::size_t maxEntries);
     QStringList transcript() const;
     QByteArray received() const;      // every byte taken in command mode, in order
     QByteArray settingsBlock() const; // the last settings block loaded
@@ -148,6 +154,8 @@ private:
     void reply(const QByteArray& command, const QByteArray& bytes, std::int64_t us);
     void finishLoad();
     void note(const QString& line);
+    // Under m_mutex: drops what is beyond the history limit.
+    void trimHistory();
     QByteArray header(const StoredTelegram& t) const;
     std::uint32_t usedMemory() const;
     QDateTime clockAt(std::int64_t us) const;
@@ -176,6 +184,7 @@ private:
 
     QStringList m_transcript;
     QByteArray m_received;
+    std::size_t m_historyLimit = 0;
     QByteArray m_settings;
     QByteArray m_program;
     std::uint32_t m_modes = 0;

@@ -210,13 +210,14 @@ std::optional<Scenario> Scenario::parse(const QString& text, QString* error)
                     {QStringLiteral("short"), F::ShortReply},
                     {QStringLiteral("garbage"), F::Garbage},
                     {QStringLiteral("split"), F::SplitReply},
+                    {QStringLiteral("long"), F::LongReply},
                 };
                 qint64 times = 1;
                 const auto it = words.size() >= 2 ? faults.find(words[1]) : faults.end();
                 if (words.size() < 2 || words.size() > 3 || it == faults.end()
                     || !QRegularExpression(QStringLiteral("^AT[A-Z]{4}$")).match(words[0]).hasMatch()
                     || (words.size() == 3 && (!number(words[2], times) || times == 0)))
-                    return fail(QStringLiteral("fault <ATxxxx> noreply|short|garbage|split [times] expected"));
+                    return fail(QStringLiteral("fault <ATxxxx> noreply|short|garbage|split|long [times] expected"));
                 a.faults.push_back({words[0].toLatin1(), static_cast<std::uint8_t>(it->second), int(times)});
             }
         } else if (keyword == u"station") {

@@ -26,6 +26,13 @@ SimNetwork::~SimNetwork()
     m_registration.reset(); // waits for a step running on the scheduler's thread
 }
 
+void SimNetwork::limitHistory(std::size_t maxEntries)
+{
+    m_transcript.setLimit(maxEntries);
+    if (m_intelligent)
+        m_intelligent->setHistoryLimit(maxEntries);
+}
+
 bool SimNetwork::deviceHeldOutside() const
 {
     constexpr long kOwnHolders = 2; // the network and its adapter

@@ -33,6 +33,12 @@ public:
     // port's handle does).
     bool deviceHeldOutside() const;
     Transcript& transcript() { return m_transcript; }
+    // A network that runs as long as the program (not a test's) keeps only
+    // this many of its newest line events: the last few minutes of a busy
+    // line (a code each way for every character), which nobody reads whole.
+    static constexpr std::size_t ProgramHistory = 4000;
+    // Keeps at most MaxEntries line events (and adapter history), the newest.
+    void limitHistory(std::size_t maxEntries);
 
     // Only on the scheduler's thread, or while it does not run (a virtual
     // clock between advances).

@@ -26,6 +26,9 @@ public:
         // and its handle gone) has served its open.
         m_networks.remove_if([](const std::unique_ptr<SimNetwork>& n) { return !n->deviceHeldOutside(); });
         m_networks.push_back(std::make_unique<SimNetwork>(*scenario, m_scheduler));
+        // Nobody reads these transcripts whole: a line busy for days keeps
+        // only its recent past.
+        m_networks.back()->limitHistory(SimNetwork::ProgramHistory);
         return m_networks.back()->device();
     }
 

@@ -6,12 +6,22 @@ void Transcript::add(std::int64_t us, QString what)
 {
     std::lock_guard lock(m_mutex);
     m_entries.push_back({us, std::move(what)});
+    if (m_limit > 0 && m_entries.size() > m_limit)
+        m_entries.pop_front();
+}
+
+void Transcript::setLimit(std::size_t maxEntries)
+{
+    std::lock_guard lock(m_mutex);
+    m_limit = maxEntries;
+    while (m_limit > 0 && m_entries.size() > m_limit)
+        m_entries.pop_front();
 }
 
 std::vector<Transcript::Entry> Transcript::entries() const
 {
     std::lock_guard lock(m_mutex);
-    return m_entries;
+    return {m_entries.begin(), m_entries.end()};
 }
 
 QStringList Transcript::texts(const QStringList& prefixes) const

@@ -3,7 +3,9 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <vector>
 
@@ -20,6 +22,8 @@ namespace korvane::sim {
 //   "connect 2345", "service OCC", "clear", "confirm", "call 2345"
 //                            the exchange's and the stations' doings
 // Thread-safe: the network writes it on its scheduler while a test reads it.
+// Unbounded unless told: a network that runs for days (the program's own
+// simulated ports) keeps only its last entries.
 class Transcript {
 public:
     struct Entry {
@@ -29,6 +33,8 @@ public:
     };
 
     void add(std::int64_t us, QString what);
+    // Keeps at most MaxEntries, the newest; 0: every entry (the default).
+    void setLimit(std::size_t maxEntries);
     std::vector<Entry> entries() const;
     // The entries whose text starts with one of the prefixes, as "text" only.
     QStringList texts(const QStringList& prefixes = {}) const;
@@ -40,7 +46,8 @@ public:
 
 private:
     mutable std::mutex m_mutex;
-    std::vector<Entry> m_entries;
+    std::deque<Entry> m_entries;
+    std::size_t m_limit = 0;
 };
 
 } // namespace korvane::sim

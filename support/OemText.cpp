@@ -92,6 +92,11 @@ void LoadOemStringsClear(const QString& fileName, OemLines& temp, QStringList& d
     LoadOemStrings(fileName, temp, dest);
 }
 
+QStringList OemBytesToLines(const QByteArray& body)
+{
+    return toText(splitLines(body));
+}
+
 void StringsToOem(const QStringList& src, OemLines& dest)
 {
     dest.clear();

@@ -46,6 +46,10 @@ void LoadOemStrings(const QString& fileName, OemLines& temp, QStringList& dest);
 // file cannot be read).
 void LoadOemStringsClear(const QString& fileName, OemLines& temp, QStringList& dest);
 
+// The lines of Body (file bytes in CP866) as text, split as LoadOemStrings
+// splits a file.
+QStringList OemBytesToLines(const QByteArray& body);
+
 // dest := one line per line of src, each converted to CP866.
 void StringsToOem(const QStringList& src, OemLines& dest);
 

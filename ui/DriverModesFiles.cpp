@@ -4,7 +4,7 @@
 #include "platform/MessageBox.h"
 #include "platform/SafeFileWriter.h"
 #include "protocols/LittleEndian.h"
-#include "ui/MessageCaptions.h"
+#include "platform/MessageCaptions.h"
 
 #include <QDir>
 #include <QFile>
@@ -170,10 +170,10 @@ void ReadKeys(const IniFile& ini, TDriverModes& modes)
     const QString& s = SectionName;
     modes.ModeDriver = static_cast<std::uint32_t>(
         ini.ReadInteger(s, QStringLiteral("ModeDriver"), static_cast<qint32>(d.ModeDriver)));
-    modes.ScanPeriod = ini.ReadInteger(s, QStringLiteral("ScanPeriod"), d.ScanPeriod);
-    modes.MsgDelay = ini.ReadInteger(s, QStringLiteral("MsgDelay"), d.MsgDelay);
-    modes.CopyCntr = ini.ReadInteger(s, QStringLiteral("CopyCntr"), d.CopyCntr);
-    modes.LeftMargin = ini.ReadInteger(s, QStringLiteral("LeftMargin"), d.LeftMargin);
+    modes.ScanPeriod = ScanPeriodRange.Limit(ini.ReadInteger(s, QStringLiteral("ScanPeriod"), d.ScanPeriod));
+    modes.MsgDelay = MsgDelayRange.Limit(ini.ReadInteger(s, QStringLiteral("MsgDelay"), d.MsgDelay));
+    modes.CopyCntr = CopyCntrRange.Limit(ini.ReadInteger(s, QStringLiteral("CopyCntr"), d.CopyCntr));
+    modes.LeftMargin = LeftMarginRange.Limit(ini.ReadInteger(s, QStringLiteral("LeftMargin"), d.LeftMargin));
     modes.SoundCardMode = ini.ReadBool(s, QStringLiteral("SoundCardMode"), d.SoundCardMode != 0);
     modes.DOSPrintMode = ini.ReadBool(s, QStringLiteral("DOSPrintMode"), d.DOSPrintMode != 0);
     if (!ParseTime(ini.ReadString(s, QStringLiteral("BeginTime"), QString()), modes.BeginTime))

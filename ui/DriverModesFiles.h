@@ -34,6 +34,20 @@ inline constexpr qsizetype TablesSize = TextTableSize + PolicyTableSize;
 inline constexpr std::int32_t MaxPolicyValue = 32767;
 std::int32_t LimitPolicyValue(std::int32_t value);
 
+// The range each number key is kept in, by the dialog's up-down controls
+// and on reading: a value from outside (a hand-edited INI) would overflow
+// the message boxes' timer, print without end or run the printer's margin
+// out of memory. A scan period of 0 would scan the folder at every tick.
+struct KeyRange {
+    std::int32_t Min;
+    std::int32_t Max;
+    std::int32_t Limit(std::int32_t value) const { return value < Min ? Min : value > Max ? Max : value; }
+};
+inline constexpr KeyRange ScanPeriodRange{1, 100};
+inline constexpr KeyRange MsgDelayRange{0, 100};
+inline constexpr KeyRange CopyCntrRange{0, 100};
+inline constexpr KeyRange LeftMarginRange{0, 100};
+
 // Result of LoadTables and SaveTables (the dialog's LoadSaveModes).
 enum Result : int { Ok = 0, CannotOpen = 1, WriteFailed = 2 };
 
@@ -54,7 +68,8 @@ bool TablesFromBytes(QByteArrayView bytes, TDriverModes& modes);
 QString TimeText(double dayFraction);
 bool ParseTime(const QString& text, double& dayFraction);
 
-// The fourteen keys, in their order; a missing or unreadable key gives its default.
+// The fourteen keys, in their order; a missing or unreadable key gives its
+// default, a number out of its range the range's nearest end.
 void ReadKeys(const IniFile& ini, TDriverModes& modes);
 bool WriteKeys(IniFile& ini, const TDriverModes& modes);
 // WriteKeys on the INI file at IniPath; one that cannot be written:

@@ -1,8 +1,9 @@
 #include "ui/EditorPrinting.h"
 
+#include "platform/PrinterPort.h"
+
 #include "support/OemText.h"
 #include "ui/PrintError.h"
-#include "ui/PrinterPort.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -11,14 +12,27 @@
 
 namespace korvane {
 
-void DosPrintLines(const QStringList& lines)
+void DosPrintLinesLater(PrinterPort*& port, QObject* owner, const QStringList& lines,
+                        std::function<void(const QString&)> showError)
+{
+    if (!port) {
+        port = new PrinterPort(owner);
+        QObject::connect(port, &PrinterPort::Finished, owner, [showError = std::move(showError)](const QString& error) {
+            if (!error.isEmpty())
+                showError(error);
+        });
+    }
+    port->Print({DosPrintBytes(lines)});
+}
+
+QByteArray DosPrintBytes(const QStringList& lines)
 {
     OemLines oem;
     StringsToOem(lines, oem);
     QByteArray bytes;
     for (const QByteArray& line : oem)
         bytes += line + "\r\n";
-    WriteToPrinterPort(bytes);
+    return bytes;
 }
 
 void PrintLines(QPrinter& printer, const QStringList& lines, const QFont& font)

@@ -15,19 +15,26 @@
 #include "support/FileError.h"
 #include "support/Tunes.h"
 #include "ui/DriverModesFiles.h"
-#include "ui/MessageCaptions.h"
+#include "ui/EditCommands.h"
+#include "ui/FileCommands.h"
+#include "ui/LineCommands.h"
+#include "ui/MdiChildren.h"
+#include "platform/MessageCaptions.h"
+#include "ui/SettingsCommands.h"
+#include "widgets/LayoutScale.h"
 #include "ui/StatusPanels.h"
+#include "ui/TelegramCommands.h"
 #include "ui/TxChWind.h"
 #include "ui/TxEdit.h"
 #include "ui/txBadNumbers.h"
 #include "ui/txViewJrn.h"
+#include "ui/WindowsMenu.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFontMetrics>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -49,15 +56,14 @@ const QString CommonSection = QStringLiteral("COMMON");
 constexpr int WaitStepMs = 50;
 constexpr int MaxWaitSteps = 5;
 
-QString ChannelItemCaption(int channel)
-{
-    return QStringLiteral("Канал &%1").arg(channel);
-}
 
+// Panel 0: the blocks in use where the allocator counts them; glibc's does
+// not, so there the bytes its heap holds from the system. Panel 1: the
+// bytes in use.
 QString MemoryText(const MemoryUsage& usage, bool blocks)
 {
     if (blocks)
-        return usage.Blocks ? QString::number(*usage.Blocks) : QStringLiteral("?");
+        return QString::number(usage.Blocks ? *usage.Blocks : usage.HeapBytes);
     return QString::number(usage.Bytes);
 }
 
@@ -75,6 +81,11 @@ void TMainForm::LatePrinter::PrintFile(const QString& fileName)
 {
     if (Target)
         Target->PrintFile(fileName);
+}
+
+TelegramPrinter::Progress TMainForm::LatePrinter::PrintProgress(QString& error) const
+{
+    return Target ? Target->PrintProgress(error) : Progress::Printed;
 }
 
 TMainForm::TMainForm(MainFormEnvironment env, QWidget* parent)
@@ -196,22 +207,16 @@ bool TMainForm::ChannelActive(int channel) const
 
 void TMainForm::RestartChannels()
 {
-    controlMenu_->menuAction()->setEnabled(false);
-    for (QAction* item : controlMenu_->actions()) {
+    QMenu* controlMenu = windows_->ControlDialogMenu();
+    controlMenu->menuAction()->setEnabled(false);
+    for (QAction* item : controlMenu->actions()) {
         item->setEnabled(false);
         item->setVisible(false);
     }
     for (QAction* item : channelsMenu_->actions())
         item->setChecked(false);
 
-    if (scanner_) {
-        // The windows let go of the old drivers before these go.
-        for (QMdiSubWindow* sub : mdi_->subWindowList())
-            if (auto* w = qobject_cast<TTxChannelWindow*>(sub->widget()))
-                w->DetachDriver();
-        Scanner = nullptr;
-        scanner_.reset();
-    }
+    FreeScanner();
 
     Protocol_->Reload();
 
@@ -229,6 +234,10 @@ void TMainForm::RestartChannels()
     se.Waves = env_.Waves;
     se.Tunes = env_.Tunes;
     se.Printer = &printer_;
+    se.RefreshFolder = [this](const QString& folder) {
+        if (refreshFolder_)
+            refreshFolder_(folder);
+    };
     se.Directory = &lookup_;
     se.Journals = journals_.get();
     scanner_ = std::make_unique<TTxScanner>(std::move(se), this);
@@ -252,8 +261,8 @@ void TMainForm::RestartChannels()
         if (!ChannelActive(c))
             continue;
         channelsMenu_->actions().at(c - 1)->setChecked(true);
-        controlMenu_->menuAction()->setEnabled(true);
-        QAction* item = controlMenu_->actions().at(c - 1);
+        controlMenu->menuAction()->setEnabled(true);
+        QAction* item = controlMenu->actions().at(c - 1);
         item->setEnabled(true);
         item->setVisible(true);
     }
@@ -263,58 +272,35 @@ void TMainForm::RestartChannels()
 
 void TMainForm::BuildTelegramMenus(bool create)
 {
-    for (int i = 0; i < static_cast<int>(telegramItems_.size()); ++i) {
-        QMenu* item = telegramItems_[static_cast<std::size_t>(i)];
-        if (create) {
-            item->menuAction()->setEnabled(false);
-            item->clear();
-            for (int c = 1; c <= kChannelCount; ++c) {
-                QAction* sub = item->addAction(ChannelItemCaption(c));
-                sub->setEnabled(false);
-                sub->setVisible(false);
-                connect(sub, &QAction::triggered, this, [this, i, c] { TelegramSubItemClicked(i, c); });
-            }
-            continue;
-        }
-        for (QAction* sub : item->actions()) {
-            sub->setVisible(false);
-            sub->setEnabled(false);
-        }
-        item->menuAction()->setEnabled(false);
-        for (int c = 1; c <= kChannelCount; ++c) {
-            if (!ChannelActive(c))
-                continue;
-            item->menuAction()->setEnabled(true);
-            QAction* sub = item->actions().at(c - 1);
-            sub->setEnabled(true);
-            sub->setVisible(true);
-        }
-    }
+    telegrams_->BuildTelegramMenus(create);
 }
 
-void TMainForm::TelegramSubItemClicked(int item, int channel)
+void TMainForm::FreeScanner()
 {
-    switch (item) {
-    case 0:
-        CreateTelegram(channel);
-        break;
-    case 3:
-        ShowTransmitJournal(channel);
-        break;
-    case 4:
-        ShowReceiveJournal(channel);
-        break;
-    default:
-        // The folder browser is not part of this program yet.
-        break;
-    }
+    if (!scanner_)
+        return;
+    // The windows let go of the old drivers before these go.
+    for (QMdiSubWindow* sub : mdi_->subWindowList())
+        if (auto* w = qobject_cast<TTxChannelWindow*>(sub->widget()))
+            w->DetachDriver();
+    Scanner = nullptr;
+    scanner_.reset();
+}
+
+void TMainForm::DriverMenuClick()
+{
+    settings_->DriverMenuClick();
 }
 
 // ---- MDI children ----
 
-QMdiSubWindow* TMainForm::AddChild(QWidget* child)
+QMdiSubWindow* TMainForm::AddMdiChild(QWidget* child)
 {
+    // The sub-window takes its size from the child's size hint; the child
+    // keeps the size it laid out for itself (scaled to its font) instead.
+    const QSize laidOut = child->size();
     QMdiSubWindow* sub = mdi_->addSubWindow(child);
+    sub->resize(sub->sizeHint() + (laidOut - child->sizeHint()).expandedTo(QSize(0, 0)));
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(QIcon());
     return sub;
@@ -330,15 +316,37 @@ TTxChannelWindow* TMainForm::ChannelWindowOf(int channel) const
 
 TTxChannelWindow* TMainForm::ActiveChannelWindow() const
 {
-    QMdiSubWindow* sub = mdi_->activeSubWindow();
-    return sub ? qobject_cast<TTxChannelWindow*>(sub->widget()) : nullptr;
+    return CurrentChild<TTxChannelWindow>(mdi_);
+}
+
+QMenu* TMainForm::ControlDialogMenu() const
+{
+    return windows_->ControlDialogMenu();
+}
+
+EditorEnvironment TMainForm::EditorEnvironmentFor() const
+{
+    EditorEnvironment ee;
+    ee.Box = env_.Box;
+    ee.Beep = env_.Beep;
+    ee.Actions.FileBrowser = actions_.ViewFilesAction;
+    ee.Actions.Abonents = actions_.AbonentsAction;
+    ee.Actions.Countries = actions_.ViewCountriesAction;
+    ee.Actions.DosPrint = actions_.DOSPrintAction;
+    ee.Actions.Print = actions_.PrintAction;
+    ee.Actions.Exit = actions_.ExitAction;
+    ee.Actions.Cut = actions_.EditCut1;
+    ee.Actions.Copy = actions_.EditCopy1;
+    ee.Actions.Paste = actions_.EditPaste1;
+    ee.Actions.Delete = actions_.EditDelete1;
+    ee.Actions.Send = actions_.SendEditAction;
+    return ee;
 }
 
 void TMainForm::ShowChannelWindow(int channel)
 {
     if (TTxChannelWindow* w = ChannelWindowOf(channel)) {
-        w->parentWidget()->show();
-        w->show();
+        BringChildToFront(mdi_, w);
         return;
     }
     ChannelWindowEnvironment ce;
@@ -349,23 +357,23 @@ void TMainForm::ShowChannelWindow(int channel)
     ce.SoundOff = [this] { SoundOff(); };
     if (env_.Tunes)
         ce.PlayChime = [tunes = env_.Tunes] { tunes->PlayChime(); };
-    ce.Actions.CallAction1 = callAction_;
-    ce.Actions.DisconAction1 = disconAction_;
-    ce.Actions.AnswerAction1 = answerAction_;
-    ce.Actions.AskAction1 = askAction_;
-    ce.Actions.ManualAction = manualAction_;
-    ce.Actions.CreateTlgAction = createTlgAction_;
-    ce.Actions.TrsmTlgAction = trsmTlgAction_;
-    ce.Actions.RecTlgAction = recTlgAction_;
-    ce.Actions.TrmJrnAction = trmJrnAction_;
-    ce.Actions.RecJrnAction = recJrnAction_;
+    ce.Actions.CallAction1 = actions_.CallAction1;
+    ce.Actions.DisconAction1 = actions_.DisconAction1;
+    ce.Actions.AnswerAction1 = actions_.AnswerAction1;
+    ce.Actions.AskAction1 = actions_.AskAction1;
+    ce.Actions.ManualAction = actions_.ManualAction;
+    ce.Actions.CreateTlgAction = actions_.CreateTlgAction;
+    ce.Actions.TrsmTlgAction = actions_.TrsmTlgAction;
+    ce.Actions.RecTlgAction = actions_.RecTlgAction;
+    ce.Actions.TrmJrnAction = actions_.TrmJrnAction;
+    ce.Actions.RecJrnAction = actions_.RecJrnAction;
     auto* w = new TTxChannelWindow(std::move(ce));
     w->setAttribute(Qt::WA_DeleteOnClose);
     w->SetChannel(channel);
     w->StatusBar1()->SetPanelText(0, QString());
     connect(w, &TTxChannelWindow::LineActionsChanged, this, &TMainForm::UpdateLineActions);
     connect(w, &TTxChannelWindow::WindowClosing, this, &TMainForm::OnChannelWindowClosing);
-    QMdiSubWindow* sub = AddChild(w);
+    QMdiSubWindow* sub = AddMdiChild(w);
     w->AttachDriver();
     sub->show();
 }
@@ -412,125 +420,57 @@ void TMainForm::MergeChildMenus(QWidget* child)
 
 void TMainForm::UpdateLineActions()
 {
-    TTxChannelWindow* w = ActiveChannelWindow();
-    callAction_->setEnabled(w && w->CallEnabled());
-    askAction_->setEnabled(w && w->AskEnabled());
-    bellAction_->setEnabled(w && w->AskEnabled());
-    answerAction_->setEnabled(w && w->AnswerBackEnabled());
-    disconAction_->setEnabled(w && w->DisconnectEnabled());
-    manualAction_->setEnabled(w && w->ControlEnabled());
-    restartAction_->setEnabled(w && w->AlarmActive());
-    for (QAction* a : {createTlgAction_, trmJrnAction_, recJrnAction_, showBadNumbersAction_})
-        a->setEnabled(w != nullptr);
-    // The folder browser is not part of this program yet.
-    trsmTlgAction_->setEnabled(false);
-    recTlgAction_->setEnabled(false);
-    const bool children = !mdi_->subWindowList().isEmpty();
-    for (QAction* a : {cascadeAction_, tileHorizontalAction_, tileVerticalAction_, minimizeAllAction_})
-        a->setEnabled(children);
-}
-
-void TMainForm::WithActiveChannelWindow(const std::function<void(TTxChannelWindow&)>& command)
-{
-    if (TTxChannelWindow* w = ActiveChannelWindow())
-        command(*w);
+    lines_->UpdateEnabled();
+    edits_->UpdateEnabled();
+    telegrams_->UpdateEnabled();
+    windows_->UpdateEnabled();
 }
 
 void TMainForm::TileHorizontally()
 {
-    QList<QMdiSubWindow*> windows;
-    for (QMdiSubWindow* sub : mdi_->subWindowList())
-        if (sub->isVisible() && !sub->isMinimized())
-            windows << sub;
-    if (windows.isEmpty())
-        return;
-    const QRect area = mdi_->viewport()->rect();
-    const int n = static_cast<int>(windows.size());
-    const int height = area.height() / n;
-    for (int i = 0; i < n; ++i) {
-        QMdiSubWindow* sub = windows.at(i);
-        if (sub->isMaximized())
-            sub->showNormal();
-        const int h = i == n - 1 ? area.height() - height * i : height;
-        sub->setGeometry(0, height * i, area.width(), h);
-    }
+    windows_->TileHorizontally();
 }
 
 void TMainForm::TileVertically()
 {
-    QList<QMdiSubWindow*> windows;
-    for (QMdiSubWindow* sub : mdi_->subWindowList())
-        if (sub->isVisible() && !sub->isMinimized())
-            windows << sub;
-    if (windows.isEmpty())
-        return;
-    const QRect area = mdi_->viewport()->rect();
-    const int n = static_cast<int>(windows.size());
-    const int width = area.width() / n;
-    for (int i = 0; i < n; ++i) {
-        QMdiSubWindow* sub = windows.at(i);
-        if (sub->isMaximized())
-            sub->showNormal();
-        const int w = i == n - 1 ? area.width() - width * i : width;
-        sub->setGeometry(width * i, 0, w, area.height());
-    }
+    windows_->TileVertically();
 }
 
 // ---- Per-channel telegram commands ----
 
 void TMainForm::CreateTelegram(int channel)
 {
-    TTxChannelDriver* d = scanner_ ? scanner_->Driver(channel) : nullptr;
-    if (!d)
-        return;
-    int number = 0;
-    QString dir;
-    {
-        const EngineLock lock(scanner_->Mutex());
-        number = d->Numbering().NextTelNo++;
-        dir = d->TransmDir;
-    }
-    EditorEnvironment ee;
-    ee.Box = env_.Box;
-    ee.Beep = env_.Beep;
-    ee.Actions.Exit = exitAction_;
-    auto* editor = new TEditForm(std::move(ee));
-    editor->setAttribute(Qt::WA_DeleteOnClose);
-    editor->StartTelegram(TEditForm::TelegramFileName(dir, number), channel, QString());
-    AddChild(editor)->show();
+    telegrams_->CreateTelegram(channel);
 }
 
 void TMainForm::ShowTransmitJournal(int channel)
 {
-    ShowJournal(channel, TViewJrnForm::TransmitKind);
+    telegrams_->ShowTransmitJournal(channel);
 }
 
 void TMainForm::ShowReceiveJournal(int channel)
 {
-    ShowJournal(channel, TViewJrnForm::ReceiveKind);
+    telegrams_->ShowReceiveJournal(channel);
 }
 
-// Brings up the channel's journal view of Kind, opening one when there is none.
-void TMainForm::ShowJournal(int channel, std::uint8_t kind)
+void TMainForm::ShowTransmittedTelegrams(int channel)
 {
-    for (QMdiSubWindow* sub : mdi_->subWindowList())
-        if (auto* v = qobject_cast<TViewJrnForm*>(sub->widget());
-            v && v->Channel() == channel && v->Kind() == kind) {
-            mdi_->setActiveSubWindow(sub);
-            sub->show();
-            return;
-        }
-    TTxChannelDriver* d = scanner_ ? scanner_->Driver(channel) : nullptr;
-    if (!d)
-        return;
-    auto* view = new TViewJrnForm;
-    view->setAttribute(Qt::WA_DeleteOnClose);
-    view->SetChannel(channel);
-    if (kind == TViewJrnForm::TransmitKind)
-        view->ShowTransmitJournal(d->TransmJrnFile);
-    else
-        view->ShowReceiveJournal(d->ReceiveJrnFile);
-    AddChild(view)->show();
+    files_->ShowTransmittedTelegrams(channel);
+}
+
+void TMainForm::ShowReceivedTelegrams(int channel)
+{
+    files_->ShowReceivedTelegrams(channel);
+}
+
+void TMainForm::SetFileViewForm(TFileViewForm* browser)
+{
+    files_->SetFileViewForm(browser);
+}
+
+void TMainForm::SetDataModule(TTxDataModule* module)
+{
+    files_->SetDataModule(module);
 }
 
 // ---- Idle work, clock, notices ----
@@ -636,6 +576,8 @@ void TMainForm::ExitActionExecute()
             close();
         return;
     }
+    if (!CloseEditors())
+        return;
     ShutdownChannels();
     Log(QStringLiteral("### Программа завершается"));
     close();
@@ -646,13 +588,22 @@ bool TMainForm::ConfirmExit()
     const MessageResult answer =
         env_.Box->show(QStringLiteral("Вы уверены, что хотите выйти из программы KORVANE?"),
                        MessageCaption(MessageIcon::Question), MessageIcon::Question, MessageButtons::YesNo);
-    if (answer == MessageResult::Yes) {
+    if (answer == MessageResult::Yes && CloseEditors()) {
         ShutdownChannels();
         Log(QStringLiteral("+++ Программа завершается"));
         return true;
     }
     Closing_.store(false);
     return false;
+}
+
+bool TMainForm::CloseEditors()
+{
+    // Each editor asks its own question; one kept open keeps the program.
+    for (QMdiSubWindow* sub : mdi_->subWindowList())
+        if (qobject_cast<TEditForm*>(sub->widget()) && !sub->close())
+            return false;
+    return true;
 }
 
 void TMainForm::WaitSteps(const std::function<bool()>& done, int steps)
@@ -668,14 +619,14 @@ void TMainForm::ShutdownChannels()
 {
     // From here on no channel window shows a box of any kind.
     Closing_.store(true);
-    exitAction_->setEnabled(false);
+    actions_.ExitAction->setEnabled(false);
     for (int c = 1; c <= kChannelCount; ++c) {
         // The scanner can go inside a wait (a restart is not possible
         // then, but the waits run every timer): look it up each time.
         TTxChannelDriver* d = scanner_ ? scanner_->Driver(c) : nullptr;
         if (!d)
             continue;
-        ChannelWindowState* window = nullptr;
+        bool hasWindow = false;
         {
             const EngineLock lock(scanner_->Mutex());
             // A channel in an alarm state gets no command and costs no wait:
@@ -685,21 +636,35 @@ void TMainForm::ShutdownChannels()
                 || ChannelStates::IsAlarm(d->CurrentElement->State))
                 continue;
             d->SetAlarm(0);
-            window = dynamic_cast<ChannelWindowState*>(d->Window);
+            hasWindow = dynamic_cast<ChannelWindowState*>(d->Window) != nullptr;
         }
-        if (window) {
-            if (!window->DialogMode()) {
+        // The waits run every timer and event: the operator may close the
+        // channel window meanwhile, which frees it. It is looked up anew at
+        // every step, and a window gone ends the waits for it.
+        const auto windowOf = [this, c]() -> ChannelWindowState* {
+            TTxChannelDriver* driver = scanner_ ? scanner_->Driver(c) : nullptr;
+            if (!driver)
+                return nullptr;
+            const EngineLock lock(scanner_->Mutex());
+            return dynamic_cast<ChannelWindowState*>(driver->Window);
+        };
+        // True also when the window has gone: nobody waits for it then.
+        const auto windowShows = [&windowOf](std::uint8_t code, std::uint8_t orCode) {
+            return [&windowOf, code, orCode] {
+                ChannelWindowState* window = windowOf();
+                return !window || window->MessageCode() == code || window->MessageCode() == orCode;
+            };
+        };
+        if (hasWindow) {
+            if (ChannelWindowState* window = windowOf(); window && !window->DialogMode()) {
                 window->SetChannelCommand(ChannelCommands::Call);
-                WaitSteps([window] { return window->MessageCode() == ChannelMessageCodes::DialogFromIdle; },
+                WaitSteps(windowShows(ChannelMessageCodes::DialogFromIdle, ChannelMessageCodes::DialogFromIdle),
                           MaxWaitSteps);
             }
-            window->SetChannelCommand(ChannelCommands::Disconnect);
-            WaitSteps(
-                [window] {
-                    const auto code = window->MessageCode();
-                    return code == ChannelMessageCodes::Cleared || code == ChannelMessageCodes::Refused;
-                },
-                MaxWaitSteps);
+            if (ChannelWindowState* window = windowOf()) {
+                window->SetChannelCommand(ChannelCommands::Disconnect);
+                WaitSteps(windowShows(ChannelMessageCodes::Cleared, ChannelMessageCodes::Refused), MaxWaitSteps);
+            }
         }
         // The last chunk of a reception is written, window or not.
         WaitSteps(
@@ -712,6 +677,8 @@ void TMainForm::ShutdownChannels()
 
 void TMainForm::FormDestroy()
 {
+    // The children go after this object: no focus notice may reach it.
+    disconnect(qApp, nullptr, this, nullptr);
     LogOff = true;
     if (clockTimer_)
         clockTimer_->stop();
@@ -770,21 +737,13 @@ void TMainForm::SoundOff()
 
 void TMainForm::BuildStatusBar()
 {
-    // The widths (150, 150, 130, 60, 50) are made for a small font: with a
-    // wider one they grow alike, so that the clock's text fits its panel.
-    // The last panel runs on to the bar's right edge, as a status bar's
-    // last panel does.
-    QFont small = font();
-    small.setPixelSize(11);
-    const QFontMetrics metrics(small);
-    const double scale =
-        std::max(1.0, (metrics.horizontalAdvance(QStringLiteral("CPU clock: 0000.00 MHz")) + 12) / 130.0);
+    // The panels' widths grow with the bar's font; the last one runs on to
+    // the bar's right edge.
+    const LayoutScale scale(this);
     QList<int> widths;
     for (int w : {150, 150, 130, 60, 50})
-        widths << static_cast<int>(w * scale);
-    widths.back() += 1000;
+        widths << scale.X(w);
     statusBar_ = new StatusPanels(widths, this);
-    statusBar_->setFont(small);
     statusBar_->SetPanelAlignment(0, Qt::AlignCenter);
     statusBar_->SetPanelAlignment(1, Qt::AlignCenter);
     statusBar_->SetPanelAlignment(2, Qt::AlignLeft | Qt::AlignVCenter);
@@ -796,144 +755,69 @@ void TMainForm::BuildStatusBar()
 
 void TMainForm::BuildMenus()
 {
-    auto makeAction = [this](const QString& text, const QString& tip, const QString& status) {
-        auto* a = new QAction(text, this);
-        a->setToolTip(tip);
-        a->setStatusTip(status.isEmpty() ? tip : status);
-        return a;
-    };
-    exitAction_ = makeAction(QStringLiteral("Выход"), QStringLiteral("Выход"),
-                             QStringLiteral("Завершить работу программы"));
-    connect(exitAction_, &QAction::triggered, this, &TMainForm::ExitActionExecute);
-
-    callAction_ = makeAction(QStringLiteral("Вызов"), QStringLiteral("Вызов"), QStringLiteral("Установить соединение"));
-    callAction_->setShortcut(QKeySequence(Qt::Key_F9));
-    askAction_ = makeAction(QStringLiteral("Запрос автоответа"), QStringLiteral("Запрос автответа"),
-                            QStringLiteral("Передать запрос автоответа (комбинация \"КТО ТАМ\")"));
-    askAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F9));
-    answerAction_ = makeAction(QStringLiteral("Автоответ"), QStringLiteral("Автоответ"),
-                               QStringLiteral("Передать в линию свой автоответ"));
-    answerAction_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F9));
-    disconAction_ = makeAction(QStringLiteral("Отбой"), QStringLiteral("Отбой"),
-                               QStringLiteral("Разорвать текущее соединение"));
-    disconAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F10));
-    manualAction_ = makeAction(QStringLiteral("Переключить в контроль"), QStringLiteral("Переключить в контроль"), {});
-    bellAction_ = makeAction(QStringLiteral("Звонок"), QStringLiteral("Звонок"), QStringLiteral("Звонок оператору"));
-    restartAction_ = makeAction(QStringLiteral("Инициализация"), QStringLiteral("Инициализация"),
-                                QStringLiteral("Перезапустить обработку протокола при аварии"));
-    soundOffAction_ = makeAction(QStringLiteral("Выключить звук"), QStringLiteral("Выключить звук"), {});
-    connect(callAction_, &QAction::triggered, this,
-            [this] { WithActiveChannelWindow([](TTxChannelWindow& w) { w.CallCommand(); }); });
-    connect(askAction_, &QAction::triggered, this,
-            [this] { WithActiveChannelWindow([](TTxChannelWindow& w) { w.AskAnswerBackCommand(); }); });
-    connect(answerAction_, &QAction::triggered, this,
-            [this] { WithActiveChannelWindow([](TTxChannelWindow& w) { w.AnswerBackCommand(); }); });
-    connect(disconAction_, &QAction::triggered, this,
-            [this] { WithActiveChannelWindow([](TTxChannelWindow& w) { w.DisconnectCommand(); }); });
-    connect(manualAction_, &QAction::triggered, this,
-            [this] { WithActiveChannelWindow([](TTxChannelWindow& w) { w.ControlModeCommand(); }); });
-    connect(restartAction_, &QAction::triggered, this,
-            [this] { WithActiveChannelWindow([](TTxChannelWindow& w) { w.RestartCommand(); }); });
-    connect(bellAction_, &QAction::triggered, this,
-            [this] { WithActiveChannelWindow([](TTxChannelWindow& w) { w.BellKey(); }); });
-    connect(soundOffAction_, &QAction::triggered, this, &TMainForm::SoundOff);
-
-    createTlgAction_ = makeAction(QStringLiteral("&Создание телеграммы"), QStringLiteral("Создание телеграммы"),
-                                  QStringLiteral("Открыть окно создания новой телеграммы"));
-    trsmTlgAction_ = makeAction(QStringLiteral("&Передача телеграмм"), QStringLiteral("Просмотр переданных телеграмм"), {});
-    recTlgAction_ = makeAction(QStringLiteral("Принятые телеграммы"), QStringLiteral("Просмотр принятых телеграмм"), {});
-    trmJrnAction_ = makeAction(QStringLiteral("Журнал передачи"), QStringLiteral("Журнал передачи"),
-                               QStringLiteral("Открыть окно просмотра журнала передачи"));
-    recJrnAction_ = makeAction(QStringLiteral("Журнал приема"), QStringLiteral("Журнал приема"),
-                               QStringLiteral("Открыть окно просмотра журнала приема"));
-    showBadNumbersAction_ = makeAction(QStringLiteral("Неэффективные вызовы"),
-                                       QStringLiteral("Просмотр таблицы неэффективных вызовов"), {});
-    connect(createTlgAction_, &QAction::triggered, this, [this] { CreateTelegram(CurrentChannel_); });
-    connect(trmJrnAction_, &QAction::triggered, this, [this] { ShowTransmitJournal(CurrentChannel_); });
-    connect(recJrnAction_, &QAction::triggered, this, [this] { ShowReceiveJournal(CurrentChannel_); });
-    connect(showBadNumbersAction_, &QAction::triggered, this, [this] {
-        if (BadNumbersForm_)
-            BadNumbersForm_->show();
-    });
-
-    cascadeAction_ = makeAction(QStringLiteral("Каскад"), QStringLiteral("Каскад"),
-                                QStringLiteral("Расположить окна каскадом"));
-    tileHorizontalAction_ = makeAction(QStringLiteral("Мозаика &Горизонтально"),
-                                       QStringLiteral("Мозаика горизонтальная"),
-                                       QStringLiteral("Расположить окна мозаикой"));
-    tileVerticalAction_ = makeAction(QStringLiteral("&Мозаика Вертикально"), QStringLiteral("Мозаика вертикальная"),
-                                     QStringLiteral("Расположить окна мозаикой"));
-    minimizeAllAction_ = new QAction(QStringLiteral("Уменьшить все"), this);
-    nextAction_ = new QAction(QStringLiteral("Следующее"), this);
-    previousAction_ = new QAction(QStringLiteral("Предыдущее"), this);
-    closeAllAction_ = new QAction(QStringLiteral("Закрыть все"), this);
-    connect(cascadeAction_, &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
-    connect(tileHorizontalAction_, &QAction::triggered, this, &TMainForm::TileHorizontally);
-    connect(tileVerticalAction_, &QAction::triggered, this, &TMainForm::TileVertically);
-    connect(minimizeAllAction_, &QAction::triggered, this, [this] {
-        for (QMdiSubWindow* sub : mdi_->subWindowList())
-            sub->showMinimized();
-    });
-    connect(nextAction_, &QAction::triggered, mdi_, &QMdiArea::activateNextSubWindow);
-    connect(previousAction_, &QAction::triggered, mdi_, &QMdiArea::activatePreviousSubWindow);
-    connect(closeAllAction_, &QAction::triggered, this, [this] {
-        const QList<QMdiSubWindow*> subs = mdi_->subWindowList();
-        for (auto it = subs.rbegin(); it != subs.rend(); ++it)
-            (*it)->close();
-    });
+    actions_ = TMainActions::Create(this);
+    const TMainActions& a = actions_;
+    connect(a.ExitAction, &QAction::triggered, this, &TMainForm::ExitActionExecute);
+    connect(a.SoundOffAction, &QAction::triggered, this, &TMainForm::SoundOff);
+    lines_ = new LineCommands(a, mdi_, this);
+    edits_ = new EditCommands(a, mdi_, this);
+    settings_ = new SettingsCommands(*this);
+    files_ = new FileCommands(*this, a);
 
     QMenuBar* bar = menuBar();
     fileMenu_ = bar->addMenu(QStringLiteral("&Файл"));
-    fileMenu_->addAction(exitAction_);
+    fileMenu_->addAction(a.ViewFilesAction);
+    fileMenu_->addSeparator();
+    fileMenu_->addActions({a.AbonentsAction, a.ViewCountriesAction});
+    fileMenu_->addSeparator();
+    fileMenu_->addAction(a.ExitAction);
 
     telegramMenu_ = bar->addMenu(QStringLiteral("Телегра&мма"));
-    const std::array<QString, 5> telegramCaptions = {
-        QStringLiteral("&Создание телеграммы..."), QStringLiteral("&Передача телеграмм..."),
-        QStringLiteral("Принятые телеграммы..."), QStringLiteral("Журнал передачи..."),
-        QStringLiteral("Журнал приема...")};
-    for (std::size_t i = 0; i < telegramItems_.size(); ++i)
-        telegramItems_[i] = telegramMenu_->addMenu(telegramCaptions[i]);
+    telegrams_ = new TelegramCommands(*this, a, telegramMenu_);
 
     windowsMenu_ = bar->addMenu(QStringLiteral("&Окна"));
-    controlMenu_ = windowsMenu_->addMenu(QStringLiteral("&Контроль/Диалог..."));
-    for (int c = 1; c <= kChannelCount; ++c) {
-        QAction* item = controlMenu_->addAction(ChannelItemCaption(c));
-        connect(item, &QAction::triggered, this, [this, c] { ShowChannelWindow(c); });
-    }
-    windowsMenu_->addSeparator();
-    windowsMenu_->addActions({cascadeAction_, tileHorizontalAction_, tileVerticalAction_, nextAction_,
-                              previousAction_, minimizeAllAction_, closeAllAction_});
-    connect(windowsMenu_, &QMenu::aboutToShow, this, [this] {
-        const int count = static_cast<int>(mdi_->subWindowList().size());
-        for (QAction* a : windowsMenu_->actions())
-            a->setEnabled(count >= 1);
-        nextAction_->setEnabled(count >= 2);
-        previousAction_->setEnabled(count >= 2);
-        controlMenu_->menuAction()->setEnabled(true);
-    });
+    windows_ = new WindowsMenu(*this, a, windowsMenu_);
 
     modesMenu_ = bar->addMenu(QStringLiteral("&Режимы"));
-    driverAction_ = modesMenu_->addAction(QStringLiteral("&Драйвер..."));
+    QAction* driver = modesMenu_->addAction(QStringLiteral("&Драйвер..."));
+    connect(driver, &QAction::triggered, this, &TMainForm::DriverMenuClick);
     channelsMenu_ = modesMenu_->addMenu(QStringLiteral("&Каналы"));
-    for (int c = 1; c <= kChannelCount; ++c)
-        channelsMenu_->addAction(ChannelItemCaption(c))->setCheckable(true);
+    for (int c = 1; c <= kChannelCount; ++c) {
+        // The tick shows whether the channel runs; a click opens its
+        // options and never changes the tick by itself.
+        QAction* item = channelsMenu_->addAction(QStringLiteral("Канал &%1").arg(c));
+        item->setCheckable(true);
+        connect(item, &QAction::triggered, this, [this, item, c] {
+            item->setChecked(ChannelActive(c));
+            settings_->EditChannelOptions(c);
+        });
+    }
+    modesMenu_->addSeparator();
+    modesMenu_->addAction(a.AnswerBackAction1);
+    connect(a.AnswerBackAction1, &QAction::triggered, settings_, &SettingsCommands::AnswerBackAction1Execute);
 
     helpMenu_ = bar->addMenu(QStringLiteral("&Помощь"));
     QAction* about = helpMenu_->addAction(QStringLiteral("&Версия..."));
     about->setStatusTip(QStringLiteral("Show information about this app"));
+    connect(about, &QAction::triggered, files_, &FileCommands::ShowAbout);
 
     auto* tools1 = addToolBar(QStringLiteral("Команды"));
-    tools1->addActions({manualAction_});
+    tools1->addActions({a.ViewFilesAction, a.PrintAction, a.ManualAction});
     tools1->addSeparator();
-    tools1->addActions({callAction_, askAction_, answerAction_, disconAction_});
+    tools1->addActions({a.CallAction1, a.AskAction1, a.AnswerAction1, a.DisconAction1});
     tools1->addSeparator();
-    tools1->addAction(bellAction_);
+    tools1->addAction(a.BellAction1);
     tools1->addSeparator();
-    tools1->addActions({restartAction_, soundOffAction_, exitAction_});
+    tools1->addActions({a.RestartProtocolAction, a.AboutAction1, a.SoundOffAction, a.ExitAction});
     addToolBarBreak();
     auto* tools2 = addToolBar(QStringLiteral("Телеграммы"));
-    tools2->addActions({showBadNumbersAction_, createTlgAction_, trsmTlgAction_, recTlgAction_, trmJrnAction_,
-                        recJrnAction_, cascadeAction_, tileHorizontalAction_, tileVerticalAction_});
+    tools2->addActions({a.EditCut1, a.EditCopy1, a.EditPaste1, a.EditUndo1});
+    tools2->addSeparator();
+    tools2->addAction(a.SendEditAction);
+    tools2->addSeparator();
+    tools2->addActions({a.ShowBadNumbersAction, a.CreateTlgAction, a.TrsmTlgAction, a.RecTlgAction, a.TrmJrnAction,
+                        a.RecJrnAction, a.WindowCascade1, a.WindowTileHorizontal1, a.WindowTileVertical1});
+    connect(qApp, &QApplication::focusChanged, this, &TMainForm::UpdateLineActions);
 }
 
 } // namespace korvane

@@ -5,6 +5,7 @@
 #include "engine/TxScanner.h"
 #include "support/LogFile.h"
 #include "support/Profiler.h"
+#include "ui/MainActions.h"
 #include "ui/txBadNumbers.h"
 
 #include <QMainWindow>
@@ -39,6 +40,15 @@ class TTxChannelWindow;
 class TunePlayer;
 class TViewJrnForm;
 class WavePlayer;
+class EditCommands;
+class FileCommands;
+class TFileViewForm;
+class TTxDataModule;
+class LineCommands;
+class SettingsCommands;
+class TelegramCommands;
+class WindowsMenu;
+struct EditorEnvironment;
 namespace serial {
 class SerialPortMap;
 }
@@ -85,7 +95,12 @@ public:
     // view. The running and every later scanner use them.
     void SetSubscriberLookup(SubscriberLookup* lookup) { lookup_.Target = lookup; }
     void SetTelegramPrinter(TelegramPrinter* printer) { printer_.Target = printer; }
+    // The folder browser's refresh, which every scanner calls after writing,
+    // renaming or printing a file (empty: no browser).
+    void SetFolderRefresh(std::function<void(const QString&)> refresh) { refreshFolder_ = std::move(refresh); }
     void SetBadNumbersForm(TBadNumbersForm* form) { BadNumbersForm_ = form; }
+    void SetFileViewForm(TFileViewForm* browser);
+    void SetDataModule(TTxDataModule* module);
     // The journal-changed notices of the engine.
     JournalNotifier& Journals() { return *journals_; }
 
@@ -106,17 +121,43 @@ public:
     void TileHorizontally();
     void TileVertically();
 
+    // "&Драйвер..." of "&Режимы".
+    void DriverMenuClick();
+    // Stops the channels: the scanner goes with its drivers and ports.
+    void FreeScanner();
+
     // Shut-down.
     void ExitActionExecute();
     bool ConfirmExit();
+    // Every open telegram editor closed, each after its own question about
+    // unsaved changes; false when the operator keeps one open.
+    bool CloseEditors();
     void ShutdownChannels();
 
     // Per-channel telegram commands.
     void CreateTelegram(int channel);
     void ShowTransmitJournal(int channel);
     void ShowReceiveJournal(int channel);
+    void ShowTransmittedTelegrams(int channel);
+    void ShowReceivedTelegrams(int channel);
 
     TProtocol& Protocol() const { return *Protocol_; }
+    MessageBox& Box() const { return *env_.Box; }
+    const std::function<int()>& WaveDevices() const { return env_.WaveDevices; }
+    WavePlayer* Waves() const { return env_.Waves; }
+    TunePlayer* Tunes() const { return env_.Tunes; }
+    TBadNumbersForm* BadNumbersForm() const { return BadNumbersForm_; }
+    // A channel whose adapter is on and which has a driver.
+    bool ChannelActive(int channel) const;
+    // Child added to the MDI area, freed when its frame closes.
+    QMdiSubWindow* AddMdiChild(QWidget* child);
+    // What a telegram editor opened by the main window gets.
+    EditorEnvironment EditorEnvironmentFor() const;
+    const TMainActions& Actions() const { return actions_; }
+    TelegramCommands& Telegrams() const { return *telegrams_; }
+    FileCommands& Files() const { return *files_; }
+    WindowsMenu& Windows() const { return *windows_; }
+    SettingsCommands& Settings() const { return *settings_; }
     bool Closing() const { return Closing_.load(); }
     const std::atomic<bool>& ClosingFlag() const { return Closing_; }
     int CurrentChannel() const { return CurrentChannel_; }
@@ -131,16 +172,20 @@ public:
     QMdiArea* MdiArea() const { return mdi_; }
     StatusPanels* MainStatusBar() const { return statusBar_; }
     QMenu* ChannelsMenu() const { return channelsMenu_; }      // "&Каналы" of "&Режимы"
-    QMenu* ControlDialogMenu() const { return controlMenu_; }  // "&Контроль/Диалог..."
+    QMenu* ControlDialogMenu() const;                          // "&Контроль/Диалог..."
     QMenu* TelegramMenu() const { return telegramMenu_; }      // "Телегра&мма"
-    QAction* ExitAction() const { return exitAction_; }
-    QAction* CallAction() const { return callAction_; }
-    QAction* AskAction() const { return askAction_; }
-    QAction* AnswerAction() const { return answerAction_; }
-    QAction* DisconnectAction() const { return disconAction_; }
-    QAction* ManualAction() const { return manualAction_; }
-    QAction* RestartProtocolAction() const { return restartAction_; }
-    QAction* TileHorizontalAction() const { return tileHorizontalAction_; }
+    QMenu* FileMenu() const { return fileMenu_; }              // "&Файл"
+    QMenu* WindowsMenuBar() const { return windowsMenu_; }     // "&Окна"
+    QMenu* ModesMenu() const { return modesMenu_; }            // "&Режимы"
+    QMenu* HelpMenu() const { return helpMenu_; }              // "&Помощь"
+    QAction* ExitAction() const { return actions_.ExitAction; }
+    QAction* CallAction() const { return actions_.CallAction1; }
+    QAction* AskAction() const { return actions_.AskAction1; }
+    QAction* AnswerAction() const { return actions_.AnswerAction1; }
+    QAction* DisconnectAction() const { return actions_.DisconAction1; }
+    QAction* ManualAction() const { return actions_.ManualAction; }
+    QAction* RestartProtocolAction() const { return actions_.RestartProtocolAction; }
+    QAction* TileHorizontalAction() const { return actions_.WindowTileHorizontal1; }
     // The channel window of Channel among the MDI children, or null.
     TTxChannelWindow* ChannelWindowOf(int channel) const;
     TTxChannelWindow* ActiveChannelWindow() const;
@@ -149,7 +194,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void ShowJournal(int channel, std::uint8_t kind);
     // Forwards to a service created after the main window.
     struct LateLookup final : SubscriberLookup {
         SubscriberLookup* Target = nullptr;
@@ -158,6 +202,7 @@ private:
     struct LatePrinter final : TelegramPrinter {
         TelegramPrinter* Target = nullptr;
         void PrintFile(const QString& fileName) override;
+        Progress PrintProgress(QString& error) const override;
     };
 
     void FormCreate();
@@ -168,14 +213,10 @@ private:
     void WriteIniAtExit();
     void ScheduleIdle();
     void Log(const QString& line) const;
-    bool ChannelActive(int channel) const;
-    QMdiSubWindow* AddChild(QWidget* child);
     void ChildActivated(QMdiSubWindow* window);
     void MergeChildMenus(QWidget* child);
     void UpdateLineActions();
     void OnChannelWindowClosing(TTxChannelWindow* window);
-    void WithActiveChannelWindow(const std::function<void(TTxChannelWindow&)>& command);
-    void TelegramSubItemClicked(int item, int channel);
     void SoundOff();
     // Waits with the message loop running until Done holds or Steps waits of
     // 50 ms have passed (at least one).
@@ -190,6 +231,7 @@ private:
     Profiler profiler_;
     LateLookup lookup_;
     LatePrinter printer_;
+    std::function<void(const QString&)> refreshFolder_;
     std::unique_ptr<TTxScanner> scanner_;
     QPointer<TBadNumbersForm> BadNumbersForm_;
 
@@ -207,32 +249,14 @@ private:
     QMenu* windowsMenu_ = nullptr;
     QMenu* modesMenu_ = nullptr;
     QMenu* helpMenu_ = nullptr;
-    QMenu* controlMenu_ = nullptr;
     QMenu* channelsMenu_ = nullptr;
-    std::array<QMenu*, 5> telegramItems_{};
-    QAction* exitAction_ = nullptr;
-    QAction* callAction_ = nullptr;
-    QAction* askAction_ = nullptr;
-    QAction* answerAction_ = nullptr;
-    QAction* disconAction_ = nullptr;
-    QAction* manualAction_ = nullptr;
-    QAction* bellAction_ = nullptr;
-    QAction* restartAction_ = nullptr;
-    QAction* soundOffAction_ = nullptr;
-    QAction* createTlgAction_ = nullptr;
-    QAction* trsmTlgAction_ = nullptr;
-    QAction* recTlgAction_ = nullptr;
-    QAction* trmJrnAction_ = nullptr;
-    QAction* recJrnAction_ = nullptr;
-    QAction* showBadNumbersAction_ = nullptr;
-    QAction* cascadeAction_ = nullptr;
-    QAction* tileHorizontalAction_ = nullptr;
-    QAction* tileVerticalAction_ = nullptr;
-    QAction* minimizeAllAction_ = nullptr;
-    QAction* nextAction_ = nullptr;
-    QAction* previousAction_ = nullptr;
-    QAction* closeAllAction_ = nullptr;
-    QAction* driverAction_ = nullptr;
+    TMainActions actions_;
+    LineCommands* lines_ = nullptr;
+    EditCommands* edits_ = nullptr;
+    TelegramCommands* telegrams_ = nullptr;
+    FileCommands* files_ = nullptr;
+    WindowsMenu* windows_ = nullptr;
+    SettingsCommands* settings_ = nullptr;
     // The menus of the active child that stand in for the main window's.
     QList<QAction*> mergedMenus_;
 };

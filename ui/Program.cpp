@@ -1,10 +1,14 @@
 #include "ui/Program.h"
 
+#include "ui/SettingsCommands.h"
+
 #include "directories/AbonentLookup.h"
 #include "directories/TxDataM.h"
 #include "protocols/DriverModes.h"
 #include "protocols/TxProtoc.h"
 #include "support/LogFile.h"
+#include "ui/TxABForm.h"
+#include "ui/TxFileView.h"
 #include "ui/txAutoPrint.h"
 #include "ui/txBadNumbers.h"
 
@@ -34,17 +38,28 @@ TProgram::TProgram(MainFormEnvironment env)
     dataModule_ = std::make_unique<TTxDataModule>(DBPath, box);
     lookup_ = std::make_unique<AbonentLookup>(*dataModule_);
     mainForm_->SetSubscriberLookup(lookup_.get());
+    FileViewEnvironment files;
+    files.Box = &box;
+    files.ProgramFolder = AppDir;
+    fileView_ = std::make_unique<TFileViewForm>(std::move(files), mainForm_.get());
+    mainForm_->SetFolderRefresh(fileView_->RefreshCallback());
+    mainForm_->SetFileViewForm(fileView_.get());
+    mainForm_->SetDataModule(dataModule_.get());
     badNumbers_ = std::make_unique<TBadNumbersForm>(mainForm_.get());
     badNumbers_->FillLists();
     mainForm_->SetBadNumbersForm(badNumbers_.get());
     autoPrint_ = std::make_unique<TAutoPrintForm>(GlobalModes);
     autoPrint_->SetLogWriter(WriteLog);
     mainForm_->SetTelegramPrinter(autoPrint_.get());
+    abForm_ = std::make_unique<TABForm>(box, mainForm_.get());
+    mainForm_->Settings().SetABForm(abForm_.get());
 }
 
 TProgram::~TProgram()
 {
+    abForm_.reset();
     badNumbers_.reset();
+    fileView_.reset();
     mainForm_.reset();
     autoPrint_.reset();
     lookup_.reset();

@@ -5,6 +5,8 @@
 #include <QStyle>
 #include <QStyleOption>
 
+#include <algorithm>
+
 namespace korvane {
 
 namespace {
@@ -40,7 +42,20 @@ QRect StatusPanels::PanelRect(int panel) const
     int left = 0;
     for (int i = 0; i < panel && i < widths_.size(); ++i)
         left += widths_[i];
-    return QRect(left, 0, widths_.value(panel), height());
+    int width = widths_.value(panel);
+    if (panel == widths_.size() - 1)
+        width = std::max(width, this->width() - left);
+    return QRect(left, 0, width, height());
+}
+
+QRect StatusPanels::TextRect(int panel) const
+{
+    return PanelRect(panel).adjusted(Margin, 1, -2 * Margin, -1);
+}
+
+int StatusPanels::TextRoom(int panel) const
+{
+    return TextRect(panel).width();
 }
 
 int StatusPanels::PanelAt(int x) const
@@ -75,16 +90,16 @@ void StatusPanels::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     for (int i = 0; i < widths_.size(); ++i) {
-        const QRect r = PanelRect(i).adjusted(0, 1, -Margin, -1);
         QStyleOptionFrame frame;
         frame.initFrom(this);
-        frame.rect = r;
+        frame.rect = PanelRect(i).adjusted(0, 1, -Margin, -1);
         frame.lineWidth = 1;
         frame.state |= QStyle::State_Sunken;
         style()->drawPrimitive(QStyle::PE_FrameStatusBarItem, &frame, &p, this);
         p.setPen(palette().color(QPalette::WindowText));
-        p.drawText(r.adjusted(Margin, 0, -Margin, 0), static_cast<int>(alignments_[i]),
-                   fontMetrics().elidedText(texts_[i], Qt::ElideRight, r.width() - 2 * Margin));
+        const QRect text = TextRect(i);
+        p.drawText(text, static_cast<int>(alignments_[i]),
+                   fontMetrics().elidedText(texts_[i], Qt::ElideRight, text.width()));
     }
 }
 

@@ -5,7 +5,8 @@
 #include "platform/IniFile.h"
 #include "protocols/DriverModes.h"
 #include "support/TelegraphCode.h"
-#include "ui/MessageCaptions.h"
+#include "platform/MessageCaptions.h"
+#include "widgets/LayoutScale.h"
 #include "ui/ODLED.h"
 #include "ui/StatusPanels.h"
 #include "ui/txInpNum.h"
@@ -23,6 +24,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace korvane {
@@ -32,8 +34,19 @@ namespace {
 constexpr int MessagesInterval = 100; // ms
 constexpr int LedTop = 7;
 
-const QList<int> StatusBar1Widths = {80, 70, 150, 150, 15, 15, 60, 100};
+// The panels' laid-out widths. The step panel (3) has 200 rather than 150:
+// the built-in protocols' step names run to 33 letters ("Ожид. приглашения
+// к набору номера").
+const QList<int> StatusBar1Widths = {80, 70, 150, 200, 15, 15, 60, 100};
 const QList<int> StatusBar2Widths = {130, 170, 40, 40, 80, 50};
+
+QList<int> Scaled(const LayoutScale& scale, const QList<int>& widths)
+{
+    QList<int> out;
+    for (int w : widths)
+        out << scale.X(w);
+    return out;
+}
 
 const QStringList StatusBar1Hints = {
     QStringLiteral("Файл телеграммы"),
@@ -111,6 +124,10 @@ TTxMemo::TTxMemo(TTxChannelWindow& owner, QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     viewport()->setCursor(Qt::ArrowCursor);
+    // A line busy for days: the text keeps its last lines, and nothing of
+    // what it showed is kept for an undo.
+    setMaximumBlockCount(LineLimit);
+    setUndoRedoEnabled(false);
 }
 
 void TTxMemo::keyPressEvent(QKeyEvent* event)
@@ -157,25 +174,30 @@ TTxChannelWindow::TTxChannelWindow(ChannelWindowEnvironment env, QWidget* parent
                                             {}});
     }
     setWindowTitle(QStringLiteral("Контроль - канал "));
-    setMinimumSize(450, 100);
-    resize(611, 330);
     QFont f(QStringLiteral("Courier New"));
     f.setPixelSize(12);
     setFont(f);
 
     memo_ = new TTxMemo(*this);
     memo_->setContextMenuPolicy(Qt::CustomContextMenu);
-    statusBar2_ = new StatusPanels(StatusBar2Widths);
+    // The bars show their panels in the program's normal proportional font,
+    // not the text area's typewriter face; their widths grow with it.
+    const QFont barFont = QApplication::font();
+    const LayoutScale scale(barFont);
+    const QList<int> bar1Widths = Scaled(scale, StatusBar1Widths);
+    statusBar2_ = new StatusPanels(Scaled(scale, StatusBar2Widths));
     statusBar2_->SetPanelHints(StatusBar2Hints);
-    statusBar1_ = new StatusPanels(StatusBar1Widths);
+    statusBar1_ = new StatusPanels(bar1Widths);
     statusBar1_->SetPanelHints(StatusBar1Hints);
     statusBar1_->SetPanelAlignment(1, Qt::AlignHCenter);
-    // The bars' panels are made for a small proportional font, not the text
-    // area's typewriter face: with it a time or a file name fits its panel.
-    QFont barFont = QApplication::font();
-    barFont.setPixelSize(11);
     statusBar1_->setFont(barFont);
     statusBar2_->setFont(barFont);
+    setMinimumSize(scale.Size(450, 100));
+    // Wide enough for every panel of the first bar.
+    int bar1Width = 0;
+    for (int w : bar1Widths)
+        bar1Width += w;
+    resize(std::max(scale.X(611), bar1Width), scale.Y(330));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -184,12 +206,11 @@ TTxChannelWindow::TTxChannelWindow(ChannelWindowEnvironment env, QWidget* parent
     layout->addWidget(statusBar2_);
     layout->addWidget(statusBar1_);
 
-    const int ledLeft = StatusBar1Widths[0] + StatusBar1Widths[1] + StatusBar1Widths[2]
-                        + StatusBar1Widths[3] + 5;
+    const int ledLeft = bar1Widths[0] + bar1Widths[1] + bar1Widths[2] + bar1Widths[3] + scale.X(5);
     txLed_ = new TODLedLittle(statusBar1_);
     rxLed_ = new TODLedLittle(statusBar1_);
-    txLed_->move(ledLeft, LedTop);
-    rxLed_->move(ledLeft + StatusBar1Widths[4], LedTop);
+    txLed_->move(ledLeft, scale.Y(LedTop));
+    rxLed_->move(ledLeft + bar1Widths[4], scale.Y(LedTop));
     for (TODLedLittle* led : {txLed_, rxLed_}) {
         led->SetLedColorOff(lcDarkRed);
         led->SetLedColorOn(lcRed);
@@ -365,8 +386,10 @@ bool TTxChannelWindow::TxWinMemoKeyPress(QChar key)
         return false;
     plainKeyDown_ = false;
     if (state_.CanType()) {
-        // A full ring refuses the key rather than overwrite a waiting one.
-        state_.TypeKey(key);
+        // A full ring refuses the key rather than overwrite a waiting one,
+        // and the refusal is heard: the operator types it again.
+        if (!state_.TypeKey(key) && env_.PlayChime)
+            env_.PlayChime();
         return true;
     }
     if (env_.PlayChime)

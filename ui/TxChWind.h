@@ -66,11 +66,17 @@ struct ChannelWindowEnvironment {
 
 // The text area of a channel window: every character, typed or shown by
 // the engine, lands at the end of the text. Keys go first to the window,
-// which decides which of them go to the line.
+// which decides which of them go to the line. It keeps the last LineLimit
+// lines (the oldest go as new ones come) and no undo history.
 class TTxMemo : public QPlainTextEdit {
     Q_OBJECT
 
 public:
+    // Some fourteen hours of a line busy without a pause (a 69-character
+    // line every ten seconds at 50 baud), so the operator can scroll back
+    // through the day's calls; a few MiB of text at most.
+    static constexpr int LineLimit = 5000;
+
     explicit TTxMemo(TTxChannelWindow& owner, QWidget* parent = nullptr);
 
     // The memo's usual handling of a typed key, at the end of the text.

@@ -8,7 +8,8 @@
 #include "support/OemText.h"
 #include "support/UpperCase.h"
 #include "ui/EditorPrinting.h"
-#include "ui/MessageCaptions.h"
+#include "platform/MessageCaptions.h"
+#include "widgets/LayoutScale.h"
 #include "ui/PrintError.h"
 #include "ui/StatusPanels.h"
 
@@ -20,6 +21,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
@@ -27,10 +29,14 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace korvane {
 
@@ -83,7 +89,6 @@ TEditForm::TEditForm(EditorEnvironment env, QWidget* parent)
     : QWidget(parent)
     , env_(std::move(env))
 {
-    resize(600, 400);
     memo_ = new TEditMemo(*this);
     QFont f(QStringLiteral("Courier New"));
     f.setPixelSize(11);
@@ -92,7 +97,8 @@ TEditForm::TEditForm(EditorEnvironment env, QWidget* parent)
     memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    status_ = new StatusPanels({150, 150, 50});
+    const LayoutScale scale(this);
+    status_ = new StatusPanels({scale.X(150), scale.X(150), scale.X(50)});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -108,6 +114,11 @@ TEditForm::TEditForm(EditorEnvironment env, QWidget* parent)
     });
 
     SetMemoMargins();
+    // Wide enough for a whole telegraph line of the memo's font.
+    const int line = QFontMetrics(memo_->font()).horizontalAdvance(QString(LineWidth, u'Ш'))
+                     + 2 * static_cast<int>(std::ceil(memo_->document()->documentMargin())) + 2 * memo_->frameWidth()
+                     + memo_->verticalScrollBar()->sizeHint().width() + scale.X(6) + 4;
+    resize(std::max(scale.X(600), line), scale.Y(400));
     TranslState_ = 0;
     setFocusProxy(memo_);
 }
@@ -156,7 +167,7 @@ void TEditForm::BuildMenus()
     copy_ = own(QStringLiteral("&Скопировать"), &TEditForm::CopyToClipboard);
     paste_ = own(QStringLiteral("Вклеить"), &TEditForm::PasteFromClipboard);
     delete_ = own(QStringLiteral("Удалить"), &TEditForm::Delete);
-    send_ = own(QStringLiteral("Отправить"), &TEditForm::SendTelegram);
+    send_ = EditAction(a.Send, own(QStringLiteral("Отправить"), &TEditForm::SendTelegram));
 
     editorMenu_ = new QMenu(QStringLiteral("&Редактор"), this);
     editorMenu_->addAction(EditAction(a.Cut, cut_));
@@ -336,7 +347,20 @@ bool TEditForm::CheckLineLength()
     const int length = static_cast<int>(memo_->document()->findBlockByNumber(index).text().size());
     if (length >= BeepColumn && env_.Beep)
         env_.Beep->beep();
-    return length >= LineWidth - 1;
+    // An address line stays whole, as the wrap before sending keeps it: a
+    // break would cut a number in two.
+    return length >= LineWidth - 1 && !InAddressBlock(index);
+}
+
+bool TEditForm::InAddressBlock(int lineIndex) const
+{
+    for (QTextBlock block = memo_->document()->firstBlock(); block.isValid(); block = block.next()) {
+        if (!block.text().startsWith(u'|'))
+            return false;
+        if (block.blockNumber() == lineIndex)
+            return true;
+    }
+    return false;
 }
 
 bool TEditForm::WrapLongLines()
@@ -504,14 +528,18 @@ void TEditForm::TranslWIN_DOSClick()
 
 void TEditForm::DOSPrint()
 {
-    try {
-        if (env_.DosPrint)
+    if (env_.DosPrint) {
+        try {
             env_.DosPrint(Lines());
-        else
-            DosPrintLines(Lines());
-    } catch (const FileError& e) {
-        ShowMessage(*env_.Box, e.message(), MessageIcon::Error);
+        } catch (const FileError& e) {
+            ShowMessage(*env_.Box, e.message(), MessageIcon::Error);
+        }
+        return;
     }
+    // Written off the main thread: a port that blocks holds up nothing, and
+    // its failure comes back as a box.
+    DosPrintLinesLater(printerPort_, this, Lines(),
+                       [this](const QString& error) { ShowMessage(*env_.Box, error, MessageIcon::Error); });
 }
 
 void TEditForm::Print()

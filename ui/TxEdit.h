@@ -16,6 +16,7 @@ class QPrinter;
 namespace korvane {
 
 class MessageBox;
+class PrinterPort;
 class StatusPanels;
 class SystemBeep;
 class TEditForm;
@@ -33,6 +34,7 @@ struct EditorActions {
     QAction* Copy = nullptr;
     QAction* Paste = nullptr;
     QAction* Delete = nullptr;
+    QAction* Send = nullptr; // "Отправить"
 };
 
 // What the telegram editor needs of the main window and the program.
@@ -174,6 +176,8 @@ private:
     bool KeyPress(QKeyEvent* event, bool& breakAfter);
     // True: a line break follows the character being typed.
     bool CheckLineLength();
+    // Line LineIndex is one of the address lines at the top ("|...").
+    bool InAddressBlock(int lineIndex) const;
     void SetLines(const QStringList& lines);
     void BuildMenus();
     QAction* EditAction(QAction* given, QAction* own) const { return given ? given : own; }
@@ -185,6 +189,7 @@ private:
 
     EditorEnvironment env_;
     std::unique_ptr<QPrinter> printer_;
+    PrinterPort* printerPort_ = nullptr; // "DOS Печать", made at its first use
     TEditMemo* memo_ = nullptr;
     StatusPanels* status_ = nullptr;
     QMenu* fileMenu_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "platform/IniFile.h"
 #include "platform/IntegerText.h"
+#include "widgets/LayoutScale.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
@@ -30,7 +32,6 @@ namespace korvane {
 
 namespace {
 
-constexpr int UpDownMax = 100;
 constexpr int InitPrnStrCapacity = 80;
 
 // The grid's cell editor, which lets only Backspace and digits through.
@@ -66,10 +67,10 @@ public:
     }
 };
 
-QSpinBox* UpDown()
+QSpinBox* UpDown(DriverModesFiles::KeyRange range)
 {
     auto* spin = new QSpinBox;
-    spin->setRange(0, UpDownMax);
+    spin->setRange(range.Min, range.Max);
     return spin;
 }
 
@@ -145,8 +146,8 @@ void TDriverModeDlg::BuildMainPage(QWidget* page)
     for (int i : {1, 2, 3})
         driverBoxes_[i]->setEnabled(false);
 
-    scanPeriod_ = UpDown();
-    msgDelay_ = UpDown();
+    scanPeriod_ = UpDown(DriverModesFiles::ScanPeriodRange);
+    msgDelay_ = UpDown(DriverModesFiles::MsgDelayRange);
     auto* times = new QFormLayout;
     auto* scanLabel = new QLabel(QStringLiteral("&Период опроса (сек)"));
     scanLabel->setBuddy(scanPeriod_);
@@ -161,9 +162,19 @@ void TDriverModeDlg::BuildMainPage(QWidget* page)
     grid_->setItemDelegate(new GridDelegate(grid_));
     grid_->setEditTriggers(QAbstractItemView::AllEditTriggers);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->setColumnWidth(0, 160);
-    for (int c = 1; c < GridColumns; ++c)
-        grid_->setColumnWidth(c, 48);
+    // Wide enough for every column: the dialog grows with the font.
+    const LayoutScale scale(this);
+    int gridWidth = 0;
+    for (int c = 0; c < GridColumns; ++c) {
+        grid_->setColumnWidth(c, scale.X(c == 0 ? 160 : 48));
+        gridWidth += grid_->columnWidth(c);
+    }
+    grid_->setMinimumWidth(gridWidth + 2 * grid_->frameWidth() + grid_->verticalScrollBar()->sizeHint().width());
+    // and for every row.
+    int gridHeight = 0;
+    for (int r = 0; r < GridRows; ++r)
+        gridHeight += grid_->rowHeight(r);
+    grid_->setMinimumHeight(gridHeight + 2 * grid_->frameWidth());
     auto* gridLabel = new QLabel(QStringLiteral("&Таблица обработки неэффективных вызовов"));
     gridLabel->setBuddy(grid_);
 
@@ -201,7 +212,7 @@ void TDriverModeDlg::BuildPrintPage(QWidget* page)
     }
     connect(printButtons_, &QButtonGroup::idClicked, this, [this] { DosWinRadioGroupClick(); });
 
-    copyCount_ = UpDown();
+    copyCount_ = UpDown(DriverModesFiles::CopyCntrRange);
     beginTime_ = new QTimeEdit;
     beginTime_->setDisplayFormat(QStringLiteral("H:mm:ss"));
     endTime_ = new QTimeEdit;
@@ -212,7 +223,7 @@ void TDriverModeDlg::BuildPrintPage(QWidget* page)
     form->addRow(QStringLiteral("Время окончания"), endTime_);
 
     dosGroup_ = new QGroupBox(QStringLiteral("Настройки печати для DOS"));
-    leftMargin_ = UpDown();
+    leftMargin_ = UpDown(DriverModesFiles::LeftMarginRange);
     initPrinter_ = new QLineEdit;
     initPrinter_->setMaxLength(InitPrnStrCapacity);
     auto* dosLayout = new QFormLayout(dosGroup_);

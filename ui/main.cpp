@@ -9,12 +9,15 @@
 #include "support/Tunes.h"
 #include "ui/Program.h"
 #include "ui/QtMessageBox.h"
+#include "ui/SingleInstance.h"
+#include "ui/ToolkitTranslations.h"
 
 #ifdef KORVANE_WITH_SIM
 #include "sim/SimPortFactory.h"
 #endif
 
 #include <QApplication>
+#include <QTranslator>
 
 #include <exception>
 
@@ -23,7 +26,18 @@ using namespace korvane;
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+
+    // A second start brings the running program forward and ends, having
+    // touched no file.
+    SingleInstance instance(SingleInstance::DefaultKey());
+    if (!instance.TryBecomeFirst()) {
+        instance.AskFirstToRaise();
+        return 0;
+    }
+
     QApplication::setApplicationName(QStringLiteral("Korvane 2"));
+    QTranslator toolkitTexts;
+    InstallToolkitTranslations(toolkitTexts);
 
 #ifdef KORVANE_WITH_SIM
     // KORVANE_COM<n>=sim:<scenario> puts channel n on a simulated network.
@@ -50,6 +64,12 @@ int main(int argc, char** argv)
     env.Waves = &waves;
     env.Tunes = &tunes;
     TProgram program(env);
-    program.MainForm().show();
+    TMainForm& mainForm = program.MainForm();
+    QObject::connect(&instance, &SingleInstance::RaiseRequested, &mainForm, [&mainForm] {
+        mainForm.WMRestoreApp();
+        mainForm.raise();
+        mainForm.activateWindow();
+    });
+    mainForm.show();
     return QApplication::exec();
 }

@@ -3,7 +3,6 @@
 #include "protocols/DriverModes.h"
 #include "support/LogFile.h"
 #include "ui/PrintError.h"
-#include "ui/PrinterPort.h"
 
 #include <QFont>
 #include <QPrinter>
@@ -26,8 +25,8 @@ std::unique_ptr<QPrinter> DefaultPrinter()
 
 } // namespace
 
-TAutoPrintForm::TAutoPrintForm(const TDriverModes& modes, QObject* owner)
-    : QObject(owner), modes_(modes), printerSource_(DefaultPrinter)
+TAutoPrintForm::TAutoPrintForm(const TDriverModes& modes, QObject* owner, std::chrono::milliseconds portDeadline)
+    : QObject(owner), modes_(modes), printerSource_(DefaultPrinter), port_(new PrinterPort(this, portDeadline))
 {
 }
 
@@ -35,6 +34,7 @@ TAutoPrintForm::~TAutoPrintForm() = default;
 
 void TAutoPrintForm::PrintFile(const QString& fileName)
 {
+    onPort_ = false;
     LoadOemStringsClear(fileName, RawLines, TextLines);
     if (TextLines.isEmpty())
         return;
@@ -52,7 +52,17 @@ void TAutoPrintForm::PrintFile(const QString& fileName)
         PrintThroughPrinter(fileName, copies);
 }
 
-void TAutoPrintForm::PrintRaw(int copies) const
+TelegramPrinter::Progress TAutoPrintForm::PrintProgress(QString& error) const
+{
+    if (!onPort_)
+        return Progress::Printed; // through the printer: done when PrintFile returned
+    if (port_->Busy())
+        return Progress::Printing;
+    error = port_->LastError();
+    return error.isEmpty() ? Progress::Printed : Progress::Failed;
+}
+
+void TAutoPrintForm::PrintRaw(int copies)
 {
     QByteArray copy;
     // The initialisation string as stored, byte for byte (no escapes).
@@ -64,8 +74,10 @@ void TAutoPrintForm::PrintRaw(int copies) const
     for (const QByteArray& l : RawLines)
         copy += margin + l + CrLf;
 
-    for (int i = 0; i < copies; ++i)
-        WriteToPrinterPort(copy);
+    if (copies <= 0)
+        return;
+    port_->Print(QList<QByteArray>(copies, copy));
+    onPort_ = true;
 }
 
 void TAutoPrintForm::PrintThroughPrinter(const QString& fileName, int copies) const

@@ -3,18 +3,22 @@
 #include "engine/CallFailurePolicy.h"
 #include "support/FailureCodes.h"
 #include "support/NumberLists.h"
+#include "widgets/LayoutScale.h"
 
 #include <QAction>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 
 namespace korvane {
@@ -26,7 +30,19 @@ QString FailureName(int reason)
     return reason >= 0 && reason < FailureCodes::Count ? FailureCodeNames[reason].toString() : QString();
 }
 
-QTableWidget* ReportView(const QStringList& columns, const QList<int>& widths)
+// A list view's width for a column given none of its own.
+constexpr int DefaultColumnWidth = 50;
+
+// Room for Width pixels of content inside View's frame and beside its
+// vertical scroll bar.
+int OuterWidth(const QAbstractScrollArea& view, int width)
+{
+    return width + 2 * view.frameWidth() + view.verticalScrollBar()->sizeHint().width();
+}
+
+// A report view whose columns get their laid-out widths (0: the list's
+// default) scaled, and which is wide enough to show them all.
+QTableWidget* ReportView(const QStringList& columns, const QList<int>& widths, const LayoutScale& scale)
 {
     auto* view = new QTableWidget(0, static_cast<int>(columns.size()));
     view->setHorizontalHeaderLabels(columns);
@@ -35,9 +51,13 @@ QTableWidget* ReportView(const QStringList& columns, const QList<int>& widths)
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    for (int i = 0; i < widths.size(); ++i)
-        if (widths[i] > 0)
-            view->setColumnWidth(i, widths[i]);
+    int total = 0;
+    for (int i = 0; i < view->columnCount(); ++i) {
+        const int width = scale.X(widths.value(i) > 0 ? widths.value(i) : DefaultColumnWidth);
+        view->setColumnWidth(i, width);
+        total += width;
+    }
+    view->setMinimumWidth(OuterWidth(*view, total));
     return view;
 }
 
@@ -108,13 +128,13 @@ TBadNumbersForm::TBadNumbersForm(QWidget* parent) : QDialog(parent)
     QFont f = font();
     f.setPixelSize(11);
     setFont(f);
-    resize(574, 345);
+    const LayoutScale scale(this);
 
     unsucc_ = ReportView({QStringLiteral("Номер"), QStringLiteral("Всего"), QStringLiteral("Тип отказа"),
                           QStringLiteral("Попыток"), QStringLiteral("Пауза"), QStringLiteral("Серий"),
                           QStringLiteral("Интервал"), QStringLiteral("Попытка"), QStringLiteral("Задержка")},
-                         {100, 44, 70, 60, 0, 0, 62, 60, 64});
-    bad_ = ReportView({QStringLiteral("Номер"), QStringLiteral("Тип отказа")}, {100, 110});
+                         {100, 44, 70, 60, 0, 0, 62, 60, 64}, scale);
+    bad_ = ReportView({QStringLiteral("Номер"), QStringLiteral("Тип отказа")}, {100, 110}, scale);
     legend_ = new QListWidget;
     legend_->addItems({
         QStringLiteral("OCC - абонент занят"),
@@ -132,6 +152,10 @@ TBadNumbersForm::TBadNumbersForm(QWidget* parent) : QDialog(parent)
         QStringLiteral("AAB - нет автоответа"),
         QStringLiteral("BAB - плохой автоответ"),
     });
+    int longest = 0;
+    for (int i = 0; i < legend_->count(); ++i)
+        longest = std::max(longest, QFontMetrics(font()).horizontalAdvance(legend_->item(i)->text()));
+    legend_->setMinimumWidth(OuterWidth(*legend_, longest + scale.X(8)));
 
     deleteAction_ = new QAction(QStringLiteral("Удалить"), this);
     const QString hint = QStringLiteral("Удалить номер из списка и разрешить дальнейшую передачу по этому номеру");
@@ -171,6 +195,7 @@ TBadNumbersForm::TBadNumbersForm(QWidget* parent) : QDialog(parent)
         connect(view, &QTableWidget::currentCellChanged, this, [this] { UpdateDeleteAction(); });
     }
     UpdateDeleteAction();
+    resize(scale.Size(574, 345));
 }
 
 TBadNumbersForm::~TBadNumbersForm()

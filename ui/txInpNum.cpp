@@ -3,6 +3,7 @@
 #include "engine/ChannelWindow.h"
 #include "engine/ChannelWindowCodes.h"
 #include "platform/IniFile.h"
+#include "widgets/LayoutScale.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -97,7 +98,7 @@ TPasswordDlg::TPasswordDlg(QWidget* parent) : QDialog(parent)
     layout->addWidget(ComboBox1);
     layout->addLayout(keys);
     layout->addLayout(buttons);
-    resize(237, 193);
+    resize(LayoutScale(this).Size(237, 193));
     ComboBox1->setFocus();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/JournalTail.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -39,6 +41,7 @@ public:
     // A journal has changed: reloaded only when Channel and Kind are this form's.
     void RefreshJournal(int channel, int kind);
     // Shows the file (OEM text) when it exists; otherwise the text stays.
+    // The journal shown before gets only its new lines added.
     void LoadJournal(const QString& path);
 
     QPlainTextEdit* RichEdit1() const { return text_; }
@@ -50,6 +53,11 @@ private:
     std::uint8_t Channel_ = 0;
     std::uint8_t Kind_ = TransmitKind;
     QString JournalPath_;
+    JournalTail tail_;
+    // The last line shown has no line end yet: the next read gives it whole.
+    bool fragmentShown_ = false;
+    // Lines shown, the unfinished one included.
+    qsizetype linesShown_ = 0;
 };
 
 } // namespace korvane

@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/CodePages.h"
 #include "protocols/DriverModes.h"
+#include "support/FileError.h"
 #include "support/TelegraphCode.h"
 
 #include <algorithm>
@@ -99,12 +100,14 @@ void AdapterExchange::Step()
     EngineLock lock(d_.Mutex());
     if (d_.AdapterExchangeDone)
         return;
-    // The last fetched telegram is not written yet.
-    if (d_.Events.has(DriverEvent::WriteChunk | DriverEvent::WriteRxJournal))
+    // The last fetched telegram is not written, or not marked filed, yet.
+    if (d_.Events.has(DriverEvent::WriteChunk | DriverEvent::WriteRxJournal) || markSavePending_)
         return;
     if (AdapterBusy)
         return;
     AdapterBusy = true;
+    quiet_ = !heard_;
+    heard_ = false;
     if (AdapterSkip > 0) {
         --AdapterSkip;
     } else {
@@ -123,7 +126,8 @@ void AdapterExchange::Restart()
     AdapterState = Begin;
     AdapterWait = 0;
     AdapterSkip = 0;
-    seenReplyCount_ = 0;
+    reply_.clear();
+    seenReplySize_ = 0;
     stalled_ = 0;
     d_.Tx.Reset();
     d_.Rx.Reset();
@@ -141,11 +145,32 @@ bool AdapterExchange::Drained() const
     return d_.Tx.IsEmpty();
 }
 
+void AdapterExchange::TakeAdapterByte(std::uint8_t b)
+{
+    EngineLock lock(d_.Mutex());
+    if (d_.AdapterExchangeDone)
+        return; // the port is going back to line mode: nothing more is asked of the adapter
+    heard_ = true;
+    // While the command is still going out, a byte can only be the tail of
+    // the reply before it.
+    if (Drained() && reply_.size() < MaxReplySize)
+        reply_.append(static_cast<char>(b));
+}
+
+bool AdapterExchange::Quiet()
+{
+    if (quiet_)
+        return true;
+    AdapterTimeout(); // an adapter that never stops sending is as good as a silent one
+    return false;
+}
+
 void AdapterExchange::Send(const QByteArray& bytes)
 {
     d_.Rx.Reset();
     d_.AdapterReplyCount = 0;
-    seenReplyCount_ = 0;
+    reply_.clear();
+    seenReplySize_ = 0;
     QString s;
     s.reserve(bytes.size());
     for (char b : bytes)
@@ -167,16 +192,14 @@ bool AdapterExchange::TakeReply(int expected, QByteArray& reply)
 {
     if (!Drained())
         return false;
-    const int count = d_.AdapterReplyCount;
+    const int count = static_cast<int>(reply_.size());
     if (count >= expected) {
-        const std::int64_t end = d_.Rx.Total();
-        reply = d_.Rx.Stored(end - count, end).left(expected);
-        if (reply.size() == expected)
-            return true;
+        reply = reply_.left(expected); // more than asked for: the reply is the first bytes
+        return true;
     }
-    if (count != seenReplyCount_) {
+    if (count != seenReplySize_) {
         // Bytes keep arriving (a long telegram at 9600 bit/s): the reply is on its way.
-        seenReplyCount_ = static_cast<std::uint16_t>(count);
+        seenReplySize_ = count;
         AdapterWait = 0;
         return false;
     }
@@ -224,6 +247,7 @@ void AdapterExchange::RunState()
     const QDateTime now = d_.Environment().Time->now();
     switch (AdapterState) {
     case Begin:
+        AskFiledMark();
         if (++AdapterWait > 20) {
             d_.Port->SetParams(br__9600, db8, sb1_0, paNone);
             d_.AttachAdapterHandlers();
@@ -246,6 +270,8 @@ void AdapterExchange::RunState()
             Enter(SetTime);
         break;
     case SetTime:
+        if (!Quiet())
+            break;
         Send(TimeCommand(now.time()));
         Enter(TimeSent);
         break;
@@ -254,6 +280,8 @@ void AdapterExchange::RunState()
             Enter(Test);
         break;
     case Test:
+        if (!Quiet())
+            break;
         Send(Command("ATTEST"));
         Enter(TestReply);
         break;
@@ -301,6 +329,8 @@ void AdapterExchange::RunState()
         }
         break;
     case SendSettings:
+        if (!Quiet())
+            break;
         AdapterSettingsBlock = SettingsBlock(d_);
         Send(Command("ATLOAD", {0x0020, 0x2EA0}));
         Enter(SettingsAnnounced);
@@ -323,6 +353,8 @@ void AdapterExchange::RunState()
             Enter(AskStatus);
         break;
     case AskStatus:
+        if (!Quiet())
+            break;
         Send(Command("ATTLXS"));
         Enter(StatusReply);
         break;
@@ -350,18 +382,30 @@ void AdapterExchange::RunState()
         }
         break;
     case AskHeader:
+        if (!FiledMarkKnown() || !Quiet())
+            break;
         Send(Command("ATHTEL"));
         Enter(HeaderReply);
         break;
     case HeaderReply:
         if (TakeReply(int(StoredTelegramHeader::WireSize), reply)) {
             Header = StoredTelegramHeader::FromBytes(reply);
-            Enter(AskTelegram);
             if (d_.Window)
                 d_.Window->ShowStoredTelegram(Header);
+            if (!filedMark_.isEmpty() && reply == filedMark_) {
+                // Filed before the channels restarted, not deleted then: deleted now, not filed again.
+                d_.QueueLogLine(QStringLiteral("Канал %1: [Телеграмма №%2 из TARVELOX-01 уже записана, удаляется]")
+                                    .arg(d_.Channel)
+                                    .arg(Header.Number));
+                Enter(Delete);
+            } else {
+                Enter(AskTelegram);
+            }
         }
         break;
     case AskTelegram:
+        if (!Quiet())
+            break;
         Send(Command("ATGETT"));
         Enter(TelegramReply);
         break;
@@ -372,11 +416,16 @@ void AdapterExchange::RunState()
         }
         break;
     case Delete:
+        // The fetched telegram is written: its note has done its work.
+        d_.AdapterNote.clear();
+        if (!Quiet())
+            break;
         Send(Command("ATDELT"));
         Enter(DeleteReply);
         break;
     case DeleteReply:
         if (TakeReply(2, reply)) {
+            ClearFiledMark();
             if (--Status.StoredCount > 0) {
                 Enter(AskHeader);
             } else {
@@ -420,18 +469,94 @@ void AdapterExchange::FetchTelegram(const QByteArray& reply)
     const QByteArray codes = reply.mid(int(StoredTelegramHeader::WireSize));
     d_.StartRecFile();
     d_.RxJrnEnd = d_.Environment().Time->now();
-    d_.AdapterNote = Note(Header, d_.AdapterReplyCount);
+    d_.AdapterNote = Note(Header, static_cast<int>(reply_.size()));
     // Each stored telegram was received on a line of its own: decoding starts unshifted.
     TelegraphRegister reg = NoRegister;
     QString text;
     DecodeTelegraph(codes, text, reg, (GlobalModes.ModeDriver & DriverMode::ShowShiftMarks) != 0);
-    d_.PlaceChunk(text);
+    d_.PlaceChunk(text); // whole, in blocks of one buffer; an empty telegram as a header alone
     d_.Events.raise(DriverEvent::WriteRxJournal);
+    markToSave_ = reply.left(int(StoredTelegramHeader::WireSize));
+    markSavePending_ = true;
+}
+
+void AdapterExchange::SaveFiledMark()
+{
+    QByteArray header;
+    {
+        EngineLock lock(d_.Mutex());
+        // Marked only once both the file and the journal line are written.
+        if (!markSavePending_ || d_.Events.has(DriverEvent::WriteChunk | DriverEvent::WriteRxJournal))
+            return;
+        header = markToSave_;
+    }
+    try {
+        AdapterFiledMark(d_.Channel, d_.Environment().IniFileName).Save(header);
+    } catch (const FileError& e) {
+        // The telegram is filed all the same; only a restart before its deletion would file it twice.
+        d_.Environment().Log(
+            QStringLiteral("== Исключение: %1 [%2]").arg(e.message(), QStringLiteral("AdapterFiledMark.Save")));
+        header.clear();
+    }
+    EngineLock lock(d_.Mutex());
+    filedMark_ = header;
+    markSavePending_ = false;
+}
+
+void AdapterExchange::AskFiledMark()
+{
+    if (loadedMark_)
+        return;
+    loadedMark_ = std::make_shared<LoadedMark>();
+    d_.QueueFileWork([slot = loadedMark_, mark = AdapterFiledMark(d_.Channel, d_.Environment().IniFileName)] {
+        const QByteArray header = mark.Load();
+        const std::lock_guard lock(slot->mutex);
+        slot->header = header;
+        slot->known = true;
+    });
+}
+
+bool AdapterExchange::FiledMarkKnown()
+{
+    if (markTaken_)
+        return true;
+    if (loadedMark_) {
+        const std::lock_guard lock(loadedMark_->mutex);
+        if (loadedMark_->known) {
+            filedMark_ = loadedMark_->header;
+            markTaken_ = true;
+            return true;
+        }
+    }
+    if (++AdapterWait > ProgramFileSteps) {
+        // The file tick never came to it: the exchange goes on without the mark.
+        AdapterWait = 0;
+        markTaken_ = true;
+        return true;
+    }
+    return false;
+}
+
+void AdapterExchange::ClearFiledMark()
+{
+    if (filedMark_.isEmpty())
+        return;
+    filedMark_.clear();
+    d_.QueueFileWork([mark = AdapterFiledMark(d_.Channel, d_.Environment().IniFileName), env = d_.Environment()] {
+        try {
+            mark.Save({});
+        } catch (const FileError& e) {
+            // A mark left behind names a telegram the adapter no longer holds: harmless.
+            env.Log(
+                QStringLiteral("== Исключение: %1 [%2]").arg(e.message(), QStringLiteral("AdapterFiledMark.Save")));
+        }
+    });
 }
 
 void AdapterExchange::Finish()
 {
     d_.ConnectionKind = 0;
+    d_.AdapterNote.clear();
     if (++AdapterWait <= 2)
         return;
     d_.Port->SetBreak(true);
@@ -447,6 +572,17 @@ void AdapterExchange::Finish()
 void TTxChannelDriver::RunAdapterExchange()
 {
     Exchange().Step();
+}
+
+void TTxChannelDriver::SaveAdapterFiledMark()
+{
+    AdapterExchange* exchange = nullptr;
+    {
+        EngineLock lock(Mutex());
+        exchange = adapterExchange_.get();
+    }
+    if (exchange)
+        exchange->SaveFiledMark();
 }
 
 AdapterExchange& TTxChannelDriver::Exchange()

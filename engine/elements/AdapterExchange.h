@@ -10,12 +10,24 @@
 //
 // Commands are "AT" + four letters, then "," and 16-bit arguments (low byte
 // first, separated by ",") or nothing, and "."; they go out through the
-// driver's transmit ring at 9600 bit/s, 8N1. A reply is the last bytes the
-// adapter sent, read back from the receive buffer.
+// driver's transmit ring at 9600 bit/s, 8N1. A reply is what the adapter
+// sent after the command had left the ring, kept apart from the receive
+// buffer (which holds the commands the channel sent), so a reply of any
+// length is read whole; a command goes out only once the adapter has been
+// quiet for a step, so the tail of a reply longer than asked for never
+// passes for the next reply.
+//
+// A fetched telegram goes whole into its own record file (in blocks of one
+// receive buffer each), an empty one as a header alone. Once its file and
+// journal line are written, its header is marked in the INI file
+// (AdapterFiledMark) before the adapter is told to delete it, and the mark
+// is cleared once the adapter has deleted it: the exchange after a restart
+// of the channels deletes a marked telegram without filing it again.
 //
 // Every member runs with the engine lock held (Step takes it itself).
 
 #include "engine/AdapterStatus.h"
+#include "engine/elements/AdapterFiledMark.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -24,6 +36,8 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 
 namespace korvane {
 
@@ -69,11 +83,18 @@ public:
     static constexpr int LongWait = 200;      // steps while the line is busy, and before the end
     static constexpr int SettingsBlockSize = 32;
     static constexpr int AnswerBackCodes = 20;
+    // The longest reply: a stored telegram's header and 65535 codes.
+    static constexpr int MaxReplySize = int(StoredTelegramHeader::WireSize) + 65535;
 
     explicit AdapterExchange(TTxChannelDriver& driver) : d_(driver) {}
 
     // One step (a fast tick's worth) of the exchange.
     void Step();
+    // A byte from the adapter (the port's data-available handler).
+    void TakeAdapterByte(std::uint8_t b);
+    // The file tick's part (main thread, engine lock not held): marks the
+    // fetched telegram filed once its file and journal line are written.
+    void SaveFiledMark();
     // The channel's protocol was restarted before the exchange had ended:
     // the port may be in line mode now, so the exchange starts again from
     // its first state (the port put back into command mode).
@@ -119,13 +140,35 @@ private:
     void WriteProgramBlock();
     void FetchTelegram(const QByteArray& reply);
     void Finish();
+    // A command state's check that the adapter has sent nothing since the
+    // last step (else it counts towards the time-out).
+    bool Quiet();
+    // The mark of the telegram filed before a restart, read by the file tick.
+    void AskFiledMark();
+    bool FiledMarkKnown();
+    void ClearFiledMark();
 
     // Counts the steps the line has not drained; true when the port is stuck.
     bool Stalled();
 
+    // The mark as read from the INI file, handed over by the file tick.
+    struct LoadedMark {
+        std::mutex mutex;
+        bool known = false;
+        QByteArray header;
+    };
+
     TTxChannelDriver& d_;
-    std::uint16_t seenReplyCount_ = 0;
+    QByteArray reply_;     // what the adapter sent since the last command left the ring
+    bool heard_ = false;   // the adapter sent a byte since the last step
+    bool quiet_ = true;    // ... and none in the step before this one
+    int seenReplySize_ = 0;
     int stalled_ = 0;
+    std::shared_ptr<LoadedMark> loadedMark_; // asked for at the exchange's first step
+    bool markTaken_ = false;
+    QByteArray filedMark_;      // the header of the telegram filed and not yet deleted
+    QByteArray markToSave_;     // the fetched telegram's header, marked once it is written
+    bool markSavePending_ = false;
 };
 
 } // namespace korvane

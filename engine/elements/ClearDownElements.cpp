@@ -160,6 +160,7 @@ void TTxDisConnect::ResetCall()
     SetLineMinus();
     State = ChannelStates::Clearing;
     d.DialPos = 1;
+    d.DialFinished = 0; // a dialling that ended in this call says nothing of the next
     // Anything still queued for sending is dropped, and with it whatever
     // held the transmitter back: a '&' pause, the hold after a WRU, an
     // own answerback under way.

@@ -15,6 +15,7 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 // The line end in the program's telegraph text: carriage return and line feed marks.
 const QString kLineEndMarks = QStringLiteral("<_");
+const QString kCannotSend = QStringLiteral("Текст не помещается в буфер передачи");
 } // namespace
 
 // --- TTxSendAskAB ---
@@ -46,9 +47,21 @@ void TTxTextElement::DoIt()
         JumpWithResult(OnClear, FailureCodes::Dis);
         return;
     }
+    // What waits for room goes in as the ring drains.
+    if (!Feed.Feed(d)) {
+        d.NoteStepLine(kCannotSend);
+        JumpWithResult(OnClear, FailureCodes::Unk);
+        return;
+    }
     // 2. The ring has drained: the text has gone out.
-    if (d.TxIdle)
+    if (d.TxIdle && Feed.IsEmpty())
         GoNext();
+}
+
+void TTxTextElement::Queue(const QString& text)
+{
+    Feed.Append(text);
+    Feed.Feed(Driver()); // what cannot go in at all is found by DoIt
 }
 
 TTxSendAnswerBack::TTxSendAnswerBack(TTxChannelDriver& owner)
@@ -78,6 +91,7 @@ TTxSendString::TTxSendString(TTxChannelDriver& owner, std::uint16_t code, const 
 void TTxSendString::Start()
 {
     TTxElementPro::Start();
+    Feed.Clear();
     Enabled = ParamValue(0);
     OnClear = ParamText(1);
     Text = ParamText(2);
@@ -87,7 +101,7 @@ void TTxSendString::Start()
     }
     QString s = Template();
     ExpandMacros(s);
-    Driver().SendString(s);
+    Queue(s);
 }
 
 TTxSendPreHeader::TTxSendPreHeader(TTxChannelDriver& owner)
@@ -108,6 +122,7 @@ TTxSendHeaderAddrR::TTxSendHeaderAddrR(TTxChannelDriver& owner)
 void TTxSendHeaderAddrR::Start()
 {
     TTxElementPro::Start();
+    Feed.Clear();
     HeaderOn = ParamValue(0);
     AddressOn = ParamValue(1);
     OnClear = ParamText(2);
@@ -120,11 +135,11 @@ void TTxSendHeaderAddrR::Start()
     TTxChannelDriver& d = Driver();
     QString header = d.TlgHeader;
     ExpandMacros(header);
-    d.SendString(header);
+    Queue(header);
     if (AddressOn) {
         QString address = d.Address + kLineEndMarks;
         ExpandMacros(address);
-        d.SendString(address);
+        Queue(address);
     }
 }
 
@@ -149,7 +164,8 @@ void TTxSendData::Start()
     TTxElementPro::Start();
     MsgWait = ParamValue(0);
     OnClear = ParamText(1);
-    Paused = 0; // no pause is left over from an earlier transmission
+    Paused = 0; // no pause nor text is left over from an earlier transmission
+    Feed.Clear();
     EchoLeft = EchoTimeout;
     LineIndex = -1;
     TTxChannelDriver& d = Driver();
@@ -187,14 +203,20 @@ void TTxSendData::Work()
         JumpWithResult(OnClear, FailureCodes::Dis);
         return;
     }
-    if (d.TxIdle) {
+    // What waits for room goes in as the ring drains.
+    if (!Feed.Feed(d)) {
+        CannotSend();
+        return;
+    }
+    if (d.TxIdle && Feed.IsEmpty()) {
         // 2a. A '&' pause: the rest of the line waits for the line to fall silent.
         if (Paused) {
             if (CharactersArrived(d, LastRxPos)) {
                 PauseLeft = MsgWait;
             } else if (CountDown(PauseLeft)) {
                 Paused = 0;
-                d.SendString(RestText + kCrLf);
+                if (!SendPart(RestText))
+                    CannotSend();
             }
             return;
         }
@@ -219,6 +241,31 @@ void TTxSendData::Work()
     }
 }
 
+void TTxSendData::CannotSend()
+{
+    ShowProgress(false);
+    Driver().NoteStepLine(kCannotSend + QStringLiteral(": строка №%1").arg(LineIndex));
+    JumpWithResult(OnClear, FailureCodes::Unk);
+}
+
+bool TTxSendData::SendPart(QString text)
+{
+    TTxChannelDriver& d = Driver();
+    if (const qsizetype amp = text.indexOf(u'&'); amp >= 0) {
+        RestText = text.mid(amp + 1);
+        Line = text.left(amp);
+        Paused = 1;
+        PauseLeft = MsgWait;
+    } else {
+        RestText.clear();
+        Line = text + kCrLf;
+    }
+    LastRxPos = d.Rx.Total();
+    EchoLeft = EchoTimeout;
+    Feed.Append(Line);
+    return Feed.Feed(d);
+}
+
 void TTxSendData::SendNextLine()
 {
     TTxChannelDriver& d = Driver();
@@ -229,23 +276,13 @@ void TTxSendData::SendNextLine()
     const int textStart = TextStart();
     if (LineIndex < textStart)
         LineIndex = std::min<int>(textStart, int(lines.size()) - 1);
-    Line = lines[LineIndex];
-    if (const qsizetype amp = Line.indexOf(u'&'); amp >= 0) {
-        d.NoteStepLine(QStringLiteral("Обнаружен символ паузы на передаче в строке:\"%1\"").arg(Line));
-        RestText = Line.mid(amp + 1);
-        Line.truncate(amp);
-        Paused = 1;
-        PauseLeft = MsgWait;
-        LastRxPos = d.Rx.Total();
-    } else {
-        Line += kCrLf;
-        d.NoteStepLine(QStringLiteral("Передаем строку №%1 \"%2\"").arg(LineIndex).arg(Line));
-        LastRxPos = d.Rx.Total();
-        EchoLeft = EchoTimeout;
-    }
-    if (!Line.isEmpty())
-        d.TxIdle = false;
-    d.SendString(Line);
+    const QString& line = lines[LineIndex];
+    if (line.contains(u'&'))
+        d.NoteStepLine(QStringLiteral("Обнаружен символ паузы на передаче в строке:\"%1\"").arg(line));
+    else
+        d.NoteStepLine(QStringLiteral("Передаем строку №%1 \"%2\"").arg(LineIndex).arg(line + kCrLf));
+    if (!SendPart(line))
+        CannotSend();
 }
 
 } // namespace korvane

@@ -8,6 +8,7 @@
 // distant side clearing first.
 
 #include "engine/TxElementPro.h"
+#include "engine/elements/TextFeed.h"
 
 #include <QString>
 
@@ -23,15 +24,20 @@ public:
     void DoIt() override;
 };
 
-// The text elements that finish when the ring has drained, or jump to
-// "*Отбой" with DIS when the distant side clears first.
+// The text elements that finish when all their text has gone into the
+// ring and the ring has drained, or jump to "*Отбой" with DIS when the
+// distant side clears first (with UNK when their text can never be sent).
 class TTxTextElement : public TTxElementPro {
 public:
     using TTxElementPro::TTxElementPro;
     void DoIt() override;
 
 protected:
+    // Text to send, behind what is still waiting for room in the ring.
+    void Queue(const QString& text);
+
     QString OnClear;
+    TextFeed Feed;
 };
 
 // "Передача автоответа": sends the channel's own answerback.
@@ -76,10 +82,12 @@ private:
     std::int32_t AddressOn = 0;
 };
 
-// "Передача данных": the telegram text, line by line. A '&' in a line
+// "Передача данных": the telegram text, line by line. Each '&' in a line
 // sends the part before it, waits for the line to fall silent for
-// "Ожидание сообщения", then sends the rest. While the ring is sending, a
-// second without any echo logs a time-out and nudges the transmitter.
+// "Ожидание сообщения", then goes on with the rest; the line end follows
+// the last part. A line longer than the ring goes in as the ring makes
+// room. While the ring is sending, a second without any echo logs a
+// time-out and nudges the transmitter.
 class TTxSendData final : public TTxElementPro {
 public:
     static constexpr std::int32_t EchoTimeout = 1250; // ms
@@ -91,6 +99,12 @@ public:
 private:
     void Work();
     void SendNextLine();
+    // Queues Text up to its first '&' and pauses there, or all of it with
+    // the line end; false when it can never be sent. (Text is a copy: it
+    // may be RestText itself.)
+    bool SendPart(QString text);
+    // The call fails: the text cannot go into the ring.
+    void CannotSend();
     void ShowProgress(bool active);
     // The index of the first text line: the lines before it are the
     // leading block of destination lines.
@@ -105,6 +119,7 @@ private:
     std::uint8_t Paused = 0;
     std::int32_t PauseLeft = 0;
     std::int32_t EchoLeft = EchoTimeout;
+    TextFeed Feed;
 };
 
 } // namespace korvane

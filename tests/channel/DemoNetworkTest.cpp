@@ -73,8 +73,9 @@ TEST_P(DemoNetwork, BothCallsSucceedAndEveryClearingIsConfirmed)
     for (const auto& e : events) {
         if (e.what == u"clear")
             clearedMs = e.ms;
-        if (e.what.startsWith(QStringLiteral("call ")) && clearedMs >= 0)
+        if (e.what.startsWith(QStringLiteral("call ")) && clearedMs >= 0) {
             EXPECT_GE(e.ms - clearedMs, 2000) << Text(events);
+        }
     }
 }
 

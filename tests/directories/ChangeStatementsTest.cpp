@@ -34,7 +34,7 @@ protected:
 TEST_F(ChangeStatementsTest, NamesWithQuotesAreStoredAndDeletedAsTheyAre)
 {
     TTxDataModule& m = *module;
-    PrepareCountryDelete(m.DynamicQuery, QStringLiteral("Кот-д'Ивуар"));
+    PrepareCountryDelete(m.DynamicQuery, QStringLiteral("2")); // "Кот-д'Ивуар"
     ASSERT_TRUE(m.DynamicQuery.ExecSQL()) << m.DynamicQuery.LastError().toStdString();
     EXPECT_EQ(m.DynamicQuery.RowsAffected(), 1);
 
@@ -58,13 +58,44 @@ TEST_F(ChangeStatementsTest, NamesWithQuotesAreStoredAndDeletedAsTheyAre)
     EXPECT_EQ(Column(m.CountryQuery, u"COUNTRY_NAME"), QStringList({"Россия", "Франция"}));
 }
 
+// The subscriber table holds a number and an answerback of 20 characters and
+// a name of 60 (Cyrillic letters counted as one each); a longer one is
+// refused, never stored.
+TEST_F(ChangeStatementsTest, SubscriberTextsLongerThanTheirFieldsAreRefused)
+{
+    TTxDataModule& m = *module;
+    struct Case {
+        const char* what;
+        QString number, name, answerBack;
+        bool stored;
+    };
+    const QString ya = QStringLiteral("Я");
+    const Case cases[] = {
+        {"all at their sizes", QString(20, u'1'), ya.repeated(60), ya.repeated(20), true},
+        {"a number of 21", QString(21, u'2'), QStringLiteral("N"), QString(), false},
+        {"a name of 61", QStringLiteral("3"), ya.repeated(61), QString(), false},
+        {"an answerback of 21", QStringLiteral("4"), QStringLiteral("N"), ya.repeated(21), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PrepareAbonentAdd(m.DynamicQuery, c.number, c.name, c.answerBack);
+        EXPECT_EQ(m.DynamicQuery.ExecSQL(), c.stored);
+        EXPECT_EQ(m.DynamicQuery.LastError().isEmpty(), c.stored);
+    }
+    PrepareAbonentEdit(m.DynamicQuery, QString(20, u'1'), ya.repeated(61), QString());
+    EXPECT_FALSE(m.DynamicQuery.ExecSQL());
+    ASSERT_TRUE(m.OpenAbonentQuery(QStringLiteral("ABONENT_ID")));
+    EXPECT_EQ(Column(m.AbonentQuery, u"ABONENT_No"), QStringList({QString(20, u'1')}));
+    EXPECT_EQ(Column(m.AbonentQuery, u"ABONENT_Name"), QStringList({ya.repeated(60)}));
+}
+
 TEST_F(ChangeStatementsTest, CountryStatementsChangeTheShownTable)
 {
     TTxDataModule& m = *module;
     PrepareCountryAdd(m.DynamicQuery, QStringLiteral("380"), QStringLiteral("Украина"), QStringLiteral("UA"));
     EXPECT_TRUE(m.DynamicQuery.Sql().last().contains(QStringLiteral(":CurCode")));
     ASSERT_TRUE(m.DynamicQuery.ExecSQL()) << m.DynamicQuery.LastError().toStdString();
-    PrepareCountryEdit(m.DynamicQuery, QStringLiteral("33"), QStringLiteral("ФРАНЦИЯ"), QStringLiteral("FRA"));
+    PrepareCountryEdit(m.DynamicQuery, QStringLiteral("3"), QStringLiteral("ФРАНЦИЯ"), QStringLiteral("FRA"));
     ASSERT_TRUE(m.DynamicQuery.ExecSQL());
     ASSERT_TRUE(m.OpenCountryQuery(QStringLiteral("COUNTRY_CODE DESC")));
     EXPECT_EQ(Column(m.CountryQuery, u"COUNTRY_CODE"), QStringList({"7", "380", "33", "225"}));

@@ -69,6 +69,14 @@ TEST_F(ParadoxImportTest, SubscriberTableIsReadInOnceAndThePardoxFileKept)
     m.AbonentQuery.Last();
     EXPECT_EQ(m.AbonentQuery.FieldAsText(u"ABONENT_ID"), QStringLiteral("3"));
 
+    // The fields keep their sizes.
+    PrepareAbonentAdd(m.DynamicQuery, QString(21, u'4'), QStringLiteral("ДЛИННЫЙ"), QString());
+    EXPECT_FALSE(m.DynamicQuery.ExecSQL());
+    PrepareAbonentAdd(m.DynamicQuery, QStringLiteral("4"), QString(61, u'Я'), QString());
+    EXPECT_FALSE(m.DynamicQuery.ExecSQL());
+    ASSERT_TRUE(m.OpenAbonentQuery(QStringLiteral("ABONENT_ID")));
+    EXPECT_EQ(m.AbonentQuery.RecordCount(), 3);
+
     // A second start uses the SQLite table: nothing is read in again.
     const QByteArray sqlite = ReadAll(path);
     module.reset();

@@ -1,10 +1,12 @@
 // The TARVELOX-01 exchange's wire formats: the command words with their
 // binary arguments, the settings block built from the channel's settings,
-// and the note of a fetched telegram.
+// the note of a fetched telegram, and the mark of a telegram already filed.
 
 #include "engine/elements/AdapterExchange.h"
 
+#include "support/FileError.h"
 #include "tests/engine/EngineRig.h"
+#include "tests/fakes/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -114,6 +116,40 @@ TEST_F(AdapterSettingsBlock, TimesAreTruncatedToTheirUnitsAndKeepTheirLowByte)
     d.ImpulseTime = 4;             // 0
     d.DisconnectWaitTime = 10000;  // 10
     EXPECT_EQ(Block().mid(23, 7).toHex(' '), "3c 04 01 78 e8 00 0a");
+}
+
+// The mark of a telegram filed and not yet deleted in the adapter: what
+// was saved reads back; a value that is no whole header marks nothing.
+TEST(AdapterFiledMarks, ReadBackOnlyAWholeHeader)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("KORVANE2.INI");
+    const AdapterFiledMark mark(2, ini);
+    const QByteArray header = QByteArray::fromHex("07 1A 0C 0A 00 02 05 09 00 E8 03");
+    EXPECT_TRUE(mark.Load().isEmpty()); // no file yet
+    mark.Save(header);
+    EXPECT_EQ(mark.Load(), header);
+    EXPECT_TRUE(AdapterFiledMark(1, ini).Load().isEmpty()); // another channel's section
+    mark.Save({});
+    EXPECT_TRUE(mark.Load().isEmpty());
+
+    const char* unusable[] = {"071A0C0A0002050900E8", "071A0C0A0002050900E80300", "071A0C0A0002050900E8ZZ", "yes"};
+    for (const char* value : unusable) {
+        ASSERT_TRUE(WriteFileBytes(ini, QByteArray("[CHANNEL #2]\r\nAdapterFiled=") + value + "\r\n"));
+        EXPECT_TRUE(mark.Load().isEmpty()) << value;
+    }
+    ASSERT_TRUE(WriteFileBytes(ini, "[CHANNEL #2]\r\nAdapterFiled=071a0c0a0002050900e803\r\n"));
+    EXPECT_EQ(mark.Load(), header); // either letter case
+}
+
+// A mark that cannot be written says so.
+TEST(AdapterFiledMarks, AFailedWriteThrows)
+{
+    QTemporaryDir dir;
+    const QString notAFolder = dir.filePath("plain");
+    ASSERT_TRUE(WriteFileBytes(notAFolder, "x"));
+    const QByteArray header = QByteArray::fromHex("01 1A 0C 09 00 3A 3B 17 00 04 00");
+    EXPECT_THROW(AdapterFiledMark(1, notAFolder + "/KORVANE2.INI").Save(header), FileError);
 }
 
 } // namespace

@@ -244,6 +244,8 @@ TEST_F(CharacterEngine, CharactersThatSendNothingAreLoggedAndCountedInTheProgres
     EXPECT_EQ(log.count("Канал 1: (Ожидание) [+-+Повтор передачи символа]"), 2);
     d.SendString(QStringLiteral("E"));
     rig.Advance(400);
+    EXPECT_EQ(window.ProgressPosition(), 2) << "E waits behind the pause";
+    rig.Advance(2000);
     EXPECT_EQ(window.ProgressPosition(), 3);
 }
 
@@ -327,6 +329,28 @@ TEST_F(CharacterEngine, APortThatStaysUnwritableIsNotedOnceNotOnEveryTry)
     rig.Advance(1000); // a hundred tries of the fast tick
     EXPECT_EQ(d.Tx.Count(), 1);
     EXPECT_EQ(rig.LogLines().count(QStringLiteral("Канал 1: (Ожидание) [+-+Повтор передачи символа]")), 1);
+}
+
+TEST_F(CharacterEngine, APauseMarkHoldsWhatFollowsItInOrderAndNothingIsDropped)
+{
+    // In Control mode, as in dialog mode: the text after each '&' goes on
+    // once the line has been silent for 2 s, and text queued meanwhile
+    // follows it.
+    TTxChannelDriver& d = rig.Driver();
+    d.SendString(QStringLiteral("E&T&E"));
+    rig.Advance(400);
+    EXPECT_EQ(rig.lines[1]->takeReceived(), Codes({31, 1}));
+    EXPECT_TRUE(d.TxPauseActive);
+    EXPECT_FALSE(d.TxIdle) << "the held text has not gone out";
+    d.SendString(QStringLiteral("A"));
+    rig.Advance(1500);
+    EXPECT_TRUE(rig.lines[1]->takeReceived().isEmpty());
+    rig.Advance(700);
+    EXPECT_EQ(rig.lines[1]->takeReceived(), Codes({16}));
+    rig.Advance(2200);
+    EXPECT_EQ(rig.lines[1]->takeReceived(), Codes({1, 3}));
+    EXPECT_TRUE(d.TxIdle);
+    EXPECT_TRUE(d.Tx.IsEmpty());
 }
 
 TEST_F(CharacterEngine, OnAnEightBitLineTheAmpersandIsAnOrdinaryByte)

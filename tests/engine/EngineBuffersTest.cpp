@@ -127,6 +127,10 @@ TEST(ReceiveBuffers, APlacedTextBecomesBlocksOfAtMostOneBuffer)
     rx.ChunkWritten();
     EXPECT_EQ(rx.ChunkLen(), 100);
     EXPECT_EQ(rx.RxPos(), 4); // the buffers are not touched
+    rx.ChunkWritten();
+    rx.Place({}); // an empty text is a record of its own: one empty block
+    ASSERT_EQ(rx.ChunkCount(), 1);
+    EXPECT_EQ(rx.ChunkLen(), 0);
 }
 
 } // namespace

@@ -79,6 +79,7 @@ public:
     void SendMemoChar(QChar c) override { Record("SendMemoChar", {QString(c)}); }
     void SetAdapterTimeout() override { Record("SetAdapterTimeout", {}); }
     void SetAdapterLoadError() override { Record("SetAdapterLoadError", {}); }
+    void SetAdapterProgramError(const QString& text) override { Record("SetAdapterProgramError", {text}); }
     void SetLedLight(ChannelLed led, bool light) override
     {
         Record("SetLedLight", {Led(led), Bool(light)});

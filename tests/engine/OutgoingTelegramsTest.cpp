@@ -8,10 +8,18 @@
 
 #include "engine/CallFailurePolicy.h"
 #include "engine/OutgoingTelegrams.h"
+#include "engine/ServiceSignals.h"
 #include "support/NumberLists.h"
 #include "support/OemText.h"
 
+#include "engine/FolderWatch.h"
+#include "engine/KnownTelegrams.h"
+#include "engine/OutgoingListing.h"
+
 #include <QDir>
+#include <QTemporaryDir>
+
+#include <cstdio>
 
 #include <gtest/gtest.h>
 
@@ -211,7 +219,10 @@ TEST_F(OutgoingTelegramsTest, TheAnswerbackComesFromTheFileTheNumberOrTheDirecto
         {"|#007495123456", "123456", ""},
         {"|#123456-", "123456", ""},
         {"|#22222(СТАРЫЙ АБ)", "RK 777", "Рога и копыта"},
-        {"|#33333(СТАРЫЙ АБ)", "", "Без автоответа"},
+        // An empty answerback in the directory (an imported subscriber)
+        // leaves the one of the address line or the number.
+        {"|#33333(СТАРЫЙ АБ)", "СТАРЫЙ АБ", "Без автоответа"},
+        {"|#33333", "33333", "Без автоответа"},
     };
     int n = 30;
     for (const Case& c : cases) {
@@ -227,6 +238,20 @@ TEST_F(OutgoingTelegramsTest, TheAnswerbackComesFromTheFileTheNumberOrTheDirecto
     EXPECT_TRUE(window.Calls().contains("SetCallInfo(TEL00035.TLG, 22222, Рога и копыта, AB=RK 777)"));
 }
 
+TEST_F(OutgoingTelegramsTest, ASubscriberWithoutAnswerbackIsCheckedAgainstTheAddressLine)
+{
+    f.directory.subscribers["44444"] = {QStringLiteral("ИМПОРТИРОВАН"), QString()};
+    Put("TEL00039.TLG", "|#44444(44444 ABC)\r\nТЕКСТ\r\n");
+    Scan();
+    ASSERT_TRUE(Chosen());
+    EXPECT_EQ(d().Address, "ИМПОРТИРОВАН");
+    // With answerback checking on, the partner's answer matches what the
+    // address line expects; an empty expectation would refuse it as BAB.
+    const QString answer = QStringLiteral("<_44444 ABC");
+    EXPECT_TRUE(CheckAnswerBackText(answer, d().ExpectedAnswerBack, true, true).Matched);
+    EXPECT_FALSE(CheckAnswerBackText(answer, QString(), true, true).Matched);
+}
+
 TEST_F(OutgoingTelegramsTest, AnAlternativeIsTriedAfterAFailedCallAndASuccessCompletesTheLine)
 {
     Put("TEL00040.TLG", "|#111/#222 ПЕТРОВ\r\n|#333\r\nТЕКСТ\r\n");
@@ -238,6 +263,65 @@ TEST_F(OutgoingTelegramsTest, AnAlternativeIsTriedAfterAFailedCallAndASuccessCom
     Succeed();
     EXPECT_EQ(Get("TEL00040.TLG"), "|*111/*222 ПЕТРОВ\r\n|#333\r\nТЕКСТ\r\n");
     EXPECT_EQ(d().Number, "333");
+}
+
+TEST_F(OutgoingTelegramsTest, ALineWhoseAlternativeSucceededIsDoneWhateverBlockedOnesStandBesideIt)
+{
+    struct Case {
+        const char* text;
+        const char* called; // the number whose call succeeds
+        const char* extension;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"|      ~8-2345/#8-2346(2346)\r\nТЕКСТ\r\n", "8-2346", ".TRS", "|      ~8-2345/*8-2346(2346)\r\nТЕКСТ\r\n"},
+        {"|~111/#222\r\n|*333/~444\r\nТЕКСТ\r\n", "222", ".TRS", "|~111/*222\r\n|*333/~444\r\nТЕКСТ\r\n"},
+        {"|~111/#222\r\n|~333\r\nТЕКСТ\r\n", "222", ".LER", "|~111/*222\r\n|~333\r\nТЕКСТ\r\n"},
+    };
+    int n = 80;
+    for (const Case& c : cases) {
+        const QString name = QStringLiteral("TEL%1.TLG").arg(++n, 5, 10, QLatin1Char('0'));
+        Put(name, QString::fromUtf8(c.text));
+        Scan();
+        ASSERT_TRUE(Chosen()) << c.text;
+        EXPECT_EQ(d().Number, c.called);
+        Succeed();
+        EXPECT_FALSE(Chosen());
+        EXPECT_FALSE(Exists(name)) << c.text;
+        const QString renamed = ChangeFileExt(name, QString::fromUtf8(c.extension));
+        ASSERT_TRUE(Exists(renamed)) << c.text;
+        EXPECT_EQ(Get(renamed), QString::fromUtf8(c.after));
+    }
+}
+
+TEST_F(OutgoingTelegramsTest, AReloadedTelegramIsMarkedOnlyWhereItsNumberStillWaits)
+{
+    struct Case {
+        const char* edited; // the file as it stands when the call has succeeded
+        const char* after;
+    };
+    const Case cases[] = {
+        // The number's line moved down: that line is marked.
+        {"|*51230\r\n|#51234\r\nТЕКСТ\r\n", "|*51230\r\n|*51234\r\nТЕКСТ\r\n"},
+        // Another number stands where the selected one stood, and the selected one is blocked: nothing.
+        {"|#51235\r\n|~51234\r\nТЕКСТ\r\n", "|#51235\r\n|~51234\r\nТЕКСТ\r\n"},
+        // The mark is gone altogether: nothing.
+        {"|51234\r\nТЕКСТ\r\n", "|51234\r\nТЕКСТ\r\n"},
+    };
+    int n = 90;
+    for (const Case& c : cases) {
+        const QString name = QStringLiteral("TEL%1.TLG").arg(++n, 5, 10, QLatin1Char('0'));
+        Put(name, "|#51234\r\n|#51235\r\nТЕКСТ\r\n");
+        d().Outgoing().TlgPath.clear();
+        Scan();
+        ASSERT_TRUE(Chosen());
+        ASSERT_EQ(d().Number, "51234");
+        d().Outgoing().TlgPath.clear(); // no longer the current file: it is read again
+        Put(name, QString::fromUtf8(c.edited));
+        Succeed();
+        EXPECT_EQ(Get(name), QString::fromUtf8(c.after)) << c.edited;
+        QFile::remove(f.Out(name));
+    }
 }
 
 TEST_F(OutgoingTelegramsTest, AWaitingNumberHoldsItsLineUntilItsWaitRunsOut)
@@ -325,6 +409,181 @@ TEST_F(OutgoingTelegramsTest, AFileGoneFromTheListingIsSkipped)
     EXPECT_EQ(d().TlgFileName, listing[2]);
     EXPECT_NE(d().TlgFileName, first);
     EXPECT_TRUE(f.LogWith(f.Out(listing[1])).isEmpty());
+}
+
+// --- a long listing ---
+
+TEST_F(OutgoingTelegramsTest, ALongScanGoesOnOverFileTicksAndChoosesAsOneGoWould)
+{
+    for (int i = 1; i <= 6; ++i)
+        Put(QStringLiteral("TEL%1.TLG").arg(100 + i, 5, 10, QLatin1Char('0')),
+            QStringLiteral("|#%1\r\nТЕКСТ\r\n").arg(700 + i));
+    for (const int waiting : {701, 702, 703, 705})
+        Waits(QString::number(waiting), 600);
+    OutgoingTelegrams& out = d().Outgoing();
+    out.SliceNs = 0; // one file a tick
+    out.SliceMinFiles = 1;
+    d().Events.raise(DriverEvent::ScanOutgoing);
+    int ticks = 0;
+    while (d().Events.has(DriverEvent::ScanOutgoing) && ticks < 20) {
+        EXPECT_FALSE(Chosen());
+        f.Tick();
+        ++ticks;
+    }
+    ASSERT_TRUE(Chosen());
+    // The first file of the listing with a number to call now.
+    QString expected;
+    for (const QString& name : std::as_const(out.TlgSearch)) {
+        if (name == "TEL00104.TLG" || name == "TEL00106.TLG") {
+            expected = name;
+            break;
+        }
+    }
+    EXPECT_EQ(d().TlgFileName, expected);
+    EXPECT_EQ(ticks, out.TlgSearch.indexOf(expected) + 1) << "one file each tick up to the chosen one";
+    EXPECT_EQ(d().ScanDelay, 0) << "a scan that selected leaves the delay alone";
+}
+
+TEST_F(OutgoingTelegramsTest, AKnownFileIsReadAgainOnceItHasChanged)
+{
+    // Two telegrams whose numbers wait: the second pass knows them both.
+    Put("TEL00111.TLG", "|#811\r\nТЕКСТ\r\n");
+    Put("TEL00112.TLG", "|#812\r\nТЕКСТ\r\n");
+    Waits("811", 600);
+    Waits("812", 600);
+    for (int pass = 0; pass < 2; ++pass) {
+        d().Outgoing().TlgPath.clear();
+        Scan();
+        ASSERT_FALSE(Chosen());
+    }
+    // The operator puts another number into each, in place; both are seen at once.
+    Put("TEL00111.TLG", "|#8211\r\nТЕКСТ\r\n");
+    Put("TEL00112.TLG", "|#8222\r\nТЕКСТ\r\n");
+    d().Outgoing().TlgPath.clear();
+    Scan();
+    ASSERT_TRUE(Chosen());
+    EXPECT_EQ(d().Number, d().TlgFileName == "TEL00111.TLG" ? "8211" : "8222");
+    // Written in place with the same size at once: the folder's watch tells all the same.
+    const QString other = d().TlgFileName == "TEL00111.TLG" ? "TEL00112.TLG" : "TEL00111.TLG";
+    Waits(d().Number, 600);
+    d().Outgoing().TlgPath.clear();
+    Scan();
+    ASSERT_TRUE(Chosen()) << "the other telegram";
+    EXPECT_EQ(d().TlgFileName, other);
+    Waits(d().Number, 600);
+    for (int pass = 0; pass < 2; ++pass) {
+        d().Outgoing().TlgPath.clear();
+        Scan();
+        ASSERT_FALSE(Chosen());
+    }
+    Put("TEL00111.TLG", "|#8311\r\nТЕКСТ\r\n");
+    Put("TEL00112.TLG", "|#8322\r\nТЕКСТ\r\n");
+    d().Outgoing().TlgPath.clear();
+    Scan();
+    ASSERT_TRUE(Chosen());
+    EXPECT_TRUE(d().Number == "8311" || d().Number == "8322") << d().Number.toStdString();
+    Waits("8311", 600);
+    Waits("8322", 600);
+    // A known file whose wait has run out is chosen too.
+    d().Outgoing().TlgPath.clear();
+    QFile::remove(f.Out(d().TlgFileName));
+    Put("TEL00113.TLG", "|#811\r\nТЕКСТ\r\n");
+    Waits("8211", 600);
+    Waits("8222", 600);
+    Scan();
+    ASSERT_FALSE(Chosen());
+    UnsuccNumbers->ObjectAs<TUnsucNumObject>(UnsuccNumbers->IndexOf("811"))->Wait = 0;
+    d().Outgoing().TlgPath.clear();
+    Scan();
+    ASSERT_TRUE(Chosen());
+    EXPECT_EQ(d().Number, "811");
+}
+
+TEST(OutgoingListing, ListsTheOrdinaryTelegramFilesAsTheFolderListingDoes)
+{
+    QTemporaryDir dir;
+    const QDir folder(dir.path());
+    for (const char* name : {"TEL00001.TLG", "tel00002.tlg", "TEL00003.TRS", ".TEL00004.TLG", "TLG", "A.TLG.BAK"})
+        FileWorkRig::Write(folder.filePath(name), "|#1\r\n");
+    ASSERT_TRUE(folder.mkdir("TEL00005.TLG"));
+    ASSERT_TRUE(QFile::link(folder.filePath("TEL00001.TLG"), folder.filePath("TEL00006.TLG")));
+    ASSERT_TRUE(QFile::link(folder.filePath("GONE"), folder.filePath("TEL00007.TLG")));
+    const QStringList expected = folder.entryList({"*.TLG"}, QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
+    EXPECT_EQ(ListOutgoingTelegrams(dir.path()), expected);
+    QStringList sorted = expected;
+    sorted.sort();
+    EXPECT_EQ(sorted, QStringList({"TEL00001.TLG", "TEL00006.TLG", "tel00002.tlg"}));
+    EXPECT_TRUE(ListOutgoingTelegrams(folder.filePath("missing")).isEmpty());
+}
+
+TEST(FolderWatchTest, NamesTheFilesChangedSinceItWasAskedLast)
+{
+    QTemporaryDir dir;
+    const QDir folder(dir.path());
+    FileWorkRig::Write(folder.filePath("TEL00001.TLG"), "|#1\r\n");
+    FolderWatch watch(dir.path());
+    ASSERT_TRUE(watch.Watching());
+    QStringList seen;
+    const auto note = [&seen](const QString& name) {
+        if (!seen.contains(name))
+            seen << name;
+    };
+    EXPECT_TRUE(watch.Collect(note));
+    EXPECT_TRUE(seen.isEmpty());
+    FileWorkRig::Write(folder.filePath("TEL00001.TLG"), "|#2\r\n"); // in place, the same size
+    ASSERT_TRUE(QFile::rename(folder.filePath("TEL00001.TLG"), folder.filePath("TEL00001.TRS")));
+    EXPECT_TRUE(watch.Collect(note));
+    EXPECT_EQ(seen, QStringList({"TEL00001.TLG", "TEL00001.TRS"}));
+    seen.clear();
+    EXPECT_TRUE(watch.Collect(note));
+    EXPECT_TRUE(seen.isEmpty());
+    // The folder itself goes: nothing can be told any more.
+    QFile::remove(folder.filePath("TEL00001.TRS"));
+    ASSERT_TRUE(QDir().rmdir(dir.path()));
+    EXPECT_FALSE(watch.Collect(note));
+    EXPECT_FALSE(watch.Watching());
+    EXPECT_FALSE(FolderWatch(folder.filePath("missing")).Watching());
+}
+
+TEST(KnownTelegramsTest, AFileWrittenAnewIsUnknownAndWhatTheListingMissedIsDropped)
+{
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath("TEL00001.TLG");
+    FileWorkRig::Write(path, "|#1\r\nТЕКСТ\r\n");
+    FileStamp before;
+    ASSERT_TRUE(StampOfFile(path, before));
+    KnownTelegrams known;
+    known.BeginListing();
+    known.Remember("TEL00001.TLG", before, {"|#1", "|#2", "ТЕКСТ", "|#3"});
+    known.Remember("TEL00002.TLG", before, {"|#9"});
+    const QStringList* lines = known.AddressLines("TEL00001.TLG", before);
+    ASSERT_NE(lines, nullptr);
+    EXPECT_EQ(*lines, QStringList({"|#1", "|#2"})) << "the address lines only";
+
+    // The same text, written anew as the program writes: a new file renamed over the old.
+    FileWorkRig::Write(path + ".new", "|#1\r\nТЕКСТ\r\n");
+    ASSERT_EQ(::rename(QFile::encodeName(path + ".new").constData(), QFile::encodeName(path).constData()), 0);
+    FileStamp after;
+    ASSERT_TRUE(StampOfFile(path, after));
+    EXPECT_FALSE(after == before);
+    EXPECT_EQ(known.AddressLines("TEL00001.TLG", after), nullptr);
+    EXPECT_FALSE(StampOfFile(dir.path(), after)) << "a folder is no telegram";
+
+    // Trusted entries are used without a stamp until distrusted.
+    known.Remember("TEL00001.TLG", after, {"|#1"}, true);
+    EXPECT_NE(known.TrustedLines("TEL00001.TLG"), nullptr);
+    known.Distrust("TEL00001.TLG");
+    EXPECT_EQ(known.TrustedLines("TEL00001.TLG"), nullptr);
+    EXPECT_NE(known.AddressLines("TEL00001.TLG", after, true), nullptr) << "its stamp is unchanged";
+    EXPECT_NE(known.TrustedLines("TEL00001.TLG"), nullptr);
+    known.DistrustAll();
+    EXPECT_EQ(known.TrustedLines("TEL00001.TLG"), nullptr);
+
+    known.BeginListing();
+    known.Remember("TEL00003.TLG", before, {"|#3"});
+    known.Prune();
+    EXPECT_EQ(known.Count(), 1) << "only what the last listing reached";
+    EXPECT_NE(known.AddressLines("TEL00003.TLG", before), nullptr);
 }
 
 } // namespace

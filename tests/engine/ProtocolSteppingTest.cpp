@@ -320,13 +320,57 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandCase{"ControlRefusesDisconnect", false, 5, 9, false, false, false, Effect::Repeats},
                       CommandCase{"ControlIgnoresNone", false, 0, -1, true, false, false, Effect::None},
                       CommandCase{"DialogRefusesCall", true, 1, 9, false, true, false, Effect::Repeats},
-                      CommandCase{"DialogAsk", true, 3, 4, true, true, false, Effect::Wru},
-                      CommandCase{"DialogAnswerBack", true, 4, 5, true, true, false, Effect::AnswerBack},
+                      CommandCase{"DialogIdleRefusesAsk", true, 3, 9, true, true, false, Effect::None},
+                      CommandCase{"DialogIdleRefusesAnswerBack", true, 4, 9, true, true, false, Effect::None},
                       CommandCase{"DialogDisconnect", true, 5, 6, true, true, true, Effect::TxDone},
                       CommandCase{"DialogBackToControl", true, 6, 7, true, false, true, Effect::BackToControl},
                       CommandCase{"DialogRestart", true, 7, -1, true, true, true, Effect::None},
                       CommandCase{"DialogLeavesDialling", true, 2, -1, false, true, false, Effect::None}),
     [](const ::testing::TestParamInfo<CommandCase>& info) { return std::string(info.param.name); });
+
+// Commands 3 and 4 once a dialog connection stands (at the idle step they are refused).
+struct ConnectedCommandCase {
+    const char* name;
+    std::uint8_t command;
+    const char* posted;
+    std::vector<std::uint8_t> line;
+};
+
+class ConnectedCommands : public Stepping, public ::testing::WithParamInterface<ConnectedCommandCase> {};
+
+TEST_P(ConnectedCommands, GoToTheLine)
+{
+    const ConnectedCommandCase& c = GetParam();
+    Start({{"Ждать", kIdle, {}}, {"Текст", kSendString, {}}});
+    TTxChannelDriver& d = rig.Driver();
+    d.SetWindow(&window);
+    rig.lines[1]->setRing(true); // input '+': the partner holds the line
+    d.ClearingTime = 100000;
+    rig.Advance(100);
+    window.SetChannelCommand(ChannelCommands::Call);
+    rig.Advance(50);
+    d.ElementAt(d.CurrentIndex)->GoNext(); // the idle element moves on: the connection stands
+    rig.Advance(50);
+    ASSERT_EQ(d.ChannelState, ChannelStates::Connected);
+    const qsizetype sentBefore = rig.Sent().size();
+    window.Forget();
+    window.SetChannelCommand(c.command);
+    rig.Advance(2000);
+    EXPECT_EQ(window.Calls("PostMessageCode"), QStringList{QString::fromLatin1(c.posted)});
+    EXPECT_EQ(window.ChannelCommand(), ChannelCommands::None);
+    QByteArray expected;
+    for (std::uint8_t b : c.line)
+        expected.append(char(b));
+    EXPECT_EQ(rig.Sent().mid(sentBefore).toHex(' '), expected.toHex(' '));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, ConnectedCommands,
+    ::testing::Values(ConnectedCommandCase{"Ask", ChannelCommands::AskAnswerBack, "PostMessageCode(4)", {27, 9}},
+                      // "12345 TEST": figures, 1 to 5, space, Latin, T, E, S, T
+                      ConnectedCommandCase{"AnswerBack", ChannelCommands::AnswerBack, "PostMessageCode(5)",
+                                           {27, 23, 19, 1, 10, 16, 4, 31, 16, 1, 5, 16}}),
+    [](const ::testing::TestParamInfo<ConnectedCommandCase>& info) { return std::string(info.param.name); });
 
 TEST_F(Stepping, CallWhileOtherWorkRunsPostsCode2AndTheDialogSound)
 {
@@ -389,7 +433,7 @@ TEST_F(Stepping, AHeldTextGoesOnAfterTwoSilentSecondsInDialog)
     d.SendString(QStringLiteral("E&T"));
     rig.Advance(400);
     EXPECT_TRUE(d.TxPauseActive);
-    EXPECT_EQ(d.Tx.Count(), 0) << "the held text reads as an empty ring";
+    EXPECT_EQ(d.Tx.Count(), 1) << "the held text waits in the ring";
     EXPECT_EQ(rig.lines[1]->takeReceived(), Codes({31, 1}));
     rig.lines[1]->send(Codes({4})); // a character received restarts the 2 s
     rig.Advance(1900);

@@ -22,6 +22,8 @@ namespace {
 
 const QString kIdle = QStringLiteral("Анализ состояния приема");
 
+// Prints at once, or (device set) hands the printout to a device whose
+// progress the test sets.
 class FakePrinter final : public TelegramPrinter {
 public:
     void PrintFile(const QString& fileName) override
@@ -29,11 +31,25 @@ public:
         attempts << fileName;
         if (fail)
             throw std::runtime_error("printer is out of paper");
+        if (device) {
+            progress = Progress::Printing;
+            return;
+        }
         printed << fileName;
+        progress = Progress::Printed;
+    }
+    Progress PrintProgress(QString& error) const override
+    {
+        if (progress == Progress::Failed)
+            error = deviceError;
+        return progress;
     }
     QStringList attempts;
     QStringList printed;
     bool fail = false;
+    bool device = false;
+    Progress progress = Progress::Printed;
+    QString deviceError;
 };
 
 class ScannerPrintingTest : public ::testing::Test {
@@ -70,6 +86,7 @@ protected:
             m.EndTime = end.msecsSinceStartOfDay() / 86400000.0;
         });
     }
+    static int HoldSeconds() { return TxPrintWork::HoldSeconds; }
     // Seconds of the once-a-second print work, the clock moving with them.
     void Seconds(int n)
     {
@@ -159,6 +176,42 @@ TEST_F(ScannerPrintingTest, AFailedPrintKeepsTheFileAndIsTriedAgainLater)
     Seconds(61 + 61);
     EXPECT_EQ(printer.printed, QStringList{in + "/TLG00001.REC"});
     EXPECT_TRUE(QFile::exists(in + "/TLG00001.PRT"));
+}
+
+// A printout that goes to a device holds up nothing: the hold begins once
+// it is out, and one that fails at its deadline keeps its file for the
+// retry, logged once.
+TEST_F(ScannerPrintingTest, APrintoutStillGoingToTheDeviceIsWaitedForThenHeld)
+{
+    printer.device = true;
+    Touch(in + "/TLG00001.REC");
+    Seconds(120);
+    EXPECT_EQ(printer.attempts.size(), 1);
+    EXPECT_EQ(work->Printing, 1);
+    EXPECT_TRUE(QFile::exists(in + "/TLG00001.REC"));
+
+    printer.progress = TelegramPrinter::Progress::Printed;
+    Seconds(1 + 59);
+    EXPECT_TRUE(QFile::exists(in + "/TLG00001.REC"));
+    Seconds(1);
+    EXPECT_TRUE(QFile::exists(in + "/TLG00001.PRT"));
+    EXPECT_TRUE(log.isEmpty());
+}
+
+TEST_F(ScannerPrintingTest, APrintoutThatTimesOutAtTheDeviceKeepsItsFileForTheRetry)
+{
+    printer.device = true;
+    Touch(in + "/TLG00001.REC");
+    Seconds(5);
+    printer.progress = TelegramPrinter::Progress::Failed;
+    printer.deviceError = QStringLiteral("Принтер /dev/lp0 не принимает данные 30 с");
+    Seconds(1);
+    EXPECT_EQ(work->Printing, 0);
+    EXPECT_EQ(log, QStringList{"== Исключение: Принтер /dev/lp0 не принимает данные 30 с [TTxScanner.ScanPrintWork]"});
+    Seconds(HoldSeconds() + 1);
+    EXPECT_EQ(printer.attempts.size(), 2);
+    EXPECT_TRUE(QFile::exists(in + "/TLG00001.REC"));
+    EXPECT_FALSE(QFile::exists(in + "/TLG00001.PRT"));
 }
 
 // A .PRT of the same name is never overwritten: the channel stops printing,

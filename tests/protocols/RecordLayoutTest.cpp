@@ -166,8 +166,9 @@ TEST(ChannelOptionsLayout, EachPathFieldSitsAtItsOwnOffset)
         (one.*fields[i].field).setText(QStringLiteral("C:\\MAIL2\\X"));
         const QByteArray ob = one.toBytes();
         for (qsizetype k = 144; k < 624; ++k)
-            if (k < at || k >= at + 11)
+            if (k < at || k >= at + 11) {
                 EXPECT_EQ(ob[k], blank[k]) << "byte " << k;
+            }
         EXPECT_EQ(ob.mid(at, 11), QByteArray("\x0A" "C:\\MAIL2\\X"));
         EXPECT_EQ((TChannelOptions::fromBytes(ob).*fields[i].field).text(), QStringLiteral("C:\\MAIL2\\X"));
     }

@@ -1,5 +1,6 @@
 // The termios device on a pseudo-terminal: the data path, exclusive open,
 // and what a device without modem lines reports.
+#include "PseudoTerminal.h"
 #include "SerialTestSupport.h"
 
 #include "platform/serial/TermiosFrame.h"
@@ -23,19 +24,11 @@ class PtyFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        ASSERT_GE(m_master, 0);
-        ASSERT_EQ(::grantpt(m_master), 0);
-        ASSERT_EQ(::unlockpt(m_master), 0);
-        m_slave = QString::fromLocal8Bit(::ptsname(m_master));
-        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-        m_env = std::make_unique<ScopedEnv>("KORVANE_COM3", m_slave.toLocal8Bit());
-    }
-    void TearDown() override
-    {
-        m_env.reset();
-        if (m_master >= 0)
-            ::close(m_master);
+        KORVANE_SKIP_WITHOUT_PSEUDO_TERMINALS();
+        m_pty = std::make_unique<PseudoTerminal>("KORVANE_COM3");
+        ASSERT_TRUE(m_pty->ok()) << m_pty->error();
+        m_master = m_pty->master();
+        m_slave = m_pty->slave();
     }
 
     // What the port sent, as far as it arrived within timeoutMs.
@@ -54,9 +47,9 @@ protected:
         return got;
     }
 
+    std::unique_ptr<PseudoTerminal> m_pty;
     int m_master = -1;
     QString m_slave;
-    std::unique_ptr<ScopedEnv> m_env;
     serial::SerialPortMap m_map;
 };
 

@@ -68,14 +68,17 @@ public:
 
     void Start()
     {
-        ScannerEnvironment env = rig.Environment();
-        env.Journals = &journals;
         QObject::connect(&journals, &JournalNotifier::JournalChanged,
                          [this](int channel, int kind) { notices << QStringLiteral("%1/%2").arg(channel).arg(kind); });
-        rig.scanner = std::make_unique<TTxScanner>(env);
-        rig.scanner->Start(rig.set.get());
         window.SetChannel(1);
-        Driver().SetWindow(&window);
+        StartScanner();
+    }
+    // The channels restarted: the drivers go, new ones start, and with them
+    // the exchange from its beginning.
+    void RestartChannels()
+    {
+        rig.scanner.reset();
+        StartScanner();
     }
 
     TTxChannelDriver& Driver() { return rig.Driver(1); }
@@ -110,6 +113,7 @@ public:
     {
         return korvane::test::ReadFileBytes(path);
     }
+    QByteArray Journal() const { return Read(rig.dir.filePath("rx1.jrn")); }
     QStringList Received() const { return QDir(rig.dir.filePath("in1")).entryList(QDir::Files, QDir::Name); }
     // The window's text lines and boxes, in order.
     QStringList WindowText() const
@@ -119,6 +123,15 @@ public:
             if (c.startsWith("line ") || c.startsWith("box ") || c == "clear")
                 out << c;
         return out;
+    }
+
+    void StartScanner()
+    {
+        ScannerEnvironment env = rig.Environment();
+        env.Journals = &journals;
+        rig.scanner = std::make_unique<TTxScanner>(env);
+        rig.scanner->Start(rig.set.get());
+        Driver().SetWindow(&window);
     }
 
     EngineRig rig;

@@ -154,6 +154,10 @@ TEST_F(IntelligentAdapterTest, InjectedFaultsSpoilTheNextReplyOnly)
     EXPECT_EQ(Ask("ATTEST.", 20), good.left(3)); // the second part follows after a pause
     clock.advance(100);
     EXPECT_EQ(Input(), good.mid(3));
+    adapter.injectFault("ATTEST", Adapter::Fault::LongReply);
+    const QByteArray longer = Ask("ATTEST.");
+    EXPECT_EQ(longer.left(good.size()), good); // the reply, then its tail of noise
+    EXPECT_EQ(longer.size(), good.size() + Adapter::LongReplyTail);
     EXPECT_EQ(Ask("ATTEST."), good);
 }
 

@@ -52,7 +52,7 @@ TEST(IntelligentScenario, RefusesWhatItCannotRunAndSaysWhere)
         {"adapter tarvelox\nstored 1\n", "line 2: stored <number> <text> expected"},
         {"adapter tarvelox\nline-state 9 1\n", "line 2: line-state <0..8> <polls> expected"},
         {"adapter tarvelox\nfault attest short\n",
-         "line 2: fault <ATxxxx> noreply|short|garbage|split [times] expected"},
+         "line 2: fault <ATxxxx> noreply|short|garbage|split|long [times] expected"},
     };
     for (const auto& [text, why] : cases) {
         QString error;

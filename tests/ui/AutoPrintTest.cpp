@@ -5,12 +5,18 @@
 #include "ui/txAutoPrint.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace korvane {
 namespace {
@@ -41,6 +47,25 @@ protected:
     {
         return korvane::test::ReadFileBytes(device);
     }
+    // Waits (up to 10 s) until the printout has left the port.
+    static TelegramPrinter::Progress Outcome(const TAutoPrintForm& printer, QString& error)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        TelegramPrinter::Progress p = printer.PrintProgress(error);
+        while (p == TelegramPrinter::Progress::Printing && waited.elapsed() < 10000) {
+            QThread::msleep(5);
+            p = printer.PrintProgress(error);
+        }
+        return p;
+    }
+    TelegramPrinter::Progress Outcome()
+    {
+        QString error;
+        const TelegramPrinter::Progress p = Outcome(form, error);
+        EXPECT_EQ(error, QString());
+        return p;
+    }
 
     QTemporaryDir dir;
     QString device;
@@ -60,6 +85,7 @@ TEST_F(AutoPrintTest, RawCopiesRepeatTheInitStringAndTheMarginAndKeepTheBytes)
     const QString file = WriteFile(Telegram);
 
     form.PrintFile(file);
+    EXPECT_EQ(Outcome(), TelegramPrinter::Progress::Printed);
 
     const QByteArray copy = QByteArray("\\x1B@ INIT\r\n") + "    ZCZC 12\r\n" + "    \x87\x8A TEXT\r\n" +
                             "    NNNN\r\n";
@@ -71,12 +97,14 @@ TEST_F(AutoPrintTest, WithoutInitStringOrMarginOnlyTheLinesAreSent)
 {
     modes.LeftMargin = -3;
     form.PrintFile(WriteFile("A\nB"));
+    EXPECT_EQ(Outcome(), TelegramPrinter::Progress::Printed);
     EXPECT_EQ(DeviceBytes(), QByteArray("A\r\nB\r\n"));
 }
 
 TEST_F(AutoPrintTest, AnEmptyFilePrintsAndLogsNothing)
 {
     form.PrintFile(WriteFile(QByteArray()));
+    EXPECT_EQ(Outcome(), TelegramPrinter::Progress::Printed);
     EXPECT_FALSE(QFile::exists(device));
     EXPECT_TRUE(log.isEmpty());
 }
@@ -86,15 +114,57 @@ TEST_F(AutoPrintTest, NoCopiesLogsTheCountAndPrintsNothing)
     modes.CopyCntr = 0;
     const QString file = WriteFile(Telegram);
     form.PrintFile(file);
+    EXPECT_EQ(Outcome(), TelegramPrinter::Progress::Printed);
     EXPECT_FALSE(QFile::exists(device));
     EXPECT_EQ(log, QStringList{QStringLiteral("Выполняется печать файла: %1 (Копий: 0)").arg(file)});
 }
 
-TEST_F(AutoPrintTest, APrinterPortThatCannotBeOpenedRaisesAfterTheLogLine)
+TEST_F(AutoPrintTest, APrinterPortThatCannotBeOpenedFailsAfterTheLogLine)
 {
-    qputenv("KORVANE_LPT1", dir.filePath(QStringLiteral("no/such/lp0")).toLocal8Bit());
-    EXPECT_THROW(form.PrintFile(WriteFile(Telegram)), FileError);
+    const QString missing = dir.filePath(QStringLiteral("no/such/lp0"));
+    qputenv("KORVANE_LPT1", missing.toLocal8Bit());
+    form.PrintFile(WriteFile(Telegram));
     EXPECT_EQ(log.size(), 1);
+    QString error;
+    EXPECT_EQ(Outcome(form, error), TelegramPrinter::Progress::Failed);
+    EXPECT_EQ(error, QStringLiteral("Ошибка открытия файла ") + missing);
+}
+
+// A port that blocks (a FIFO nobody reads, a printer that is offline)
+// never holds up the main thread: the printout fails, at once or at the
+// port's deadline, and nothing waits for ever.
+TEST_F(AutoPrintTest, APortThatBlocksFailsWithoutHoldingUpTheCaller)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(device).constData(), 0600), 0);
+    struct Case {
+        const char* name;
+        bool reader; // opened, never read: the pipe fills
+        QString error;
+    };
+    const Case cases[] = {
+        {"nobody reads", false, QStringLiteral("Ошибка открытия файла ") + device},
+        {"a reader that takes nothing", true, QStringLiteral("Принтер %1 не принимает данные 0.2 с").arg(device)},
+    };
+    modes.CopyCntr = 3;
+    QByteArray big;
+    for (int i = 0; i < 20000; ++i)
+        big += "ZCZC LINE OF A LONG TELEGRAM\r\n";
+    const QString file = WriteFile(big);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int reader = c.reader ? ::open(QFile::encodeName(device).constData(), O_RDONLY | O_NONBLOCK) : -1;
+        TAutoPrintForm printer(modes, nullptr, std::chrono::milliseconds(200));
+        printer.SetLogWriter([](const QString&) {});
+        QElapsedTimer took;
+        took.start();
+        printer.PrintFile(file);
+        EXPECT_LT(took.elapsed(), 2000);
+        QString error;
+        EXPECT_EQ(Outcome(printer, error), TelegramPrinter::Progress::Failed);
+        EXPECT_EQ(error, c.error);
+        if (reader >= 0)
+            ::close(reader);
+    }
 }
 
 TEST_F(AutoPrintTest, AMissingFileRaisesBeforeAnythingIsLoggedOrPrinted)

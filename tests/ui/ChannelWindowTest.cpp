@@ -1,6 +1,8 @@
 #include "tests/ui/ChannelWindowFixture.h"
 #include "tests/ui/QtPrinters.h"
 
+#include "engine/ChannelKeyRing.h"
+#include "widgets/LayoutScale.h"
 #include "ui/ODLED.h"
 #include "ui/StatusPanels.h"
 
@@ -10,6 +12,8 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 
 using namespace korvane;
 using korvane::test::ChannelWindowFixture;
@@ -61,21 +65,28 @@ TEST_F(ChannelWindowViewTest, DriverNewsFillTheirPanels)
 
 TEST_F(ChannelWindowViewTest, PanelsLedsAndProgressBarSitWhereTheBarsSay)
 {
+    // The laid-out widths, in the bars' font (the step panel widened to 200
+    // for the longest step names).
     StatusPanels* bar1 = window->StatusBar1();
-    const QList<int> widths1 = {80, 70, 150, 150, 15, 15, 60, 100};
+    const LayoutScale scale(bar1->font());
+    const QList<int> widths1 = {80, 70, 150, 200, 15, 15, 60, 100};
     const QList<int> widths2 = {130, 170, 40, 40, 80, 50};
     ASSERT_EQ(bar1->PanelCount(), 8);
     ASSERT_EQ(window->StatusBar2()->PanelCount(), 6);
-    for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(bar1->PanelWidth(i), widths1[i]);
+    int left[8] = {};
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(bar1->PanelWidth(i), scale.X(widths1[i]));
+        if (i > 0)
+            left[i] = left[i - 1] + scale.X(widths1[i - 1]);
+    }
     for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(window->StatusBar2()->PanelWidth(i), widths2[i]);
+        EXPECT_EQ(window->StatusBar2()->PanelWidth(i), scale.X(widths2[i]));
 
     TODLedLittle* tx = window->TxLed();
     TODLedLittle* rx = window->RxLed();
     EXPECT_EQ(tx->parentWidget(), bar1);
-    EXPECT_EQ(tx->pos(), QPoint(455, 7));
-    EXPECT_EQ(rx->pos(), QPoint(470, 7));
+    EXPECT_EQ(tx->pos(), QPoint(left[4] + scale.X(5), scale.Y(7)));
+    EXPECT_EQ(rx->pos(), QPoint(left[5] + scale.X(5), scale.Y(7)));
     for (TODLedLittle* led : {tx, rx}) {
         EXPECT_EQ(led->LedColorOff(), lcDarkRed);
         EXPECT_EQ(led->LedColorOn(), lcRed);
@@ -92,8 +103,8 @@ TEST_F(ChannelWindowViewTest, PanelsLedsAndProgressBarSitWhereTheBarsSay)
     window->show();
     QProgressBar* bar = window->ProgressBar1();
     EXPECT_EQ(bar->parentWidget(), bar1);
-    EXPECT_EQ(bar->x(), 540);
-    EXPECT_EQ(bar->width(), 98);
+    EXPECT_EQ(bar->x(), left[7]);
+    EXPECT_EQ(bar->width(), scale.X(100) - 2);
     EXPECT_EQ(bar->y(), 1);
     EXPECT_EQ(bar->height(), bar1->height() - 2);
     EXPECT_FALSE(bar->isVisible());
@@ -119,32 +130,34 @@ TEST_F(ChannelWindowViewTest, EngineProgressShowsMovesAndHidesTheBar)
 
 struct HintCase {
     int bar;
-    int x;
+    int panel;  // the mouse at the panel's left ...
+    int offset; // ... and this far into it (-1: its last pixel)
     const char16_t* hint;
 };
 
 TEST_F(ChannelWindowViewTest, StatusBarHintsNameThePanelUnderTheMouse)
 {
     const HintCase cases[] = {
-        {1, 0, u"Файл телеграммы"},
-        {1, 79, u"Файл телеграммы"},
-        {1, 80, u"Номер вызываемого абонента"},
-        {1, 300, u"Текущий элеменит протокола"},
-        {1, 455, u"Светодиод передачи"},
-        {1, 470, u"Светодиод приема"},
-        {1, 500, u"Продолжительность соединения"},
-        {1, 2000, u"Продолжительность соединения"}, // the last panel keeps the hint it had
-        {2, 10, u"Автоответ канала"},
-        {2, 150, u"Текущий телеграфный протокол"},
-        {2, 310, u"Счетчик символов передачи"},
-        {2, 350, u"Счетчик символов приема"},
-        {2, 400, u"Файл протокола телеграммы"},
-        {2, 470, u"Файл протокола телеграммы"}, // panel 5 has none
+        {1, 0, 0, u"Файл телеграммы"},
+        {1, 0, -1, u"Файл телеграммы"},
+        {1, 1, 0, u"Номер вызываемого абонента"},
+        {1, 3, 20, u"Текущий элеменит протокола"},
+        {1, 4, 5, u"Светодиод передачи"},
+        {1, 5, 5, u"Светодиод приема"},
+        {1, 6, 10, u"Продолжительность соединения"},
+        {1, 7, 2000, u"Продолжительность соединения"}, // the last panel keeps the hint it had
+        {2, 0, 10, u"Автоответ канала"},
+        {2, 1, 20, u"Текущий телеграфный протокол"},
+        {2, 2, 10, u"Счетчик символов передачи"},
+        {2, 3, 10, u"Счетчик символов приема"},
+        {2, 4, 10, u"Файл протокола телеграммы"},
+        {2, 5, 10, u"Файл протокола телеграммы"}, // panel 5 has none
     };
     for (const HintCase& c : cases) {
         StatusPanels* bar = c.bar == 1 ? window->StatusBar1() : window->StatusBar2();
-        bar->MouseMovedTo(c.x);
-        EXPECT_EQ(bar->Hint(), QString::fromUtf16(c.hint)) << c.bar << " x=" << c.x;
+        const int x = bar->PanelRect(c.panel).left() + (c.offset < 0 ? bar->PanelWidth(c.panel) - 1 : c.offset);
+        bar->MouseMovedTo(x);
+        EXPECT_EQ(bar->Hint(), QString::fromUtf16(c.hint)) << c.bar << " x=" << x;
     }
 }
 
@@ -214,6 +227,27 @@ TEST_F(ChannelWindowViewTest, EngineCharactersLandAtTheEndWhereverTheCaretIs)
     EXPECT_EQ(window->Memo()->toPlainText(), QString());
 }
 
+// A line busy for days: the text keeps its last lines and no undo history,
+// and what the engine shows still lands at the end.
+TEST_F(ChannelWindowViewTest, TheTextKeepsItsLastLinesAndNoUndoHistory)
+{
+    ChannelWindow& w = window->Window();
+    const int lines = TTxMemo::LineLimit + 50;
+    for (int i = 1; i <= lines; ++i) {
+        for (QChar c : QStringLiteral("LINE %1").arg(i))
+            w.SendMemoChar(c);
+        w.SendMemoChar(u'\r');
+    }
+    w.SendMemoChar(u'Z');
+    QTextDocument* doc = window->Memo()->document();
+    EXPECT_EQ(doc->blockCount(), TTxMemo::LineLimit);
+    EXPECT_EQ(doc->lastBlock().text(), QStringLiteral("Z"));
+    EXPECT_EQ(doc->lastBlock().previous().text(), QStringLiteral("LINE %1").arg(lines));
+    EXPECT_EQ(doc->firstBlock().text(), QStringLiteral("LINE %1").arg(lines - TTxMemo::LineLimit + 2));
+    EXPECT_FALSE(doc->isUndoAvailable());
+    EXPECT_EQ(window->State().Column(), 1);
+}
+
 TEST_F(ChannelWindowViewTest, AKeyAtTheLineEndStartsANewLineFirst)
 {
     for (int i = 0; i < 69; ++i)
@@ -221,6 +255,22 @@ TEST_F(ChannelWindowViewTest, AKeyAtTheLineEndStartsANewLineFirst)
     Engine(true, ChannelStates::Connected);
     QTest::keyClick(window->Memo(), Qt::Key_Return);
     EXPECT_EQ(Ring(), QStringLiteral("\r\n\r\n"));
+}
+
+TEST_F(ChannelWindowViewTest, AKeyRefusedByAFullRingIsHeard)
+{
+    Engine(true, ChannelStates::Connected);
+    channelBox.shown.clear();
+    const QString waiting(ChannelKeyRing::Size - 1, u'a');
+    QTest::keyClicks(window->Memo(), waiting);
+    EXPECT_EQ(chimes, 0);
+    QTest::keyClick(window->Memo(), Qt::Key_B);
+    EXPECT_EQ(chimes, 1);
+    EXPECT_TRUE(channelBox.shown.isEmpty());
+    EXPECT_EQ(Ring(), waiting);
+    QTest::keyClick(window->Memo(), Qt::Key_B);
+    EXPECT_EQ(chimes, 1);
+    EXPECT_EQ(Ring(), QStringLiteral("b"));
 }
 
 TEST_F(ChannelWindowViewTest, BellActionTypesTheBellMark)

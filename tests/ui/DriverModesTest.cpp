@@ -424,3 +424,43 @@ TEST_F(DriverModesTest, HeaderCellsAreFixedAndTheDosGroupFollowsThePrintType)
 }
 
 } // namespace
+
+// ---- Values from a hand-edited INI ----
+
+// Each number key is brought into the range its up-down control allows, at
+// start-up as in the dialog.
+TEST_F(DriverModesTest, NumbersOutsideTheirRangeAreBroughtToItsNearestEnd)
+{
+    struct Case {
+        const char* key;
+        const char* stored;
+        int loaded;
+    };
+    const Case cases[] = {
+        {"MsgDelay", "3000000", 100},     {"MsgDelay", "-5", 0},
+        {"LeftMargin", "2000000000", 100}, {"LeftMargin", "-1", 0},
+        {"CopyCntr", "2147483647", 100},  {"CopyCntr", "-2147483648", 0},
+        {"ScanPeriod", "0", 1},           {"ScanPeriod", "-30", 1},
+        {"ScanPeriod", "101", 100},       {"ScanPeriod", "100", 100},
+        {"MsgDelay", "0", 0},             {"CopyCntr", "7", 7},
+    };
+    auto field = [](const TDriverModes& m, const QString& key) {
+        if (key == u"MsgDelay")
+            return m.MsgDelay;
+        if (key == u"LeftMargin")
+            return m.LeftMargin;
+        if (key == u"CopyCntr")
+            return m.CopyCntr;
+        return m.ScanPeriod;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + "=" + c.stored);
+        const QString key = QString::fromLatin1(c.key);
+        IniFile ini(IniPath());
+        ini.WriteString("COMMON", key, QString::fromLatin1(c.stored));
+        EXPECT_EQ(field(DriverModesFiles::LoadDriverModes(dir.path(), box, NoWaveDevice), key), c.loaded);
+        TDriverModeDlg dlg(dir.path(), box, nullptr, NoWaveDevice);
+        EXPECT_EQ(field(dlg.Modes(), key), c.loaded);
+        ini.DeleteKey("COMMON", key);
+    }
+}

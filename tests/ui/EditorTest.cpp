@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextBlock>
@@ -22,6 +23,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+
+#include <sys/stat.h>
 
 using namespace korvane;
 using korvane::test::FakeMessageBox;
@@ -147,6 +150,20 @@ TEST_F(EditorTest, WidthIsCountedOnTheCaretsLine)
     QTest::keyClick(editor->Memo1(), Qt::Key_C);
     EXPECT_EQ(Text(), QString(68, u'b') + QStringLiteral("c\n\nshort"));
     EXPECT_EQ(beep.beeps, 1);
+}
+
+TEST_F(EditorTest, TypingPastTheLineEndNeverBreaksAnAddressLine)
+{
+    const QString address = QStringLiteral("|      #1111111/#2222222/#3333333/#4444444/#5555555/#6666666/#7");
+    SetText(address + QStringLiteral("\nTEXT"));
+    editor->SetCaretOffset(static_cast<int>(address.size()));
+    const QString more = QStringLiteral("777777/#8888888");
+    QTest::keyClicks(editor->Memo1(), more);
+    EXPECT_EQ(Text(), address + more + QStringLiteral("\nTEXT"));
+    // The text under the address lines still breaks.
+    editor->Memo1()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(editor->Memo1(), QString(70, u'z'));
+    EXPECT_EQ(Text().section(u'\n', 1), QStringLiteral("TEXT") + QString(65, u'z') + u'\n' + QString(5, u'z'));
 }
 
 TEST_F(EditorTest, SendSplitsLongLinesAfterConfirmationButNeverAnAddressLine)
@@ -347,24 +364,40 @@ TEST_F(EditorTest, DosPrintWritesTheLinesInTheOemCodePageToTheFirstPort)
     editor->DOSPrint();
     qunsetenv("KORVANE_LPT1");
 
-    QFile f(device);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray once("ZCZC\r\n\xE2\xA5\xAB\xA5\xAA\xE1\r\n");
-    EXPECT_EQ(f.readAll(), once + once);
+    QTRY_COMPARE(korvane::test::ReadFileBytes(device), once + once);
     EXPECT_TRUE(box.shown.isEmpty());
 }
 
+// The port's failures come back as boxes; a port that blocks (a FIFO that
+// nobody reads) holds up neither the editor nor the main thread.
 TEST_F(EditorTest, APortThatCannotBeOpenedIsNamedInABox)
 {
-    // A folder stands where the port should be.
-    const QString device = dir.filePath(QStringLiteral("lpt1"));
-    ASSERT_TRUE(QDir().mkdir(device));
-    qputenv("KORVANE_LPT1", device.toUtf8());
-    SetText(QStringLiteral("ZCZC"));
-    editor->DOSPrint();
-    qunsetenv("KORVANE_LPT1");
-    EXPECT_EQ(box.texts(), QStringList{QStringLiteral("Ошибка открытия файла ") + device});
-    EXPECT_EQ(box.shown.value(0).icon, MessageIcon::Error);
+    struct Case {
+        const char* name;
+        bool (*make)(const QString& path);
+    };
+    const Case cases[] = {
+        {"a folder where the port should be", [](const QString& p) { return QDir().mkdir(p); }},
+        {"a FIFO that nobody reads",
+         [](const QString& p) { return ::mkfifo(QFile::encodeName(p).constData(), 0600) == 0; }},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        box.shown.clear();
+        const QString device = dir.filePath(QStringLiteral("lpt%1").arg(++n));
+        ASSERT_TRUE(c.make(device));
+        qputenv("KORVANE_LPT1", device.toUtf8());
+        SetText(QStringLiteral("ZCZC"));
+        QElapsedTimer took;
+        took.start();
+        editor->DOSPrint();
+        qunsetenv("KORVANE_LPT1");
+        EXPECT_LT(took.elapsed(), 1000);
+        QTRY_COMPARE(box.texts(), QStringList{QStringLiteral("Ошибка открытия файла ") + device});
+        EXPECT_EQ(box.shown.value(0).icon, MessageIcon::Error);
+    }
 }
 
 TEST(EditorPrinting, EveryLineIsPrintedPageAfterPage)

@@ -4,6 +4,7 @@
 #include "tests/ui/QtPrinters.h"
 #include "ui/StatusPanels.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -77,6 +78,74 @@ TEST_F(JournalViewTest, AJournalThatGoesAwayLeavesTheTextShown)
     ASSERT_TRUE(QFile::remove(path));
     view.RefreshJournal(1, TViewJrnForm::TransmitKind);
     EXPECT_EQ(view.RichEdit1()->toPlainText(), QStringLiteral("строка"));
+}
+
+// A journal view follows a journal of many thousand lines: a notice reads
+// what was appended, not the whole file again.
+TEST_F(JournalViewTest, ANoticeAddsOnlyTheAppendedLines)
+{
+    const QString path = Path("TRANSM.JRN");
+    for (int i = 1; i <= 20; ++i)
+        Append(path, QStringLiteral("строка %1 журнала передачи").arg(i, 2));
+    TViewJrnForm view;
+    view.SetChannel(1);
+    view.ShowTransmitJournal(path);
+    ASSERT_EQ(view.RichEdit1()->document()->blockCount(), 20);
+
+    // A byte of the first line changes under the view (far from the end):
+    // a view that reads only what is new still shows the line as it read it.
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.seek(0));
+        f.write(AnsiToOem(QStringLiteral("С")));
+    }
+    Append(path, QStringLiteral("новая строка"));
+    view.RefreshJournal(1, TViewJrnForm::TransmitKind);
+    const QStringList shown = view.RichEdit1()->toPlainText().split(u'\n');
+    ASSERT_EQ(shown.size(), 21);
+    EXPECT_EQ(shown.first(), QStringLiteral("строка  1 журнала передачи"));
+    EXPECT_EQ(shown.last(), QStringLiteral("новая строка"));
+    EXPECT_FALSE(view.RichEdit1()->isUndoRedoEnabled());
+}
+
+TEST_F(JournalViewTest, ALineWrittenInPiecesShowsOnceAndANewJournalReplacesTheText)
+{
+    const QString path = Path("RECEIVE.JRN");
+    Append(path, QStringLiteral("первая"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write(AnsiToOem(QStringLiteral("вто")));
+    }
+    TViewJrnForm view;
+    view.SetChannel(2);
+    view.ShowReceiveJournal(path);
+    EXPECT_EQ(view.RichEdit1()->toPlainText(), QStringLiteral("первая\nвто"));
+    Append(path, QStringLiteral("рая"));
+    view.RefreshJournal(2, TViewJrnForm::ReceiveKind);
+    EXPECT_EQ(view.RichEdit1()->toPlainText(), QStringLiteral("первая\nвторая"));
+
+    // The next day's journal under the same name.
+    ASSERT_TRUE(QFile::remove(path));
+    Append(path, QStringLiteral("новая"));
+    view.RefreshJournal(2, TViewJrnForm::ReceiveKind);
+    EXPECT_EQ(view.RichEdit1()->toPlainText(), QStringLiteral("новая"));
+}
+
+TEST_F(JournalViewTest, TheFileDateReadsAsTheJournalWritesItsDates)
+{
+    const QString path = Path("T.JRN");
+    Append(path, QStringLiteral("строка"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(QDateTime(QDate(2026, 12, 10), QTime(9, 5, 7)), QFileDevice::FileModificationTime));
+    }
+    TViewJrnForm view;
+    view.SetChannel(1);
+    view.ShowTransmitJournal(path);
+    EXPECT_EQ(view.StatusBar1()->PanelText(2), QStringLiteral("10-дек-26 09:05:07"));
 }
 
 } // namespace

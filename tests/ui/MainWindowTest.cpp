@@ -15,19 +15,30 @@
 #include "support/LogFile.h"
 #include "tests/fakes/FakeMessageBox.h"
 #include "tests/fakes/FakeSystemBeep.h"
+#include "tests/fakes/TestFiles.h"
 #include "ui/DriverModesFiles.h"
+#include "ui/MainActions.h"
+#include "platform/LocaleTime.h"
+#include "tests/ui/LayoutChecks.h"
 #include "ui/StatusPanels.h"
 #include "ui/TxChWind.h"
+#include "ui/TxEdit.h"
+#include "ui/SettingsCommands.h"
+#include "ui/TxABForm.h"
 #include "ui/txViewJrn.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QFontMetrics>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -165,6 +176,68 @@ protected:
     std::vector<std::unique_ptr<serial::SimulatedPortRegistration>> lines;
     std::unique_ptr<TMainForm> form;
 };
+
+// The status bar's panels hold what they show in the bar's font: the
+// memory counts, the processor clock, the time of day; the last one runs to
+// the bar's edge. (The window's own size is the operator's: here one wide
+// enough for the panels.)
+TEST_F(MainWindowTest, StatusBarPanelsHoldTheirTexts)
+{
+    Start();
+    form->resize(1000, 600);
+    Idle();
+    const StatusPanels& bar = *form->MainStatusBar();
+    const QFontMetrics fm(bar.font());
+    const QStringList texts = {QStringLiteral("123456789"), QStringLiteral("1234567890"),
+                               QStringLiteral("CPU clock: 9999.99 MHz"), LongTimeText(QTime(23, 58, 58))};
+    for (int i = 0; i < texts.size(); ++i)
+        EXPECT_LE(fm.horizontalAdvance(texts[i]), bar.TextRoom(i)) << texts[i].toStdString();
+    EXPECT_LE(fm.horizontalAdvance(QStringLiteral("00:00:37")), bar.TextRoom(3));
+    EXPECT_EQ(bar.PanelRect(4).right(), bar.width() - 1);
+    EXPECT_LT(bar.PanelRect(4).width(), 2 * bar.width() / 3);
+}
+
+// The MDI area sizes a child by its size hint; the channel window, the
+// editor and the journal view open at the sizes they laid out instead.
+TEST_F(MainWindowTest, ChildWindowsOpenAtTheirOwnSize)
+{
+    PutChannelOnLine(1);
+    Start();
+    form->resize(1200, 900);
+    // The windows opened at start are tiled; one opened later is not.
+    form->MdiArea()->closeAllSubWindows();
+    Idle();
+
+    form->ShowChannelWindow(1);
+    Idle();
+    TTxChannelWindow* channel = form->ChannelWindowOf(1);
+    ASSERT_NE(channel, nullptr);
+    ChannelWindowEnvironment ce;
+    ce.Box = &box;
+    ce.ChannelBox = &channelBox;
+    const TTxChannelWindow fresh(ce);
+    EXPECT_GE(channel->width(), fresh.width());
+    EXPECT_GE(channel->height(), fresh.height());
+
+    form->CreateTelegram(1);
+    Idle();
+    QMdiSubWindow* sub = form->MdiArea()->activeSubWindow();
+    ASSERT_NE(sub, nullptr);
+    auto* editor = qobject_cast<TEditForm*>(sub->widget());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(korvane::test::ShowsWholeTelegraphLine(*editor)) << editor->Memo1()->viewport()->width();
+    editor->Memo1()->document()->setModified(false);
+
+    form->ShowTransmitJournal(1);
+    Idle();
+    sub = form->MdiArea()->activeSubWindow();
+    ASSERT_NE(sub, nullptr);
+    auto* journal = qobject_cast<TViewJrnForm*>(sub->widget());
+    ASSERT_NE(journal, nullptr);
+    const TViewJrnForm freshJournal;
+    EXPECT_GE(journal->width(), freshJournal.width());
+    EXPECT_GE(journal->height(), freshJournal.height());
+}
 
 TEST_F(MainWindowTest, StartWithEveryAdapterOffSaysSoOnceAtTheFirstIdleMoment)
 {
@@ -343,6 +416,40 @@ TEST_F(MainWindowTest, ASecondExitDuringTheShutDownIsIgnored)
     EXPECT_EQ(LogText().count(QStringLiteral("Программа завершается")), 1);
 }
 
+TEST_F(MainWindowTest, AChannelWindowClosedDuringTheShutDownIsNotWaitedForAfterwards)
+{
+    PutChannelOnLine(1);
+    Start();
+    QPointer<TTxChannelWindow> w = form->ChannelWindowOf(1);
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(WaitForStepping(1));
+    // The operator closes the window while the shut-down waits for it: the
+    // window is freed at once, and the waits must not touch it after that.
+    QTimer::singleShot(0, form.get(), [&] {
+        ASSERT_FALSE(w.isNull());
+        delete w->parentWidget();
+    });
+    form->ExitActionExecute();
+    EXPECT_TRUE(w.isNull());
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(LogText().count(QStringLiteral("Программа завершается")), 1);
+}
+
+TEST_F(MainWindowTest, TheMemoryPanelsShowRealFigures)
+{
+    Start();
+    form->ClockTimerTimer();
+    for (int panel : {0, 1}) {
+        SCOPED_TRACE(panel);
+        bool isNumber = false;
+        const qlonglong figure = form->MainStatusBar()->PanelText(panel).toLongLong(&isNumber);
+        EXPECT_TRUE(isNumber) << form->MainStatusBar()->PanelText(panel).toStdString();
+        EXPECT_GT(figure, 0);
+    }
+    // What the heap holds from the system covers what is in use of it.
+    EXPECT_GE(form->MainStatusBar()->PanelText(0).toLongLong(), form->MainStatusBar()->PanelText(1).toLongLong());
+}
+
 TEST_F(MainWindowTest, AChannelInALineAlarmGetsNoCommandAtExit)
 {
     PutChannelOnLine(1);
@@ -451,6 +558,294 @@ TEST_F(MainWindowTest, JournalNoticeRefreshesOnlyTheMatchingView)
     Idle();
     EXPECT_TRUE(receive->RichEdit1()->toPlainText().contains(QStringLiteral("12:00 line")));
     EXPECT_EQ(transmit->RichEdit1()->toPlainText(), transmitBefore);
+}
+
+// The engine's folder refresh reaches the browser set after the window's
+// creation, from the first scanner and from every one a restart makes.
+TEST_F(MainWindowTest, EveryScannersFolderRefreshReachesTheBrowser)
+{
+    PutChannelOnLine(1);
+    Start();
+    QStringList refreshed;
+    form->SetFolderRefresh([&refreshed](const QString& folder) { refreshed << folder; });
+    ASSERT_NE(form->ScannerObject()->Driver(1), nullptr);
+    const auto& first = form->ScannerObject()->Driver(1)->Environment();
+    ASSERT_TRUE(first.RefreshFolder);
+    first.RefreshFolder(QStringLiteral("/one"));
+    form->RestartChannels();
+    ASSERT_NE(form->ScannerObject()->Driver(1), nullptr);
+    form->ScannerObject()->Driver(1)->Environment().RefreshFolder(QStringLiteral("/two"));
+    EXPECT_EQ(refreshed, (QStringList{"/one", "/two"}));
+}
+
+} // namespace
+
+namespace {
+
+TEditForm* OpenEditor(QMdiArea* mdi)
+{
+    for (QMdiSubWindow* sub : mdi->subWindowList())
+        if (auto* e = qobject_cast<TEditForm*>(sub->widget()))
+            return e;
+    return nullptr;
+}
+
+// A telegram being written is never lost by "Выход": its editor asks first,
+// and Cancel there leaves the program and its channels as they were.
+TEST_F(MainWindowTest, ExitAsksEachEditorAndItsCancelKeepsTheProgramRunning)
+{
+    PutChannelOnLine(1);
+    Start();
+    form->CreateTelegram(1);
+    TEditForm* editor = OpenEditor(form->MdiArea());
+    ASSERT_NE(editor, nullptr);
+    editor->Memo1()->appendPlainText(QStringLiteral("СРОЧНО ТЕКСТ"));
+    TTxScanner* scanner = form->ScannerObject();
+    const QString question = QStringLiteral("Сохранить изменения в '%1'?").arg(editor->windowTitle());
+
+    box.shown.clear();
+    box.answers = {MessageResult::Yes, MessageResult::Cancel};
+    form->ExitActionExecute();
+    EXPECT_EQ(box.texts(), (QStringList{ConfirmText, question}));
+    EXPECT_FALSE(form->Closing());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->ScannerObject(), scanner);
+    EXPECT_EQ(OpenEditor(form->MdiArea()), editor);
+    EXPECT_TRUE(form->ExitAction()->isEnabled());
+
+    box.shown.clear();
+    box.answers = {MessageResult::Yes, MessageResult::No};
+    form->ExitActionExecute();
+    EXPECT_EQ(box.texts(), (QStringList{ConfirmText, question}));
+    EXPECT_TRUE(form->Closing());
+    EXPECT_FALSE(form->isVisible());
+}
+
+} // namespace
+
+namespace {
+
+struct CommandCase {
+    QAction* TMainActions::*action;
+    const char* caption;
+    const char* tip;
+    const char* status;
+    QKeySequence keys;
+};
+
+// Every command's caption, tool tip, status text and shortcut, as the
+// operator meets them in the menus, on the tool bars and in the status bar.
+TEST_F(MainWindowTest, EveryCommandHasItsCaptionHintAndShortcut)
+{
+    Start();
+    const CommandCase cases[] = {
+        {&TMainActions::EditCopy1, "&Скопировать", "Копировать", "Копировать в буфер обмена выделенный фрагмент",
+         QKeySequence(Qt::CTRL | Qt::Key_C)},
+        {&TMainActions::EditCut1, "Вырезать", "Вырезать", "Вырезать в буфер обмена выделенный фрагмент",
+         QKeySequence(Qt::CTRL | Qt::Key_X)},
+        {&TMainActions::EditDelete1, "Удалить", "Удалить", "Удалить выделенный фрагмент", QKeySequence(Qt::Key_Delete)},
+        {&TMainActions::EditPaste1, "Вклеить", "Вставить", "Вставить из буфера обмена выделенный фрагмент",
+         QKeySequence(Qt::CTRL | Qt::Key_V)},
+        {&TMainActions::EditUndo1, "&Откат", "Откат", "Отменить последнюю операцию",
+         QKeySequence(Qt::ALT | Qt::Key_Backspace)},
+        {&TMainActions::CallAction1, "Вызов", "Вызов", "Установить соединение", QKeySequence(Qt::Key_F9)},
+        {&TMainActions::AskAction1, "Запрос автоответа", "Запрос автответа",
+         "Передать запрос автоответа (комбинация \"КТО ТАМ\")", QKeySequence(Qt::CTRL | Qt::Key_F9)},
+        {&TMainActions::AnswerAction1, "Автоответ", "Автоответ", "Передать в линию свой автоответ",
+         QKeySequence(Qt::ALT | Qt::Key_F9)},
+        {&TMainActions::DisconAction1, "Отбой", "Отбой", "Разорвать текущее соединение",
+         QKeySequence(Qt::CTRL | Qt::Key_F10)},
+        {&TMainActions::BellAction1, "Звонок", "Звонок", "Звонок оператору", {}},
+        {&TMainActions::ManualAction, "Переключить в контроль", "Переключить в контроль", "Переключить в контроль", {}},
+        {&TMainActions::RestartProtocolAction, "Инициализация", "Инициализация",
+         "Перезапустить обработку протокола при аварии", {}},
+        {&TMainActions::WindowCascade1, "Каскад", "Каскад", "Расположить окна каскадом", {}},
+        {&TMainActions::WindowTileHorizontal1, "Мозаика &Горизонтально", "Мозаика горизонтальная",
+         "Расположить окна мозаикой", {}},
+        {&TMainActions::WindowTileVertical1, "&Мозаика Вертикально", "Мозаика вертикальная",
+         "Расположить окна мозаикой", {}},
+        {&TMainActions::WindowMinimizeAll1, "Уменьшить все", "", "", {}},
+        {&TMainActions::ViewFilesAction, "Просмотр файлов", "Просмотр файлов протоколов, журналов",
+         "Просмотр файлов протоколов, журналов", {}},
+        {&TMainActions::PrintAction, "Печатать...", "Windows печать", "Windows печать", {}},
+        {&TMainActions::ExitAction, "Выход", "Выход", "Завершить работу программы", {}},
+        {&TMainActions::ViewCountriesAction, "&Таблица кодов стран", "Просмотр списка кодов стран",
+         "Просмотр списка кодов стран", {}},
+        {&TMainActions::AbonentsAction, "&База данных абонентов", "Просмотр и редактирование базы данных абонентов",
+         "Просмотр и редактирование базы данных абонентов", {}},
+        {&TMainActions::CreateTlgAction, "&Создание телеграммы", "Создание телеграммы",
+         "Открыть окно создания новой телеграммы", {}},
+        {&TMainActions::TrsmTlgAction, "&Передача телеграмм", "Просмотр переданных телеграмм",
+         "Просмотр переданных телеграмм", {}},
+        {&TMainActions::RecTlgAction, "Принятые телеграммы", "Просмотр принятых телеграмм",
+         "Просмотр принятых телеграмм", {}},
+        {&TMainActions::TrmJrnAction, "Журнал передачи", "Журнал передачи", "Открыть окно просмотра журнала передачи",
+         {}},
+        {&TMainActions::RecJrnAction, "Журнал приема", "Журнал приема", "Открыть окно просмотра журнала приема", {}},
+        {&TMainActions::SendEditAction, "Отправить",
+         "Поместить файл в папку передачи (создать телеграмму для отправки)",
+         "Поместить файл в папку передачи (создать телеграмму для отправки)", {}},
+        {&TMainActions::DOSPrintAction, "DOS Печать", "Быстрая печать на матричном принтере в ОЕМ кодировке",
+         "Быстрая печать на матричном принтере в ОЕМ кодировке", {}},
+        {&TMainActions::ShowBadNumbersAction, "Неэффективные вызовы", "Просмотр таблицы неэффективных вызовов",
+         "Просмотр таблицы неэффективных вызовов", {}},
+        {&TMainActions::SoundOffAction, "Выключить звук", "Выключить звук", "Выключить звук", {}},
+        {&TMainActions::AnswerBackAction1, "Изменение автоответов", "", "", {}},
+    };
+    for (const CommandCase& c : cases) {
+        QAction* a = form->Actions().*(c.action);
+        ASSERT_NE(a, nullptr) << c.caption;
+        SCOPED_TRACE(c.caption);
+        EXPECT_EQ(a->text(), QString::fromUtf8(c.caption));
+        if (*c.tip) {
+            EXPECT_EQ(a->toolTip(), QString::fromUtf8(c.tip));
+        }
+        EXPECT_EQ(a->statusTip(), QString::fromUtf8(c.status));
+        EXPECT_EQ(a->shortcut(), c.keys);
+    }
+    const auto items = [](QMenu* menu) {
+        QStringList out;
+        for (QAction* a : menu->actions())
+            out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        return out;
+    };
+    EXPECT_EQ(items(form->FileMenu()),
+              (QStringList{QStringLiteral("Просмотр файлов"), QStringLiteral("-"),
+                           QStringLiteral("&База данных абонентов"), QStringLiteral("&Таблица кодов стран"),
+                           QStringLiteral("-"), QStringLiteral("Выход")}));
+    EXPECT_EQ(items(form->WindowsMenuBar()),
+              (QStringList{QStringLiteral("&Контроль/Диалог..."), QStringLiteral("-"), QStringLiteral("Каскад"),
+                           QStringLiteral("Мозаика &Горизонтально"), QStringLiteral("&Мозаика Вертикально"),
+                           QStringLiteral("Следующее"), QStringLiteral("Предыдущее"), QStringLiteral("Уменьшить все"),
+                           QStringLiteral("Закрыть все")}));
+    EXPECT_EQ(items(form->ModesMenu()),
+              (QStringList{QStringLiteral("&Драйвер..."), QStringLiteral("&Каналы"), QStringLiteral("-"),
+                           QStringLiteral("Изменение автоответов")}));
+}
+
+// With no MDI child nothing that needs one can be run, and paste keeps
+// the state it had.
+TEST_F(MainWindowTest, WithNoChildTheCommandsThatNeedOneAreDisabled)
+{
+    Start();
+    form->MdiArea()->closeAllSubWindows();
+    const TMainActions& a = form->Actions();
+    a.EditPaste1->setEnabled(true);
+    Idle();
+    form->AppIdle();
+    for (QAction* action : {a.CallAction1, a.AskAction1, a.AnswerAction1, a.DisconAction1, a.BellAction1,
+                            a.ManualAction, a.RestartProtocolAction, a.EditCut1, a.EditDelete1, a.EditUndo1,
+                            a.SendEditAction, a.PrintAction, a.DOSPrintAction, a.CreateTlgAction, a.TrsmTlgAction,
+                            a.RecTlgAction, a.TrmJrnAction, a.RecJrnAction, a.ShowBadNumbersAction,
+                            a.WindowCascade1, a.WindowTileHorizontal1, a.WindowTileVertical1, a.WindowMinimizeAll1})
+        EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+    EXPECT_TRUE(a.EditPaste1->isEnabled());
+    for (QAction* action : {a.ViewFilesAction, a.AbonentsAction, a.ViewCountriesAction, a.ExitAction,
+                            a.AboutAction1, a.SoundOffAction, a.AnswerBackAction1})
+        EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
+
+    emit form->WindowsMenuBar()->aboutToShow();
+    for (QAction* item : form->WindowsMenuBar()->actions())
+        if (!item->isSeparator()) {
+            EXPECT_EQ(item->isEnabled(), item->menu() == form->ControlDialogMenu()) << item->text().toStdString();
+        }
+}
+
+// Telegrams created in a row for one channel get consecutive numbers, and
+// a journal command for a view already open brings that view forward.
+TEST_F(MainWindowTest, TelegramCommandsNumberInARowAndKeepOneJournalViewPerKind)
+{
+    PutChannelOnLine(1);
+    Start();
+    form->CreateTelegram(1);
+    form->CreateTelegram(1);
+    QStringList titles;
+    for (QMdiSubWindow* sub : form->MdiArea()->subWindowList())
+        if (auto* e = qobject_cast<TEditForm*>(sub->widget()))
+            titles << QFileInfo(e->windowTitle()).fileName();
+    ASSERT_EQ(titles.size(), 2);
+    const int first = titles[0].mid(3, 5).toInt();
+    EXPECT_EQ(titles[1], QStringLiteral("TEL%1.TLG").arg(first + 1, 5, 10, QLatin1Char('0')));
+
+    form->ShowTransmitJournal(1);
+    const auto views = [this] {
+        int n = 0;
+        for (QMdiSubWindow* sub : form->MdiArea()->subWindowList())
+            n += qobject_cast<TViewJrnForm*>(sub->widget()) ? 1 : 0;
+        return n;
+    };
+    EXPECT_EQ(views(), 1);
+    form->MdiArea()->activateNextSubWindow();
+    form->ShowTransmitJournal(1);
+    EXPECT_EQ(views(), 1);
+    EXPECT_NE(qobject_cast<TViewJrnForm*>(form->MdiArea()->currentSubWindow()->widget()), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// The channel options run on a copy: Cancel leaves KORVANE2.PRO byte for
+// byte and the same scanner running; OK writes the file and restarts the
+// channels on a new scanner.
+TEST_F(MainWindowTest, ChannelOptionsCancelKeepsEverythingAndOkWritesAndRestarts)
+{
+    PutChannelOnLine(1);
+    Start();
+    const QString pro = folder + QStringLiteral("KORVANE2.PRO");
+    const QByteArray before = korvane::test::ReadFileBytes(pro);
+    QPointer<TTxScanner> running = form->ScannerObject();
+    ASSERT_FALSE(running.isNull());
+
+    form->Settings().SetDialogRunner([](QDialog&) { return int(QDialog::Rejected); });
+    form->Settings().EditChannelOptions(1);
+    EXPECT_EQ(korvane::test::ReadFileBytes(pro), before);
+    EXPECT_EQ(form->ScannerObject(), running.data());
+
+    form->Settings().SetDialogRunner([](QDialog&) { return int(QDialog::Accepted); });
+    form->Settings().EditChannelOptions(1);
+    EXPECT_TRUE(running.isNull()) << "the channels were not restarted";
+    EXPECT_NE(form->ScannerObject(), nullptr);
+    FakeMessageBox quiet;
+    TProtocol store(quiet);
+    store.SetProName(pro);
+    store.SetIniName(folder + QStringLiteral("KORVANE2.INI"));
+    store.Load();
+    ASSERT_NE(store.Set(), nullptr);
+    EXPECT_EQ(store.Set()->Channels[0].AdapterType, 1);
+    EXPECT_NE(form->ChannelWindowOf(1), nullptr);
+}
+
+// The answerback form's OK stores each channel's answerback, cut to 20
+// characters, then restarts the channels once.
+TEST_F(MainWindowTest, AnswerBackFormOkStoresEachChannelsAnswerBack)
+{
+    PutChannelOnLine(1);
+    Start();
+    QPointer<TTxScanner> running = form->ScannerObject();
+    TABForm answerBacks(box, form.get());
+    form->Settings().SetABForm(&answerBacks);
+    form->Settings().SetDialogRunner([&](QDialog& dialog) {
+        EXPECT_EQ(&dialog, &answerBacks);
+        TABForm::AnswerBacks typed;
+        for (std::size_t c = 0; c < typed.size(); ++c)
+            typed[c] = QStringLiteral("%1 KORVANE RU").arg(c + 1);
+        typed[1] = QStringLiteral("22222222223333333333XYZ");
+        answerBacks.SetAnswerBacks(typed);
+        return int(QDialog::Accepted);
+    });
+    form->Actions().AnswerBackAction1->trigger();
+    EXPECT_TRUE(running.isNull());
+
+    FakeMessageBox quiet;
+    TProtocol store(quiet);
+    store.SetProName(folder + QStringLiteral("KORVANE2.PRO"));
+    store.SetIniName(folder + QStringLiteral("KORVANE2.INI"));
+    store.Load();
+    ASSERT_NE(store.Set(), nullptr);
+    EXPECT_EQ(store.Set()->Channels[0].AnswerBack.text(), QStringLiteral("1 KORVANE RU"));
+    EXPECT_EQ(store.Set()->Channels[1].AnswerBack.text(), QStringLiteral("22222222223333333333"));
+    EXPECT_EQ(store.Set()->Channels[7].AnswerBack.text(), QStringLiteral("8 KORVANE RU"));
 }
 
 } // namespace

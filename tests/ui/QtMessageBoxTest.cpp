@@ -1,10 +1,12 @@
 #include "ui/QtMessageBox.h"
+#include "ui/ToolkitTranslations.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -167,6 +169,23 @@ TEST(QtMessageBoxTest, IconsMatchTheKindOfMessage)
         });
         EXPECT_EQ(shown, expected) << "icon " << static_cast<int>(icon);
     }
+}
+
+// The standard buttons under the program's Russian questions speak Russian:
+// the toolkit's own translations are installed (and taken away after).
+TEST(QtMessageBoxTest, StandardButtonsReadInRussianWithTheToolkitTranslations)
+{
+    QTranslator translator;
+    ASSERT_TRUE(InstallToolkitTranslations(translator));
+    QStringList captions;
+    showAndAnswer("Выйти?", "Подтверждение", MessageIcon::Question, MessageButtons::YesNoCancel,
+                  [&](QMessageBox* box) {
+                      for (auto b : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+                          captions << box->button(b)->text().remove(u'&');
+                      box->button(QMessageBox::Cancel)->click();
+                  });
+    QCoreApplication::removeTranslator(&translator);
+    EXPECT_EQ(captions, (QStringList{QStringLiteral("Да"), QStringLiteral("Нет"), QStringLiteral("Отмена")}));
 }
 
 } // namespace

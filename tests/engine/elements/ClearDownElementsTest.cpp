@@ -288,6 +288,7 @@ TEST_F(ClearDown, EveryClearDownResetsTheCallAndPutsTheLineToMinus)
         d.WruCount = 3;
         d.PartnerAbCapture = true;
         d.DialPos = 5;
+        d.DialFinished = 1; // a dialling that ended, never taken up by a wait
         d.AbTriesLeft = 2;
         d.RxEnabled = true;
         d.ExpectedAnswerBack = "2345 XYZ";
@@ -308,6 +309,7 @@ TEST_F(ClearDown, EveryClearDownResetsTheCallAndPutsTheLineToMinus)
     EXPECT_EQ(d.ResultCode, FailureCodes::Success);
     EXPECT_EQ(d.WruCount, 0u);
     EXPECT_FALSE(d.PartnerAbCapture);
+    EXPECT_EQ(d.DialFinished, 0) << "the next call's wait does not take it for its own dialling";
     EXPECT_EQ(d.DialPos, 1);
     EXPECT_EQ(d.AbTriesLeft, 0);
     EXPECT_FALSE(d.RxEnabled);

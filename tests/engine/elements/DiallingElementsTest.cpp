@@ -201,8 +201,9 @@ TEST_F(Dialling, PulseDiallingSeriesAndTheEndOfTheDecadicPart)
         ASSERT_EQ(rig.StepName(), "Набор");
         const std::int64_t from = rig.Line().nowUs() / 1000 + 1; // after the call's '+'
         rig.Advance(50);
-        if (!c.number.isEmpty())
+        if (!c.number.isEmpty()) {
             EXPECT_EQ(d.ChannelState, ChannelStates::Dialling);
+        }
         EXPECT_GE(rig.AdvanceUntilStep(c.end, 20000), 0) << c.number.toStdString();
         EXPECT_EQ(PulseSeries(rig.StretchesAfter(from)), c.series) << c.number.toStdString();
         EXPECT_EQ(d.DialPos, c.dialPos) << c.number.toStdString();
@@ -299,8 +300,9 @@ TEST_F(Dialling, KeyboardSelectionSendsTheRestOfTheNumber)
         EncodeTelegraph(c.sent, expected, reg);
         EXPECT_EQ(rig.rig.Sent(), expected) << name;
         EXPECT_EQ(d.DialPos, c.dialPosAfter) << name;
-        if (c.dialPosAfter > 1 && c.end == "Донабор")
+        if (c.dialPosAfter > 1 && c.end == "Донабор") {
             EXPECT_EQ(c.number[c.dialPosAfter - 1], u'4') << name;
+        }
         EXPECT_EQ(rig.Driver().DialFinished, 0);
     }
 }

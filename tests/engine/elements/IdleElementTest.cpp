@@ -244,6 +244,29 @@ TEST_F(Idle, DialogCommandsTheElementCarriesOutOrLeavesToTheStepping)
     }
 }
 
+TEST_F(Idle, AskAndAnswerBackAtTheIdleStepAreRefusedWhicheverTickSeesThemFirst)
+{
+    for (const std::uint8_t command : {ChannelCommands::AskAnswerBack, ChannelCommands::AnswerBack}) {
+        for (const bool protocolTickFirst : {false, true}) {
+            IdleChannel t;
+            t.Start();
+            t.EnterDialog();
+            const auto sentBefore = t.D().TxCharCount;
+            t.r.window.SetChannelCommand(command);
+            if (protocolTickFirst)
+                t.D().Step();
+            else
+                t.Element().DoIt();
+            t.r.Advance(500);
+            const std::string what = std::to_string(command) + (protocolTickFirst ? " protocol tick" : " fast tick");
+            EXPECT_EQ(t.r.window.ChannelCommand(), ChannelCommands::None) << what;
+            EXPECT_EQ(t.r.window.Calls("PostMessageCode"), QStringList{"PostMessageCode(9)"}) << what;
+            EXPECT_EQ(t.D().TxCharCount, sentBefore) << "nothing goes to the line: " << what;
+            EXPECT_FALSE(t.D().AnswerBackSending) << what;
+        }
+    }
+}
+
 TEST_F(Idle, ARestartCommandInDialogReachesTheStepping)
 {
     Start();

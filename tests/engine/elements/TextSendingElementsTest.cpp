@@ -128,6 +128,34 @@ TEST(TextSending, TheWruRequestDoesNotWatchForClearing)
     EXPECT_EQ(out.next, "Далее");
 }
 
+TEST(TextSending, AStringLongerThanTheRingGoesOutWholeAndOneThatCannotFitFailsTheCall)
+{
+    const QString text = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJ");
+    const StepSpec steps[] = {
+        {"Шаг", kString, {"Включена", "Отбой", text}},
+        {"Шаг", kPreHeader, {"Включена", "Отбой", text}},
+        {"Шаг", kHeader, {"Включен", "Включен", "Отбой"}},
+    };
+    for (const StepSpec& step : steps) {
+        SendReceiveRig r({step});
+        r.Driver().TlgHeader = text;
+        r.Driver().AllocTxRing(16);
+        const Outcome out = RunStep(r);
+        EXPECT_EQ(out.next, "Далее") << step.ClassName.toStdString();
+        const QString end = step.ClassName == kString ? QString() : QStringLiteral("\r\n");
+        EXPECT_EQ(out.sent.toHex(' '), Encoded(text + end).toHex(' ')) << step.ClassName.toStdString();
+    }
+    for (const StepSpec& step : steps) {
+        SendReceiveRig r({step});
+        r.Driver().TlgHeader = text;
+        r.Driver().AllocTxRing(1); // room for nothing
+        const Outcome out = RunStep(r);
+        EXPECT_EQ(out.next, "Отбой") << step.ClassName.toStdString();
+        EXPECT_EQ(r.Driver().ResultCode, FailureCodes::Unk);
+        EXPECT_TRUE(out.sent.isEmpty());
+    }
+}
+
 // --- the telegram text ---
 
 class SendData : public ::testing::Test {
@@ -185,6 +213,60 @@ TEST_F(SendData, APauseMarkWaitsForTheLineToFallSilentBeforeTheRestOfTheLine)
     EXPECT_EQ(r.StepName(), "Далее");
     EXPECT_TRUE(r.LogLines().contains(
         QStringLiteral("Канал 1: (Шаг) [Обнаружен символ паузы на передаче в строке:\"A&B\"]")));
+}
+
+TEST(SendDataMarks, EveryPauseMarkOfALinePausesInTurnAndNothingIsLeftBehind)
+{
+    struct Case {
+        QStringList text;
+        QStringList parts; // what goes out between the pauses, in order
+    };
+    const Case cases[] = {
+        {{"A&B&C", "D"}, {"A", "B", "C\r\nD\r\n"}},
+        {{"A&&B"}, {"A", "", "B\r\n"}},
+        {{"&A&"}, {"", "A", "\r\n"}},
+    };
+    for (const Case& c : cases) {
+        SendReceiveRig rig({{"Шаг", kData, {"1", "Отбой"}}});
+        rig.Driver().TlgLines = QStringList{"|  #2345"} + c.text;
+        rig.Advance(50);
+        const std::int64_t took = rig.RunWhileAt("Шаг");
+        const QString what = c.text.join('/');
+        EXPECT_EQ(rig.Sent().toHex(' '), Encoded(c.parts.join(QString())).toHex(' ')) << what.toStdString();
+        EXPECT_GE(took, 1000 * (c.parts.size() - 1)) << "a second of silence at each mark: " << what.toStdString();
+        EXPECT_EQ(rig.StepName(), "Далее");
+        EXPECT_TRUE(rig.Driver().TxDone);
+        EXPECT_TRUE(rig.Driver().Tx.IsEmpty());
+        EXPECT_FALSE(rig.Driver().TxPauseActive);
+    }
+}
+
+TEST_F(SendData, ALineLongerThanTheRingGoesOutWholeAsTheRingMakesRoom)
+{
+    QString longLine;
+    for (int i = 0; i < 150; ++i)
+        longLine += QChar(u'A' + i % 26);
+    r.Driver().AllocTxRing(64);
+    r.Driver().TlgLines = QStringList{"|  #2345", longLine, "B"};
+    r.Advance(50);
+    r.RunWhileAt("Шаг");
+    EXPECT_EQ(r.StepName(), "Далее");
+    EXPECT_TRUE(r.Driver().TxDone);
+    EXPECT_EQ(r.Sent().toHex(' '), Encoded(longLine + "\r\nB\r\n").toHex(' '));
+    EXPECT_FALSE(r.Logged(QStringLiteral("+-+Буфер передачи заполнен, текст не поставлен")));
+}
+
+TEST_F(SendData, TextThatCanNeverGoIntoTheRingFailsTheCall)
+{
+    r.Driver().AllocTxRing(1); // room for nothing
+    r.Driver().TlgLines = QStringList{"|  #2345", "AB"};
+    r.Advance(50);
+    r.RunWhileAt("Шаг");
+    EXPECT_EQ(r.StepName(), "Отбой");
+    EXPECT_EQ(r.Driver().ResultCode, FailureCodes::Unk);
+    EXPECT_FALSE(r.Driver().TxDone);
+    EXPECT_TRUE(r.Sent().isEmpty());
+    EXPECT_TRUE(r.Logged(QStringLiteral("Текст не помещается в буфер передачи: строка №1")));
 }
 
 TEST_F(SendData, ATransmissionClearedDuringAPauseLeavesNothingForTheNext)

@@ -1,0 +1,164 @@
+#include "platform/PrinterPort.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace korvane {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(PrinterDevice, TheFirstParallelPortFollowsTheEnvironmentElseTheLinuxDevice)
+{
+    qunsetenv("KORVANE_LPT1");
+    EXPECT_EQ(NativePrinterDevice(QStringLiteral("//./LPT1")), QStringLiteral("/dev/lp0"));
+    EXPECT_EQ(NativePrinterDevice(QStringLiteral("//./lpt1")), QStringLiteral("/dev/lp0"));
+    qputenv("KORVANE_LPT1", "/dev/usb/lp0");
+    EXPECT_EQ(NativePrinterDevice(QStringLiteral("//./LPT1")), QStringLiteral("/dev/usb/lp0"));
+    EXPECT_EQ(NativePrinterDevice(QStringLiteral("/tmp/printout")), QStringLiteral("/tmp/printout"));
+    qunsetenv("KORVANE_LPT1");
+}
+
+// A port on a path of the test's own, its outcomes recorded as they come.
+class PrinterPortTest : public ::testing::Test {
+protected:
+    std::unique_ptr<PrinterPort> MakePort(std::chrono::milliseconds deadline = PrinterPort::DefaultDeadline)
+    {
+        auto port = std::make_unique<PrinterPort>(nullptr, deadline, device);
+        QObject::connect(port.get(), &PrinterPort::Finished, port.get(),
+                         [this](const QString& error) { outcomes << error; });
+        return port;
+    }
+    // Runs the event loop until Count outcomes have come (or 10 s passed).
+    bool WaitForOutcomes(qsizetype count)
+    {
+        const QDeadlineTimer deadline(10000);
+        while (outcomes.size() < count && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        return outcomes.size() >= count;
+    }
+    bool MakeFifo() { return ::mkfifo(QFile::encodeName(device).constData(), 0600) == 0; }
+    // A reader of the FIFO that reads nothing unless told.
+    int OpenReader() const { return ::open(QFile::encodeName(device).constData(), O_RDONLY | O_NONBLOCK); }
+
+    QTemporaryDir dir;
+    QString device = dir.filePath(QStringLiteral("lpt1"));
+    QStringList outcomes;
+};
+
+TEST_F(PrinterPortTest, APlainFileKeepsEveryCopyOfEveryPrintoutInOrder)
+{
+    auto port = MakePort();
+    port->Print({"first\r\n", "first\r\n"});
+    port->Print({"\x8f\xe0\xa8\xa2\xa5\xe2\r\n"});
+    ASSERT_TRUE(WaitForOutcomes(2));
+    EXPECT_EQ(outcomes, (QStringList{QString(), QString()}));
+    EXPECT_FALSE(port->Busy());
+    EXPECT_EQ(port->LastError(), QString());
+    QFile f(device);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("first\r\nfirst\r\n\x8f\xe0\xa8\xa2\xa5\xe2\r\n"));
+}
+
+TEST_F(PrinterPortTest, AFifoThatNobodyReadsFailsAtOnceWithoutHoldingTheCaller)
+{
+    ASSERT_TRUE(MakeFifo());
+    auto port = MakePort();
+    QElapsedTimer took;
+    took.start();
+    port->Print({"ZCZC\r\n"});
+    EXPECT_LT(took.elapsed(), 1000);
+    ASSERT_TRUE(WaitForOutcomes(1));
+    EXPECT_EQ(outcomes, QStringList{QStringLiteral("Ошибка открытия файла ") + device});
+    EXPECT_EQ(port->LastError(), outcomes.first());
+    EXPECT_FALSE(port->Busy());
+}
+
+TEST_F(PrinterPortTest, APortThatTakesNothingFailsAtItsDeadlineAndDropsTheOtherCopies)
+{
+    ASSERT_TRUE(MakeFifo());
+    // A reader that opens the FIFO and never reads: the pipe fills.
+    const int reader = OpenReader();
+    ASSERT_GE(reader, 0);
+    auto port = MakePort(300ms);
+    QElapsedTimer took;
+    took.start();
+    port->Print({QByteArray(4 << 20, 'x'), QByteArray("second copy")});
+    EXPECT_LT(took.elapsed(), 250);
+    EXPECT_TRUE(port->Busy());
+    ASSERT_TRUE(WaitForOutcomes(1));
+    EXPECT_GE(took.elapsed(), 300);
+    EXPECT_EQ(outcomes, QStringList{QStringLiteral("Принтер %1 не принимает данные 0.3 с").arg(device)});
+    EXPECT_FALSE(port->Busy());
+    ::close(reader);
+}
+
+TEST_F(PrinterPortTest, AReaderGetsEveryByteAndAReaderThatLeavesIsAFailure)
+{
+    ASSERT_TRUE(MakeFifo());
+    // Opened without waiting for a writer, then read with waits.
+    const int readEnd = OpenReader();
+    ASSERT_GE(readEnd, 0);
+    ASSERT_EQ(::fcntl(readEnd, F_SETFL, O_RDONLY), 0);
+    const QByteArray big(1 << 20, 'y');
+    QByteArray got;
+    std::thread reader([&] {
+        char buffer[4096];
+        while (got.size() < big.size()) {
+            const ssize_t n = ::read(readEnd, buffer, sizeof buffer);
+            if (n == 0 && got.isEmpty()) { // no writer yet
+                std::this_thread::sleep_for(2ms);
+                continue;
+            }
+            if (n <= 0)
+                break;
+            got.append(buffer, n);
+        }
+        ::close(readEnd);
+    });
+    auto port = MakePort(2000ms);
+    port->Print({big});
+    ASSERT_TRUE(WaitForOutcomes(1));
+    reader.join();
+    EXPECT_EQ(outcomes, QStringList{QString()});
+    EXPECT_EQ(got, big);
+
+    // A reader that leaves while the pipe is full: the write is refused,
+    // and the program lives on.
+    const int leaving = OpenReader();
+    ASSERT_GE(leaving, 0);
+    port->Print({big});
+    std::this_thread::sleep_for(50ms);
+    ::close(leaving);
+    ASSERT_TRUE(WaitForOutcomes(2));
+    EXPECT_EQ(outcomes.last(), QStringLiteral("Ошибка записи файла ") + device);
+}
+
+TEST_F(PrinterPortTest, APortGoingAwayAbandonsABlockedPrintoutAtOnce)
+{
+    ASSERT_TRUE(MakeFifo());
+    const int reader = OpenReader();
+    ASSERT_GE(reader, 0);
+    auto port = MakePort(60s);
+    port->Print({QByteArray(4 << 20, 'x')});
+    std::this_thread::sleep_for(50ms);
+    QElapsedTimer took;
+    took.start();
+    port.reset();
+    EXPECT_LT(took.elapsed(), 1000);
+    ::close(reader);
+}
+
+} // namespace
+} // namespace korvane

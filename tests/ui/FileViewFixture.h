@@ -1,0 +1,142 @@
+#pragma once
+
+// The folder browser on a temporary channel folder: outgoing and incoming
+// folders of channel 1 (and of channel 3), files put with the bytes and the
+// date a test gives, the boxes answered by a box that can act while it is
+// open, and the raw printout and the printout captured.
+
+#include "platform/MessageBox.h"
+#include "support/OemText.h"
+#include "tests/fakes/TestFiles.h"
+#include "tests/ui/QtPrinters.h"
+#include "ui/StatusPanels.h"
+#include "ui/TxFileView.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+namespace korvane::test {
+
+// Records every box and answers Yes (or Ok); While runs while a box is open.
+class ActingMessageBox final : public MessageBox {
+public:
+    struct Shown {
+        QString text;
+        MessageIcon icon;
+        MessageButtons buttons;
+    };
+    MessageResult show(const QString& text, const QString&, MessageIcon icon, MessageButtons buttons) override
+    {
+        shown.append({text, icon, buttons});
+        if (While)
+            While();
+        if (!answers.empty()) {
+            const MessageResult r = answers.front();
+            answers.pop_front();
+            return r;
+        }
+        return buttons == MessageButtons::YesNo ? MessageResult::Yes : MessageResult::Ok;
+    }
+    QList<Shown> shown;
+    std::deque<MessageResult> answers;
+    std::function<void()> While;
+};
+
+struct FileViewFixture : ::testing::Test {
+    QTemporaryDir tmp;
+    QString out = tmp.filePath(QStringLiteral("OUTGO1"));
+    QString in = tmp.filePath(QStringLiteral("INCOM1"));
+    ActingMessageBox box;
+    QStringList logged;
+    QList<QStringList> dosPrinted;
+    QList<QStringList> printed;
+    std::unique_ptr<TFileViewForm> form;
+
+    FileViewFixture()
+    {
+        QDir().mkpath(out);
+        QDir().mkpath(in);
+        QDir().mkpath(tmp.filePath(QStringLiteral("OUTGO3")));
+        QDir().mkpath(tmp.filePath(QStringLiteral("INCOM3")));
+        form = std::make_unique<TFileViewForm>(Environment());
+        form->FillChannelTree(Channels());
+    }
+
+    FileViewEnvironment Environment(bool capturePrinting = true)
+    {
+        FileViewEnvironment env;
+        env.Box = &box;
+        env.ProgramFolder = tmp.path();
+        env.Log = [this](const QString& l) { logged << l; };
+        if (capturePrinting) {
+            env.DosPrint = [this](const QStringList& lines) { dosPrinted << lines; };
+            env.Print = [this](const QStringList& lines, const QFont&) { printed << lines; };
+        }
+        return env;
+    }
+    std::vector<TChannelFolders> Channels()
+    {
+        return {{1, tmp.filePath(QStringLiteral("tx1.all")), out, in},
+                {3, tmp.filePath(QStringLiteral("tx3.all")), tmp.filePath(QStringLiteral("OUTGO3")),
+                 tmp.filePath(QStringLiteral("INCOM3"))}};
+    }
+
+    // A file of Text in the OEM code page, last changed At (now when invalid).
+    static void Put(const QString& folder, const QString& name, const QString& text,
+                    const QDateTime& at = QDateTime())
+    {
+        const QString path = folder + u'/' + name;
+        ASSERT_TRUE(WriteFileBytes(path, AnsiToOem(text)));
+        if (at.isValid()) {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(f.setFileTime(at, QFileDevice::FileModificationTime));
+        }
+    }
+    static QString Oem(const QString& path) { return OemToAnsi(ReadFileBytes(path)); }
+
+    QTreeWidget& List() { return *form->FileListView(); }
+    QStringList Names()
+    {
+        QStringList names;
+        for (int i = 0; i < List().topLevelItemCount(); ++i)
+            names << List().topLevelItem(i)->text(0);
+        return names;
+    }
+    QTreeWidgetItem* Item(const QString& name)
+    {
+        for (int i = 0; i < List().topLevelItemCount(); ++i)
+            if (List().topLevelItem(i)->text(0) == name)
+                return List().topLevelItem(i);
+        ADD_FAILURE() << "no item " << name.toStdString();
+        return nullptr;
+    }
+    // The item focused and alone selected, as a click does.
+    void Click(const QString& name)
+    {
+        List().setCurrentItem(Item(name), 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    QString Focused()
+    {
+        return List().currentItem() ? List().currentItem()->text(0) : QString();
+    }
+    QStringList Selected()
+    {
+        QStringList names;
+        for (QTreeWidgetItem* i : List().selectedItems())
+            names << i->text(0);
+        names.sort();
+        return names;
+    }
+    QString Panel(int n) { return form->StatusBar1()->PanelText(n); }
+};
+
+} // namespace korvane::test

@@ -1,0 +1,16 @@
+#include "ui/ToolkitTranslations.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace korvane {
+
+bool InstallToolkitTranslations(QTranslator& translator)
+{
+    if (!translator.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return QCoreApplication::installTranslator(&translator);
+}
+
+} // namespace korvane

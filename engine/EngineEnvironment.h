@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/DiskSteps.h"
 #include "engine/ElementCatalog.h"
 #include "engine/EngineMutex.h"
 
@@ -44,6 +45,9 @@ struct EngineEnvironment {
     // The telegram folder browser shows Folder (a native path) again after
     // a file there was written, renamed or deleted; empty: no browser.
     std::function<void(const QString&)> RefreshFolder;
+    // Passed before every disk step of the record and telegram work; empty:
+    // none (tests fail steps or stop the process there).
+    DiskStepHook DiskStep;
 
     void Log(const QString& line) const;
 };

@@ -14,10 +14,12 @@ class FileWorkQueue {
 public:
     using Work = std::function<void()>;
 
-    void Post(Work work);
+    // Work of one Lane keeps its order; lanes wait for nothing of each other.
+    void Post(Work work, int lane = 0);
     // Runs the waiting work in order (main thread, engine lock not held).
-    // Work that throws stays first and is tried again on the next Run; the
-    // work behind it waits, and the exception goes to the caller.
+    // Work that throws stays where it is and is tried again on the next
+    // Run; the later work of its lane waits, the other lanes' work goes on,
+    // and the first exception goes to the caller at the end.
     void Run();
     // Runs all the waiting work, the last time: work that throws is dropped
     // after OnFailure was called from within its handler (it may rethrow to
@@ -26,8 +28,12 @@ public:
     bool Empty() const;
 
 private:
+    struct Item {
+        Work work;
+        int lane = 0;
+    };
     mutable std::mutex mutex_;
-    std::deque<Work> pending_;
+    std::deque<Item> pending_;
 };
 
 } // namespace korvane

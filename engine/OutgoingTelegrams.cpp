@@ -13,10 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace korvane {
 
@@ -45,29 +41,15 @@ QString ChangeFileExt(const QString& path, const QString& ext)
     return (dot > slash ? path.left(dot) : path) + ext;
 }
 
-bool RenameNoReplace(const QString& from, const QString& to)
-{
-    const QByteArray src = QFile::encodeName(from);
-    const QByteArray dst = QFile::encodeName(to);
-    if (::renameat2(AT_FDCWD, src.constData(), AT_FDCWD, dst.constData(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-        return false;
-    // A file system without the no-replace rename: a hard link fails when the name is taken.
-    if (::link(src.constData(), dst.constData()) != 0)
-        return false;
-    if (::unlink(src.constData()) != 0) {
-        ::unlink(dst.constData());
-        return false;
-    }
-    return true;
-}
-
 OutgoingTelegrams::OutgoingTelegrams(TTxChannelDriver& driver) : d_(driver) {}
 
 void OutgoingTelegrams::Log(const QString& line) const
 {
-    d_.Environment().Log(line);
+    try {
+        d_.Environment().Log(line);
+    } catch (...) {
+        // A daily log that cannot be written never stops a telegram's finishing.
+    }
 }
 
 // ---------------------------------------------------------------- scan
@@ -165,15 +147,62 @@ bool OutgoingTelegrams::KnownToWait(const OpenFolder& folder, const QString& nam
     return examined;
 }
 
-void OutgoingTelegrams::CallSucceeded()
+bool OutgoingTelegrams::CallSucceeded(const QString& number, DoneMark& mark)
 {
+    if (SelectedPath.isEmpty() || SelectedLine < 0) {
+        SelectedPath.clear();
+        return false;
+    }
+    mark = {SelectedPath, SelectedLine, SelectedPos, number};
     MarkNumberDone();
+    doneMarks_.append(mark);
+    Publish(false);
+    return true;
+}
+
+void OutgoingTelegrams::NoteDoneMarkWaiting(const DoneMark& mark)
+{
+    doneMarks_.append(mark);
+}
+
+void OutgoingTelegrams::DoneMarkWritten(const DoneMark& mark, bool gone)
+{
+    for (qsizetype i = 0; i < doneMarks_.size(); ++i)
+        if (doneMarks_[i].path == mark.path && doneMarks_[i].line == mark.line && doneMarks_[i].pos == mark.pos) {
+            doneMarks_.removeAt(i);
+            break;
+        }
+    if (gone) {
+        Log(QStringLiteral("Файл \"%1\" удален во время передачи: отметка номера %2 не записана, файл не восстановлен")
+                .arg(mark.path, mark.number));
+        if (mark.path == TlgPath) {
+            FinishFile(); // its other numbers are not called
+            Publish(false);
+        }
+        return;
+    }
+    if (mark.path != TlgPath || TlgPath.isEmpty())
+        return;
     SearchLine = 0;
     SearchPos = 1;
     DestinationFound = false;
-    if (!TlgPath.isEmpty())
-        ProcessOutgoingFile();
+    ProcessOutgoingFile();
     Publish(false);
+}
+
+bool OutgoingTelegrams::DoneMarkWaiting(const QString& path) const
+{
+    for (const DoneMark& m : doneMarks_)
+        if (m.path == path)
+            return true;
+    return false;
+}
+
+void OutgoingTelegrams::OverlayDoneMarks()
+{
+    for (const DoneMark& m : std::as_const(doneMarks_))
+        if (m.path == TlgPath)
+            ApplyDoneMark(TlgLines, m.line, m.pos, m.number);
 }
 
 void OutgoingTelegrams::Publish(bool scanEnded)
@@ -226,6 +255,7 @@ bool OutgoingTelegrams::OpenOutgoingFile(const QString& name)
         return false;
     }
     loadFailuresLogged_.remove(TlgPath);
+    OverlayDoneMarks(); // a number whose mark waits for the disk is not called again
     if (stamped)
         known_.Remember(name, stamp, TlgLines, Watching());
     return true;
@@ -277,31 +307,78 @@ bool OutgoingTelegrams::ProcessOutgoingFile()
 
 void OutgoingTelegrams::FinishAllDone()
 {
-    Log(QStringLiteral("Файл \"%1\" обработан полностью").arg(TlgPath));
+    if (DoneMarkWaiting(TlgPath))
+        return; // finished once its last mark is on disk
+    const QString path = TlgPath;
+    LogOnce(path, QStringLiteral("Файл \"%1\" обработан полностью").arg(path));
+    const DiskSteps disk(d_.Environment().DiskStep);
+    bool finished = false;
     if (d_.Modes & ChannelMode::AutoDelTrs) {
-        if (QFile::remove(TlgPath))
-            Log(QStringLiteral("Файл \"%1\" удален").arg(TlgPath));
+        finished = disk.Remove(path);
+        if (finished)
+            Log(QStringLiteral("Файл \"%1\" удален").arg(path));
         else
-            Log(QStringLiteral("Не могу удалить файл \"%1\"").arg(TlgPath));
+            LogOnce(path, QStringLiteral("Не могу удалить файл \"%1\"").arg(path));
     } else {
-        const QString trs = ChangeFileExt(TlgPath, QStringLiteral(".TRS"));
-        if (QFileInfo::exists(trs)) {
-            CopyOrAppendFile(TlgPath, trs, false);
-            QFile::remove(TlgPath);
+        const QString trs = ChangeFileExt(path, QStringLiteral(".TRS"));
+        if (DiskSteps::SameFile(path, trs)) {
+            // A rename by link and unlink cut by a crash: one file under both names.
+            finished = disk.Remove(path);
+            if (finished)
+                Log(QStringLiteral("Файл \"%1\" переименован в \"%2\"").arg(path, trs));
+            else
+                LogOnce(path, QStringLiteral("Не могу переименовать файл \"%1\" в \"%2\"").arg(path, trs));
+        } else if (DiskSteps::SizeOf(trs) >= 0) {
+            // Appended through the safe writer; a telegram that is already the
+            // end of the .TRS (its delete failed, or a crash came between) is
+            // not appended again.
+            const QByteArray telegram = DiskSteps::ReadRange(path, 0);
+            const QByteArray old = DiskSteps::ReadRange(trs, 0);
+            try {
+                if (telegram.isEmpty() || !old.endsWith(telegram))
+                    disk.Replace(trs, old + telegram);
+                finished = disk.Remove(path);
+                if (!finished)
+                    LogOnce(path, QStringLiteral("Не могу удалить файл \"%1\"").arg(path));
+            } catch (const FileError& e) {
+                LogOnce(path, e.message());
+            }
         } else {
-            RenameTo(QStringLiteral(".TRS"));
+            finished = RenameTo(QStringLiteral(".TRS"));
         }
     }
-    FinishFile();
+    if (finished)
+        ForgetLogged(path);
+    FinishFile(); // a telegram that keeps its name is tried again by a later scan
 }
 
-void OutgoingTelegrams::RenameTo(const QString& ext)
+bool OutgoingTelegrams::RenameTo(const QString& ext)
 {
     const QString target = ChangeFileExt(TlgPath, ext);
-    if (RenameNoReplace(TlgPath, target))
+    const DiskSteps disk(d_.Environment().DiskStep);
+    if (DiskSteps::SameFile(TlgPath, target) ? disk.Remove(TlgPath) : disk.Rename(TlgPath, target)) {
         Log(QStringLiteral("Файл \"%1\" переименован в \"%2\"").arg(TlgPath, target));
-    else
-        Log(QStringLiteral("Не могу переименовать файл \"%1\" в \"%2\"").arg(TlgPath, target));
+        ForgetLogged(TlgPath);
+        return true;
+    }
+    LogOnce(TlgPath, QStringLiteral("Не могу переименовать файл \"%1\" в \"%2\"").arg(TlgPath, target));
+    return false;
+}
+
+void OutgoingTelegrams::ForgetLogged(const QString& path)
+{
+    const QString prefix = path + u'\n';
+    for (auto it = finishLogged_.begin(); it != finishLogged_.end();)
+        it = it->startsWith(prefix) ? finishLogged_.erase(it) : std::next(it);
+}
+
+void OutgoingTelegrams::LogOnce(const QString& path, const QString& line)
+{
+    const QString key = path + u'\n' + line;
+    if (finishLogged_.contains(key))
+        return;
+    finishLogged_.insert(key);
+    Log(line);
 }
 
 void OutgoingTelegrams::FinishFile()
@@ -465,30 +542,21 @@ void OutgoingTelegrams::MarkNumberDone()
     const int pos = SelectedPos;
     SelectedPath.clear();
     SelectedLine = -1;
-    if (path.isEmpty() || line < 0)
-        return;
-    auto mark = [&](QStringList& lines) {
-        int at = line;
-        int h = pos;
-        if (!MarkStandsAt(lines, at, h, number) && !FindMark(lines, number, at, h))
-            return false; // the number is no longer to be called in this file
-        QString l = lines[at];
-        l[h - 1] = u'*';
-        ReplaceMarks(l);
-        lines[at] = l;
-        return true;
-    };
-    if (path == TlgPath) {
-        if (mark(TlgLines))
-            SaveTelegram(TlgPath, TlgLines, TlgRawLines);
-        return;
-    }
-    // The telegram is no longer the current file: marked in place all the same.
-    OemLines raw;
-    QStringList lines;
-    LoadOemStringsClear(path, raw, lines);
-    if (mark(lines))
-        SaveTelegram(path, lines, raw);
+    // On disk it is written by the file work, after the call's record and journal line.
+    if (!path.isEmpty() && path == TlgPath)
+        ApplyDoneMark(TlgLines, line, pos, number);
+}
+
+bool OutgoingTelegrams::ApplyDoneMark(QStringList& lines, int line, int pos, const QString& number)
+{
+    int at = line;
+    int h = pos;
+    // Where the telegram changed meanwhile, the number's '#' in an address line.
+    if (!MarkStandsAt(lines, at, h, number) && !FindMark(lines, number, at, h))
+        return false; // the number is no longer to be called in this file
+    lines[at][h - 1] = u'*';
+    ReplaceMarks(lines[at]);
+    return true;
 }
 
 bool OutgoingTelegrams::MarkStandsAt(const QStringList& lines, int index, int h, const QString& n)
@@ -526,6 +594,13 @@ bool OutgoingTelegrams::HasPendingNumbers() const
 
 void OutgoingTelegrams::SaveTelegram(const QString& path, const QStringList& lines, OemLines& raw)
 {
+    if (DiskSteps::SizeOf(path) < 0) {
+        // Deleted by the operator meanwhile: it stays deleted.
+        LogOnce(path, QStringLiteral("Файл \"%1\" удален: изменения не записаны").arg(path));
+        if (path == TlgPath)
+            TlgPath.clear();
+        return;
+    }
     // Written beside the telegram and renamed over it: a crash leaves the old or the new one whole.
     SaveOemStrings(path, raw, lines);
 }

@@ -13,6 +13,7 @@
 // (TlgLines, TlgPath, TlgFileName, Number, Address, ExpectedAnswerBack,
 // Events $100), where the line side reads them.
 
+#include "engine/DiskSteps.h"
 #include "engine/FolderWatch.h"
 #include "engine/KnownTelegrams.h"
 #include "support/OemText.h"
@@ -27,6 +28,15 @@
 namespace korvane {
 
 class TTxChannelDriver;
+
+// A successful call's done mark: the '#' at 1-based Pos of line Line of the
+// telegram Path, before Number.
+struct DoneMark {
+    QString path;
+    int line = -1;
+    int pos = 0;
+    QString number;
+};
 
 class OutgoingTelegrams {
 public:
@@ -56,8 +66,20 @@ public:
     // not read again.
     bool Scan();
     // The call to the selected destination succeeded (Events $2): its line
-    // is marked done and the next destination of the telegram chosen.
-    void CallSucceeded();
+    // is marked done in memory at once, so that the number is never called
+    // again, and the mark returned for the file work to write once the
+    // call's record and journal line are on disk. False: nothing selected.
+    bool CallSucceeded(const QString& number, DoneMark& mark);
+    // A done mark is on disk (or its telegram was deleted meanwhile, Gone):
+    // the telegram's next destination is chosen at once, a deleted one
+    // stays deleted and is dropped.
+    void DoneMarkWritten(const DoneMark& mark, bool gone);
+    // A done mark waits to be written into Path (the file work was restarted).
+    void NoteDoneMarkWaiting(const DoneMark& mark);
+    // The '#' of Number at line Line, position Pos (or, when the file has
+    // changed, the first '#' before Number in an address line) becomes '*'
+    // with every other '#' of its line. False when no such '#' is left.
+    static bool ApplyDoneMark(QStringList& lines, int line, int pos, const QString& number);
 
     // Makes the listed file Name current and loads it. False when it cannot
     // be loaded (logged once) or no longer exists; no file is current then.
@@ -129,9 +151,18 @@ private:
     static bool MarkStandsAt(const QStringList& lines, int index, int h, const QString& n);
     // The first '#' followed by N in the address lines.
     static bool FindMark(const QStringList& lines, const QString& n, int& index, int& h);
-    static void SaveTelegram(const QString& path, const QStringList& lines, OemLines& raw);
-    // Gives the current file the extension Ext; logged either way.
-    void RenameTo(const QString& ext);
+    // Writes a telegram through the safe writer; a telegram deleted
+    // meanwhile is not written again (logged once).
+    void SaveTelegram(const QString& path, const QStringList& lines, OemLines& raw);
+    // The done marks still waiting to be written, put into TlgLines.
+    void OverlayDoneMarks();
+    bool DoneMarkWaiting(const QString& path) const;
+    // Gives the current file the extension Ext; logged either way (a
+    // failure once); false when it keeps its name.
+    bool RenameTo(const QString& ext);
+    // Log Line once for Path until the file's outcome is reached.
+    void LogOnce(const QString& path, const QString& line);
+    void ForgetLogged(const QString& path);
     void FinishFile();
     void FinishAllDone();
     void LookUpSubscriber();
@@ -147,11 +178,11 @@ private:
     std::unique_ptr<FolderWatch> watch_;
     QSet<QString> loadFailuresLogged_; // files whose loading failed, logged once each
     bool directoryFailureLogged_ = false;
+    QList<DoneMark> doneMarks_;       // written to disk by the file work, not yet there
+    QSet<QString> finishLogged_;      // lines of a finishing that has to be tried again, logged once
 };
 
 // Path with its extension replaced by Ext (".TRS").
 QString ChangeFileExt(const QString& path, const QString& ext);
-// Renames From to To unless To exists; never replaces a file.
-bool RenameNoReplace(const QString& from, const QString& to);
 
 } // namespace korvane

@@ -43,6 +43,12 @@ public:
     // Bytes stored since creation (dropped ones included).
     std::int64_t Total() const { return activeStart_ + pos_; }
 
+    // The text of the buffer being filled, not yet handed over.
+    QByteArray Filling() const
+    {
+        return QByteArray(reinterpret_cast<const char*>(Active().data()), pos_);
+    }
+
     // A chunk waits for the file tick.
     bool ChunkPending() const { return !chunks_.empty(); }
     int ChunkCount() const { return static_cast<int>(chunks_.size()); }

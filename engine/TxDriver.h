@@ -19,6 +19,7 @@
 #include "engine/EngineEnvironment.h"
 #include "engine/FileWorkQueue.h"
 #include "engine/OutgoingTelegrams.h"
+#include "engine/PendingFileWork.h"
 #include "engine/ReceiveBuffers.h"
 #include "engine/ReceivedText.h"
 #include "engine/TransmitRing.h"
@@ -32,12 +33,14 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -75,6 +78,14 @@ inline constexpr std::uint32_t StepLineLogged = 0x20000000;
 inline constexpr std::uint32_t ElementStartLogged = 0x40000000;
 inline constexpr std::uint32_t ExceptionLineLogged = 0x80000000;
 } // namespace DriverEvent
+
+// The lanes of the queued disk work: each kind waits only for its own kind.
+namespace FileWorkLane {
+inline constexpr int Other = 0;
+inline constexpr int Counters = 1;
+inline constexpr int RecNo = 2;
+inline constexpr int Log = 3;
+} // namespace FileWorkLane
 
 // Sound events (TTxChannelDriver::SoundEvents): bit k-1 is sound entry k.
 namespace SoundEvent {
@@ -272,16 +283,16 @@ public:
     // Returns its length.
     int PlaceChunk(const QString& text);
     // The file tick's side, on the main thread without the engine lock:
-    // Appends the oldest waiting chunk to Path behind its RecordFileHeader
-    // and takes it off the queue. Throws FileError; a chunk that was not
-    // written stays, unchanged, for the next attempt.
-    void WriteChunk(const QString& path);
-    // Appends Line (CR LF included) to the journal Path, in the OEM code page.
-    void AppendJournalLine(const QString& path, const QString& line);
-    // Formats and appends the journal line, then posts the journal-changed
-    // notice (channel, 1 receive / 0 transmit).
-    void WriteRxJournal();
-    void WriteTxJournal();
+    // the chunks, journal lines and done marks asked for are taken into the
+    // channel's pending file work (kept on disk before the record files are
+    // touched) and written from there, each file's work in order, a failed
+    // one tried again while the rest goes on. The request bits are cleared
+    // when the work is taken; the done bits ($400, $800, $1000) are raised
+    // when it is on disk.
+    // A record file with blocks still waiting to be written (for the printing).
+    bool RecordWaiting(const QString& path) const;
+    // Where the channel's pending file work is kept.
+    QString PendingWorkFile() const;
     // Reads the adapter's program file (Size bytes) into FirmwareBuf. A file
     // larger than the buffer is refused: logged, handed to the window for
     // its timer's box, false.
@@ -294,7 +305,7 @@ public:
     // without the lock, in the order asked, before the driver's FileWork.
     // The work must not touch the driver's fields (copy what it needs).
     // What it throws reaches the file tick like a failure of FileWork.
-    void QueueFileWork(FileWorkQueue::Work work);
+    void QueueFileWork(FileWorkQueue::Work work, int lane = FileWorkLane::Other);
     // A line for the daily log, written by the next file tick whatever the
     // log mode (for lines that need none of the channel's pending-line bits).
     void QueueLogLine(const QString& line);
@@ -454,7 +465,20 @@ private:
     void NoteChunkHandedOver();
     void WriteChannelLines();
     void SaveTlgRecNoIfPending();
-    void WriteChunks();
+    PendingFileWork& Work();
+    // The first file tick: temporaries of cut writes removed, the work a
+    // crash left finished (a cut connection gets its end).
+    void RecoverFileWork();
+    // Under the engine lock: what the line side asked for, into the pending work.
+    void TakeRecordWork();
+    void RunRecordWork();
+    QString ConnectionId() const;
+    // The connection in progress as a crash would leave it.
+    ConnectionInProgress CutConnection(const QString& id);
+    // A failure of the file work: logged once for its file until it succeeds, the alarm on.
+    void FileWorkFailed(const QString& key, const QString& message);
+    // A line for the daily log that never stops the file work.
+    void LogQuietly(const QString& line) const;
     QString TimeStamp() const;
     bool ShowShifts() const;
     bool Closing() const;
@@ -465,13 +489,19 @@ private:
     std::unique_ptr<OutgoingTelegrams> outgoing_ = std::make_unique<OutgoingTelegrams>(*this);
     std::unique_ptr<AdapterExchange> adapterExchange_;
     QByteArray codes_; // conversion buffers, kept to spare allocations
-    // A record file that cannot be written is tried again at this pace.
+    // A file work that failed is tried again at this pace.
     static constexpr std::uint64_t ChunkRetryInterval = 1000; // ms
-    std::uint64_t chunkRetryAt_ = 0;
-    bool chunkFailureLogged_ = false;
-    // The record file and connection start of the last block written.
+    // The text of a connection in progress is kept on disk at this pace.
+    static constexpr std::uint64_t PartSaveInterval = 1000; // ms
+    std::unique_ptr<PendingFileWork> work_;
+    bool recovered_ = false;
+    // The connection whose blocks were taken last, and the file they went to.
+    QString recordConn_;
     QString recordPath_;
-    QDateTime recordStart_;
+    QString endedConn_; // the connection whose end (its journal line) was taken
+    std::uint64_t partSavedAt_ = 0;
+    QSet<QString> failuresLogged_;
+    std::exception_ptr logFailure_; // a channel log line that could not be written this tick
     QString text_;
 };
 

@@ -3,21 +3,31 @@
 
 #include "engine/TxDriver.h"
 
+#include "support/FileError.h"
+
 namespace korvane {
 
-void TTxChannelDriver::QueueFileWork(FileWorkQueue::Work work)
+void TTxChannelDriver::QueueFileWork(FileWorkQueue::Work work, int lane)
 {
-    fileWork_.Post(std::move(work));
+    fileWork_.Post(std::move(work), lane);
 }
 
 void TTxChannelDriver::QueueLogLine(const QString& line)
 {
-    QueueFileWork([env = env_, line] { env.Log(line); });
+    QueueFileWork([env = env_, line] { env.Log(line); }, FileWorkLane::Log);
 }
 
 void TTxChannelDriver::RunQueuedFileWork()
 {
-    fileWork_.Run();
+    try {
+        fileWork_.Run();
+        failuresLogged_.remove(QStringLiteral("queued"));
+    } catch (const FileError& e) {
+        // Kept for the next tick; the driver's other file work goes on.
+        FileWorkFailed(QStringLiteral("queued"), e.message());
+    } catch (const std::exception& e) {
+        FileWorkFailed(QStringLiteral("queued"), QString::fromUtf8(e.what()));
+    }
 }
 
 void TTxChannelDriver::FinishQueuedFileWork(const std::function<void()>& onFailure)

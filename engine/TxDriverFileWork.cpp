@@ -5,47 +5,47 @@
 #include "engine/TxDriver.h"
 
 #include "protocols/DriverModes.h"
+#include "support/FileError.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <exception>
+#include <utility>
 
 namespace korvane {
 
 void TTxChannelDriver::FileWork()
 {
+    logFailure_ = nullptr;
     WriteChannelLines();
+    if (!recovered_)
+        RecoverFileWork();
 
     if (Events.take(DriverEvent::LoadAdapterProgram)) {
         const QFileInfo program(QDir(env_.ProgramFolder).filePath(QStringLiteral("TARVELOX.BIN")));
-        if (program.isFile() && LoadFirmware(program.filePath(), static_cast<std::int32_t>(program.size())))
-            Events.raise(DriverEvent::AdapterProgramLoaded);
+        try {
+            if (program.isFile() && LoadFirmware(program.filePath(), static_cast<std::int32_t>(program.size())))
+                Events.raise(DriverEvent::AdapterProgramLoaded);
+        } catch (const FileError& e) {
+            FileWorkFailed(program.filePath(), e.message()); // the exchange times out; the rest goes on
+        }
     }
 
     // The number of a reception begun since the last tick, before its first block.
     SaveTlgRecNoIfPending();
 
-    // The line that was called successfully is marked done, and the
-    // telegram's next destination chosen at once. Taken before the work,
-    // so that a failure never has a number marked twice.
-    if (Events.take(DriverEvent::CallSucceeded))
-        Outgoing().CallSucceeded();
-
-    if (Events.has(DriverEvent::WriteChunk))
-        WriteChunks();
-
-    if (Events.take(DriverEvent::WriteTxJournal)) {
-        WriteTxJournal();
-        Events.raise(DriverEvent::TxJournalWritten);
-    }
-    if (Events.take(DriverEvent::WriteRxJournal)) {
-        WriteRxJournal();
-        Events.raise(DriverEvent::RxJournalWritten);
-    }
+    // The chunks, journal lines and done marks asked for, then written:
+    // a number is marked done after its call's record and journal line.
+    TakeRecordWork();
+    RunRecordWork();
     SaveAdapterFiledMark();
 
     // A long scan goes on over the following ticks; the request stays until it ends.
     if (Events.has(DriverEvent::ScanOutgoing) && Outgoing().Scan())
         Events.clear(DriverEvent::ScanOutgoing);
+    if (logFailure_)
+        std::rethrow_exception(std::exchange(logFailure_, nullptr));
 }
 
 void TTxChannelDriver::WriteChannelLines()
@@ -81,8 +81,16 @@ void TTxChannelDriver::WriteChannelLines()
              [&](const QString& s) { return QStringLiteral("Канал %1: [%2]").arg(ch, s); });
     }
     // The daily log is written outside the lock, so the fast tick never waits for a disk.
-    for (const QString& line : std::as_const(lines))
-        env_.Log(line);
+    for (const QString& line : std::as_const(lines)) {
+        try {
+            env_.Log(line);
+        } catch (...) {
+            // Reported when the rest of the file work is done: a log that
+            // cannot be written never holds up the records.
+            if (!logFailure_)
+                logFailure_ = std::current_exception();
+        }
+    }
 }
 
 } // namespace korvane

@@ -39,13 +39,13 @@ void TTxChannelDriver::NextCounter(int kind, QString& s)
     EngineLock lock(Mutex());
     Numbering().DrawCounter(static_cast<std::uint8_t>(kind), s);
     // The counters as drawn now; saves queued one after another keep their order.
-    QueueFileWork([numbers = Numbering()]() mutable { numbers.SaveTlgCounters(); });
+    QueueFileWork([numbers = Numbering()]() mutable { numbers.SaveTlgCounters(); }, FileWorkLane::Counters);
 }
 
 void TTxChannelDriver::SaveTlgRecNo(std::int32_t n)
 {
     EngineLock lock(Mutex());
-    QueueFileWork([numbers = Numbering(), n]() mutable { numbers.SaveTlgRecNo(n); });
+    QueueFileWork([numbers = Numbering(), n]() mutable { numbers.SaveTlgRecNo(n); }, FileWorkLane::RecNo);
 }
 
 std::int32_t TTxChannelDriver::LoadTlgRecNo()

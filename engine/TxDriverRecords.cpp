@@ -12,6 +12,10 @@
 #include "support/FileError.h"
 #include "support/OemText.h"
 
+#include "platform/SafeFileWriter.h"
+#include "support/FailureCodes.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -79,30 +83,29 @@ int TTxChannelDriver::PlaceChunk(const QString& text)
     return static_cast<int>(bytes.size());
 }
 
-void TTxChannelDriver::WriteChunk(const QString& path)
+QString TTxChannelDriver::ConnectionId() const
 {
-    QByteArray block;
-    QDateTime start;
-    {
-        EngineLock lock(Mutex());
-        if (!Rx.ChunkPending())
-            return;
-        start = ConnectionStart;
-        block = AnsiToOem(RecordFileHeader({ConnectionStart, ConnectionKind, AdapterNote, Numbering().TlgRecNo}));
-        QByteArray text = Rx.NextChunk(); // converted as a copy: the waiting chunk stays as received
-        AnsiToOemShort(text);
-        block += text;
-    }
-    // A connection whose record was renamed at its end (.RE, .PT) takes its
-    // blocks written so far along, so that it stays in one file.
-    if (start.isValid() && start == recordStart_ && recordPath_ != path && QFileInfo::exists(recordPath_)
-        && !QFileInfo::exists(path))
-        RenameNoReplace(recordPath_, path);
-    AppendToFile(path, block);
-    recordPath_ = path;
-    recordStart_ = start;
-    EngineLock lock(Mutex());
-    Rx.ChunkWritten();
+    return QString::number(ConnectionStart.isValid() ? ConnectionStart.toMSecsSinceEpoch() : 0) + u'/'
+           + QString::number(ConnectionKind);
+}
+
+QString TTxChannelDriver::PendingWorkFile() const
+{
+    const QString folder =
+        env_.IniFileName.isEmpty() ? env_.ProgramFolder : QFileInfo(env_.IniFileName).absolutePath();
+    return QDir(folder).filePath(QStringLiteral(".korvane2-channel%1.work").arg(Channel));
+}
+
+PendingFileWork& TTxChannelDriver::Work()
+{
+    if (!work_)
+        work_ = std::make_unique<PendingFileWork>(PendingWorkFile(), env_.DiskStep);
+    return *work_;
+}
+
+bool TTxChannelDriver::RecordWaiting(const QString& path) const
+{
+    return work_ && work_->FileWaiting(path);
 }
 
 void TTxChannelDriver::SaveTlgRecNoIfPending()
@@ -119,86 +122,224 @@ void TTxChannelDriver::SaveTlgRecNoIfPending()
     }
     try {
         numbers->SaveTlgRecNo(n); // touches only the INI file
-    } catch (...) {
-        EngineLock lock(Mutex());
-        TlgRecNoSavePending = true;
-        throw;
-    }
-}
-
-void TTxChannelDriver::WriteChunks()
-{
-    if (env_.Time->tickMs() < chunkRetryAt_)
-        return;
-    QString written;
-    for (;;) {
-        QString path;
+        failuresLogged_.remove(env_.IniFileName);
+    } catch (const FileError& e) {
+        // Kept and tried again on the next tick; the rest of the file work goes on.
         {
             EngineLock lock(Mutex());
-            if (!Rx.ChunkPending()) {
-                // Cleared in the same breath as the queue is seen empty, so a
-                // chunk handed over meanwhile keeps its request.
-                if (Events.take(DriverEvent::WriteChunk))
-                    Events.raise(DriverEvent::ChunkWritten);
-                break;
-            }
-            path = ConnectionFile;
-            if (path.isEmpty()) {
-                Rx.ChunkWritten(); // no record is kept of this connection
-                continue;
-            }
+            TlgRecNoSavePending = true;
         }
-        try {
-            WriteChunk(path);
-        } catch (const FileError& e) {
-            // Kept and tried again at a calm pace; logged once, the alarm stays on.
-            chunkRetryAt_ = env_.Time->tickMs() + ChunkRetryInterval;
-            if (!chunkFailureLogged_)
-                env_.Log(QStringLiteral("== Исключение: %1 [%2]")
-                             .arg(e.message(), QStringLiteral("TTxChannelDriver.WriteChunk")));
-            chunkFailureLogged_ = true;
-            EngineLock lock(Mutex());
-            EnterFailureAlarm();
+        FileWorkFailed(env_.IniFileName, e.message());
+    }
+}
+
+void TTxChannelDriver::LogQuietly(const QString& line) const
+{
+    try {
+        env_.Log(line);
+    } catch (...) {
+        // The daily log on a full disk: the line cannot be kept anywhere, the file work goes on.
+    }
+}
+
+void TTxChannelDriver::FileWorkFailed(const QString& key, const QString& message)
+{
+    if (!failuresLogged_.contains(key))
+        LogQuietly(QStringLiteral("== Исключение: %1 [%2]").arg(message, QStringLiteral("TTxChannelDriver.FileWork")));
+    failuresLogged_.insert(key);
+    EngineLock lock(Mutex());
+    EnterFailureAlarm();
+}
+
+ConnectionInProgress TTxChannelDriver::CutConnection(const QString& id)
+{
+    ConnectionInProgress c;
+    c.id = id;
+    c.path = ConnectionFile;
+    c.header = AnsiToOem(RecordFileHeader({ConnectionStart, ConnectionKind, AdapterNote, Numbering().TlgRecNo}));
+    QByteArray part = Rx.Filling();
+    AnsiToOemShort(part);
+    c.part = part;
+    const bool common = ConnectionFile == (ConnectionKind == 1 ? ReceiveCommonFile : TransmCommonFile);
+    c.crashPath = common ? ConnectionFile
+                         : ChangeFileExt(ConnectionFile, ConnectionKind == 1 ? QStringLiteral(".RE") : QStringLiteral(".PT"));
+    const QDateTime now = env_.Time->now();
+    const QString name = QFileInfo(c.crashPath).fileName();
+    if (ConnectionKind == 1) {
+        c.journalPath = ReceiveJrnFile;
+        c.journalLine = AnsiToOem(
+            RxJournalLine({AdapterNote, RxJrnStart, name, PartnerAnswerBack, ConnTxCount, ConnRxCount, now})
+            + QStringLiteral("\r\n"));
+        c.notice = JournalNotifier::ReceiveJournal;
+    } else {
+        c.journalPath = TransmJrnFile;
+        c.journalLine = AnsiToOem(TxJournalLine({TxJrnStart, TxJrnNumber, TxJrnTelegram, name,
+                                                 FailureCodeTexts[FailureCodes::Unk].toString(), JrnTxCount,
+                                                 JrnRxCount, now})
+                                  + QStringLiteral("\r\n"));
+        c.notice = JournalNotifier::TransmitJournal;
+    }
+    c.recNo = Numbering().TlgRecNo;
+    return c;
+}
+
+void TTxChannelDriver::RecoverFileWork()
+{
+    recovered_ = true;
+    for (const QString& folder : {TransmDir, ReceiveDir, QFileInfo(PendingWorkFile()).absolutePath()})
+        if (!folder.isEmpty())
+            RemoveSafeWriteLeftovers(folder);
+    PendingFileWork& work = Work();
+    if (!work.Load())
+        return;
+    const ConnectionInProgress cut = work.Connection();
+    if (work.FinishCutConnection(NoiseChunkLength))
+        LogQuietly(QStringLiteral("Канал %1: [Соединение прервано сбоем программы; его запись закончена: %2]")
+                     .arg(Channel)
+                     .arg(cut.crashPath));
+    {
+        EngineLock lock(Mutex());
+        if (cut.recNo > Numbering().TlgRecNo) {
+            Numbering().TlgRecNo = cut.recNo; // its number is never given again
+            TlgRecNoSavePending = true;
+        }
+    }
+    for (const FileWorkItem& i : work.Items())
+        if (i.kind == FileWorkItem::Kind::Mark)
+            Outgoing().NoteDoneMarkWaiting({i.path, i.line, i.pos, i.number});
+}
+
+void TTxChannelDriver::TakeRecordWork()
+{
+    PendingFileWork& work = Work();
+    std::vector<FileWorkItem> items;
+    std::uint32_t doneAtOnce = 0;
+    bool succeeded = false;
+    QString number;
+    QString conn;
+    ConnectionInProgress live;
+    {
+        EngineLock lock(Mutex());
+        conn = ConnectionId();
+        // A record renamed at the end of its connection (.RE, .PT) takes the
+        // connection's blocks along on disk, whether a last block follows or not.
+        if (conn == recordConn_ && conn != endedConn_ && !recordPath_.isEmpty() && !ConnectionFile.isEmpty()
+            && ConnectionFile != recordPath_) {
+            FileWorkItem move;
+            move.kind = FileWorkItem::Kind::Move;
+            move.connection = conn;
+            move.path = recordPath_;
+            move.target = ConnectionFile;
+            items.push_back(move);
+            recordPath_ = ConnectionFile;
+        }
+        // Taken before the queue is emptied: a chunk handed over meanwhile raises it again.
+        if (Events.take(DriverEvent::WriteChunk))
+            doneAtOnce |= DriverEvent::ChunkWritten;
+        while (Rx.ChunkPending()) {
+            QByteArray text = Rx.NextChunk();
+            Rx.ChunkWritten();
+            if (ConnectionFile.isEmpty())
+                continue; // no record is kept of this connection
+            AnsiToOemShort(text);
+            FileWorkItem block;
+            block.connection = conn;
+            block.path = ConnectionFile;
+            block.bytes =
+                AnsiToOem(RecordFileHeader({ConnectionStart, ConnectionKind, AdapterNote, Numbering().TlgRecNo}))
+                + text;
+            block.block = true;
+            block.doneBit = DriverEvent::ChunkWritten;
+            items.push_back(block);
+            recordConn_ = conn;
+            recordPath_ = ConnectionFile;
+        }
+        auto journal = [&](std::uint32_t request, std::uint32_t doneBit, const QString& path, const QString& line,
+                           int notice) {
+            if (!Events.take(request))
+                return;
+            endedConn_ = conn;
+            if (path.isEmpty()) {
+                doneAtOnce |= doneBit; // no journal is kept
+                return;
+            }
+            FileWorkItem item;
+            item.connection = conn;
+            item.path = path;
+            item.bytes = AnsiToOem(line + QStringLiteral("\r\n"));
+            item.doneBit = doneBit;
+            item.notice = notice;
+            items.push_back(item);
+        };
+        journal(DriverEvent::WriteTxJournal, DriverEvent::TxJournalWritten, TransmJrnFile,
+                TxJournalLine({TxJrnStart, TxJrnNumber, TxJrnTelegram, TxJrnRecordFile, TxJrnResult, JrnTxCount,
+                               JrnRxCount, TxJrnEnd}),
+                JournalNotifier::TransmitJournal);
+        journal(DriverEvent::WriteRxJournal, DriverEvent::RxJournalWritten, ReceiveJrnFile,
+                RxJournalLine({AdapterNote, RxJrnStart, RxJrnFile, PartnerAnswerBack, ConnTxCount, ConnRxCount,
+                               RxJrnEnd}),
+                JournalNotifier::ReceiveJournal);
+        succeeded = Events.take(DriverEvent::CallSucceeded) != 0;
+        number = Number;
+        if (ConnectionKind != 0 && conn != endedConn_ && !ConnectionFile.isEmpty())
+            live = CutConnection(conn);
+    }
+    for (FileWorkItem& item : items)
+        work.Add(std::move(item));
+    DoneMark mark;
+    if (succeeded && Outgoing().CallSucceeded(number, mark)) {
+        FileWorkItem item;
+        item.kind = FileWorkItem::Kind::Mark;
+        item.connection = conn; // written after the call's record and journal line
+        item.path = mark.path;
+        item.line = mark.line;
+        item.pos = mark.pos;
+        item.number = mark.number;
+        work.Add(item);
+    }
+    // What the connection has collected reaches the disk within about a second.
+    const std::uint64_t now = env_.Time->tickMs();
+    if (live.id != work.Connection().id || now >= partSavedAt_ + PartSaveInterval) {
+        work.SetConnection(live);
+        partSavedAt_ = now;
+    }
+    for (std::uint32_t bit : {DriverEvent::ChunkWritten, DriverEvent::TxJournalWritten, DriverEvent::RxJournalWritten})
+        if ((doneAtOnce & bit) && !work.Waiting(bit))
+            Events.raise(bit);
+}
+
+void TTxChannelDriver::RunRecordWork()
+{
+    PendingFileWork& work = Work();
+    std::vector<std::pair<DoneMark, bool>> marks;
+    QStringList folders;
+    PendingFileWork::Outcome outcome;
+    outcome.done = [&](const FileWorkItem& i) {
+        failuresLogged_.remove(i.path);
+        if (i.kind == FileWorkItem::Kind::Mark) {
+            marks.emplace_back(DoneMark{i.path, i.line, i.pos, i.number}, i.gone);
             return;
         }
-        chunkFailureLogged_ = false;
-        written = path;
-    }
-    if (!written.isEmpty() && env_.RefreshFolder)
-        env_.RefreshFolder(QFileInfo(written).absolutePath());
-}
-
-void TTxChannelDriver::AppendJournalLine(const QString& path, const QString& line)
-{
-    AppendToFile(path, AnsiToOem(line));
-}
-
-void TTxChannelDriver::WriteRxJournal()
-{
-    RxJournalFields f;
-    QString path;
-    {
-        EngineLock lock(Mutex());
-        f = {AdapterNote, RxJrnStart, RxJrnFile, PartnerAnswerBack, ConnTxCount, ConnRxCount, RxJrnEnd};
-        path = ReceiveJrnFile;
-    }
-    AppendJournalLine(path, RxJournalLine(f) + QStringLiteral("\r\n"));
-    if (env_.Journals)
-        env_.Journals->Post(Channel, JournalNotifier::ReceiveJournal);
-}
-
-void TTxChannelDriver::WriteTxJournal()
-{
-    TxJournalFields f;
-    QString path;
-    {
-        EngineLock lock(Mutex());
-        f = {TxJrnStart, TxJrnNumber, TxJrnTelegram, TxJrnRecordFile, TxJrnResult, JrnTxCount, JrnRxCount, TxJrnEnd};
-        path = TransmJrnFile;
-    }
-    AppendJournalLine(path, TxJournalLine(f) + QStringLiteral("\r\n"));
-    if (env_.Journals)
-        env_.Journals->Post(Channel, JournalNotifier::TransmitJournal);
+        const QString written = i.kind == FileWorkItem::Kind::Move ? i.target : i.path;
+        if ((i.block || i.kind == FileWorkItem::Kind::Move) && !folders.contains(QFileInfo(written).absolutePath()))
+            folders << QFileInfo(written).absolutePath();
+        if (i.notice >= 0 && env_.Journals)
+            env_.Journals->Post(Channel, i.notice);
+        if (i.doneBit && !work.Waiting(i.doneBit))
+            Events.raise(i.doneBit);
+    };
+    outcome.failed = [&](const FileWorkItem& i, const QString& message) { FileWorkFailed(i.path, message); };
+    work.Run(env_.Time->tickMs(), outcome, static_cast<int>(ChunkRetryInterval));
+    QString why;
+    if (!work.Save(&why))
+        FileWorkFailed(work.FileName(), why);
+    else
+        failuresLogged_.remove(work.FileName());
+    if (env_.RefreshFolder)
+        for (const QString& folder : std::as_const(folders))
+            env_.RefreshFolder(folder);
+    for (const auto& [mark, gone] : marks)
+        Outgoing().DoneMarkWritten(mark, gone);
 }
 
 bool TTxChannelDriver::LoadFirmware(const QString& path, std::int32_t size)

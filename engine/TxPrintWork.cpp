@@ -173,6 +173,8 @@ bool TxPrintWork::BeingWritten(const QString& path) const
         EngineLock lock(*env_.Mutex);
         for (int c = 1; c <= 8; ++c) {
             TTxChannelDriver* d = env_.Drivers ? env_.Drivers(c) : nullptr;
+            if (d && d->RecordWaiting(path)) // blocks that wait for a full disk
+                return true;
             if (d && !d->ConnectionFile.isEmpty() &&
                 (d->ConnectionKind != 0 || d->Events.has(DriverEvent::WriteChunk)))
                 writing << d->ConnectionFile;

@@ -161,6 +161,7 @@ void TTxScanner::StartChannel(int c, const TChannelOptions& r)
     de.Directory = env_.Directory;
     de.Journals = env_.Journals;
     de.RefreshFolder = env_.RefreshFolder;
+    de.DiskStep = env_.DiskStep;
     auto d = std::make_unique<TTxChannelDriver>(de);
     d->SetChannel(static_cast<std::uint8_t>(c));
     d->ApplyOptions(r, *protocol);

@@ -66,6 +66,7 @@ struct ScannerEnvironment {
     std::function<void(const QString&)> RefreshFolder;
     SubscriberLookup* Directory = nullptr; // null: no subscriber is found
     JournalNotifier* Journals = nullptr;   // null: journal notices go nowhere
+    DiskStepHook DiskStep;                 // before every disk step of the record work; empty: none
 };
 
 class TTxScanner : public QObject {

@@ -565,11 +565,20 @@ void TFileViewForm::RefreshFolder(const QString& path)
     }
     const QString noted = focused->text(0);
     ListFiles(Folder_);
+    // The first item of the prefix; the telegram itself rather than the
+    // record of its transmission when both stand.
     const auto first = [this](const QString& prefix) -> QTreeWidgetItem* {
-        for (int i = 0; i < list_->topLevelItemCount(); ++i)
-            if (list_->topLevelItem(i)->text(0).startsWith(prefix))
-                return list_->topLevelItem(i);
-        return nullptr;
+        QTreeWidgetItem* record = nullptr;
+        for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = list_->topLevelItem(i);
+            if (!item->text(0).startsWith(prefix))
+                continue;
+            if (!item->text(0).endsWith(QStringLiteral(".PTC"), Qt::CaseInsensitive))
+                return item;
+            if (!record)
+                record = item;
+        }
+        return record;
     };
     QTreeWidgetItem* found = first(noted);
     const qsizetype dot = noted.indexOf(u'.');

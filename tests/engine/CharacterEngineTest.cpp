@@ -285,14 +285,17 @@ TEST_F(CharacterEngine, AFullBufferNeverOverwritesAChunkNotYetWritten)
         text.append(char('a' + (i / 8192)));
     Receive(text);
     rig.Advance(text.size() / 11 + 50);
-    // Nothing could be written: the three blocks wait, each on its own.
-    EXPECT_EQ(d.Rx.ChunkCount(), 3);
-    EXPECT_TRUE(d.Events.has(DriverEvent::WriteChunk));
+    // Nothing could be written: the three blocks wait in the file work, the
+    // buffers are free for more text.
+    EXPECT_TRUE(d.RecordWaiting(d.ConnectionFile));
+    EXPECT_FALSE(d.Events.has(DriverEvent::ChunkWritten));
     EXPECT_EQ(d.Alarm, 1);
     EXPECT_TRUE(window.Calls().contains("SetAlarmColor(true)"));
     ASSERT_TRUE(QDir(rig.dir.path()).mkdir("later"));
     rig.Advance(1100);
     EXPECT_FALSE(d.Rx.ChunkPending());
+    EXPECT_FALSE(d.RecordWaiting(d.ConnectionFile));
+    EXPECT_TRUE(d.Events.has(DriverEvent::ChunkWritten));
     QFile f(d.ConnectionFile);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray all = f.readAll();

@@ -55,10 +55,12 @@ public:
         r.TransmJrnFile.setText(rig.dir.filePath("tx1.jrn"));
         if (options)
             options(r);
-        ScannerEnvironment env = rig.Environment();
+        ScannerEnvironment& env = env_;
+        env = rig.Environment();
         env.Journals = &journals;
         env.Directory = &directory;
         env.RefreshFolder = [this](const QString& folder) { refreshed << folder; };
+        env.DiskStep = [this](const char* step, const QString& path) { return !diskStep || diskStep(step, path); };
         QObject::connect(&journals, &JournalNotifier::JournalChanged,
                          [this](int channel, int kind) { notices.emplace_back(channel, kind); });
         rig.scanner = std::make_unique<TTxScanner>(env);
@@ -67,6 +69,15 @@ public:
     }
 
     TTxChannelDriver& Driver() { return rig.Driver(1); }
+    // The channels stop as a crash stops them (nothing of the file tick's
+    // work is done on the way out) and start again on the same folders.
+    void Restart()
+    {
+        rig.scanner.reset();
+        rig.scanner = std::make_unique<TTxScanner>(env_);
+        rig.scanner->Start(rig.set.get());
+        rig.Advance(60);
+    }
     QString In(const QString& name) const { return rig.dir.filePath("in1/" + name); }
     QString Out(const QString& name) const { return rig.dir.filePath("out1/" + name); }
     // One file tick and a little more.
@@ -85,11 +96,16 @@ public:
     // The log lines that contain Text.
     QStringList LogWith(const QString& text) const { return rig.LogLines().filter(text); }
 
+    // Asked before every disk step of the record and telegram work; false fails the step.
+    std::function<bool(const char* step, const QString& path)> diskStep;
     JournalNotifier journals;
     FakeDirectory directory;
     QStringList refreshed; // the folders the browser was asked to show again
     std::vector<std::pair<int, int>> notices;
     EngineRig rig; // last, so its scanner and drivers go first
+
+private:
+    ScannerEnvironment env_;
 };
 
 } // namespace korvane::test

@@ -179,22 +179,22 @@ TEST_F(RecordFileWriting, AChunkThatCannotBeWrittenWaitsUnchangedAndIsWrittenOnc
 {
     d().SetWindow(&window);
     d().StartRecFile();
-    const QString wanted = d().ConnectionFile;
-    d().ConnectionFile = "/dev/full";
+    const QString record = d().ConnectionFile;
+    bool refused = true;
+    f.diskStep = [&](const char*, const QString& path) { return !(refused && path == record); };
     Store(QStringLiteral("ТЕКСТ ТЕЛЕГРАММЫ"));
     d().FlushRxBuffer();
-    const QByteArray chunk = d().Rx.NextChunk();
     f.rig.Advance(3000); // many file ticks
-    EXPECT_TRUE(d().Events.has(DriverEvent::WriteChunk));
+    EXPECT_FALSE(d().Events.has(DriverEvent::WriteChunk)); // taken: the line side goes on
     EXPECT_FALSE(d().Events.has(DriverEvent::ChunkWritten));
-    EXPECT_EQ(d().Rx.NextChunk(), chunk); // not converted, not lost
+    EXPECT_TRUE(d().RecordWaiting(record));
     EXPECT_EQ(d().Alarm, 1);
-    EXPECT_EQ(f.LogWith("Ошибка записи файла /dev/full").size(), 1);
-    d().ConnectionFile = wanted;
+    EXPECT_EQ(f.LogWith("Ошибка записи файла " + record).size(), 1);
+    refused = false;
     f.rig.Advance(1100);
-    EXPECT_FALSE(d().Events.has(DriverEvent::WriteChunk));
     EXPECT_TRUE(d().Events.has(DriverEvent::ChunkWritten));
-    EXPECT_EQ(FileWorkRig::Read(wanted), ReceptionHeader() + AnsiToOem(QStringLiteral("ТЕКСТ ТЕЛЕГРАММЫ")));
+    EXPECT_FALSE(d().RecordWaiting(record));
+    EXPECT_EQ(FileWorkRig::Read(record), ReceptionHeader() + AnsiToOem(QStringLiteral("ТЕКСТ ТЕЛЕГРАММЫ")));
 }
 
 TEST_F(RecordFileWriting, TheAdapterProgramIsReadWhenItFitsTheBuffer)

@@ -1,0 +1,119 @@
+#pragma once
+
+// The record work a channel's file tick has taken on and not finished yet:
+// record blocks and journal lines to append, a connection's blocks to move
+// under the name its end gave it, done marks to write into telegrams, and
+// the connection in progress with the text it has collected so far. All of
+// it is kept in a small file of the channel (through the safe writer)
+// before any of it touches the record files, so that a crash or a power cut
+// loses none of it: the next start finds the file and finishes the work,
+// and gives a connection that the crash cut its end (an unfinished record
+// with its journal line).
+//
+// Main thread only, engine lock not held.
+
+#include "engine/DiskSteps.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <list>
+
+namespace korvane {
+
+struct FileWorkItem {
+    enum class Kind : std::uint8_t { Append = 1, Move = 2, Mark = 3 };
+    Kind kind = Kind::Append;
+    QString connection;       // the connection it belongs to; empty: none
+    QString path;             // Append: the file; Move: the old name; Mark: the telegram
+    QString target;           // Move: the new name
+    QByteArray bytes;         // Append: what is appended; Move: the connection's blocks, once read
+    qint64 offset = -1;       // Append: where the bytes go; Move: where the connection's blocks begin
+    qint64 targetOffset = -1; // Move: where they go in the new file
+    int line = -1;            // Mark: the line and 1-based position of the '#' and its number
+    int pos = 0;
+    QString number;
+    bool block = false;        // Append: a record block of the connection (not a journal line)
+    std::uint32_t doneBit = 0; // the Events bit raised when the last item with it is done
+    int notice = -1;           // a journal line: the journal-changed notice (0 transmit, 1 receive)
+    // Not kept on disk:
+    std::uint64_t retryAt = 0;
+    bool gone = false; // Mark: the telegram no longer stands
+};
+
+// The connection in progress, as a crash would leave it.
+struct ConnectionInProgress {
+    QString id;               // empty: none
+    QString path;             // where its blocks go
+    qint64 firstOffset = -1;  // where its first block stands in Path
+    QByteArray header;        // the header of its blocks (OEM)
+    QByteArray part;          // its text not yet in a block (OEM)
+    QString crashPath;        // the name of its record when a crash cut it
+    QString journalPath;      // its journal, and the line a crash gives it (OEM)
+    QByteArray journalLine;
+    int notice = -1;
+    std::int32_t recNo = 0;   // the received-telegram number after its start
+};
+
+class PendingFileWork {
+public:
+    // File: where the work is kept. Hook: passed to every disk step.
+    PendingFileWork(QString file, DiskStepHook hook = {});
+
+    const QString& FileName() const { return file_; }
+    // Reads what a former run left; false when there was nothing.
+    bool Load();
+    // Writes the work to its file when it changed. False (and Error) when it could not.
+    bool Save(QString* error = nullptr);
+    bool Changed() const { return changed_; }
+
+    void Add(FileWorkItem item);
+    // The connection in progress (an empty id: none).
+    void SetConnection(const ConnectionInProgress& c);
+    const ConnectionInProgress& Connection() const { return connection_; }
+    // The connection's blocks now start at Offset of Path.
+    void NoteConnectionBlocks(const QString& path, qint64 offset);
+
+    // The work a crash cut is turned into items: the connection's last
+    // part, its move to the crash name, its journal line. False when there
+    // was no connection (or only noise of NoiseLength bytes or fewer).
+    bool FinishCutConnection(int noiseLength);
+
+    struct Outcome {
+        std::function<void(const FileWorkItem&)> done;                       // an item finished
+        std::function<void(const FileWorkItem&, const QString&)> failed;     // an item failed (message)
+    };
+    // One round: every item whose turn it is and whose retry time has come
+    // is done, in order per file (and a mark after its connection's other
+    // items). Where an item lands in its file is decided and kept on disk
+    // before it is written. A failed item waits RetryMs and is tried again;
+    // the others go on. Now: a millisecond clock.
+    void Run(std::uint64_t now, const Outcome& outcome, int retryMs = 1000);
+
+    bool Empty() const { return items_.empty(); }
+    const std::list<FileWorkItem>& Items() const { return items_; }
+    // Items still waiting with DoneBit.
+    bool Waiting(std::uint32_t doneBit) const;
+    // A done mark waits for this telegram.
+    bool MarkWaiting(const QString& telegram) const;
+    // A record file with items still waiting for it.
+    bool FileWaiting(const QString& path) const;
+
+private:
+    bool Eligible(std::list<FileWorkItem>::const_iterator it, std::uint64_t now) const;
+    void Prepare(FileWorkItem& item);
+    void Apply(FileWorkItem& item);
+    void ApplyMove(FileWorkItem& item);
+    void ApplyMark(FileWorkItem& item);
+
+    QString file_;
+    DiskSteps disk_;
+    std::list<FileWorkItem> items_;
+    ConnectionInProgress connection_;
+    bool changed_ = false;
+};
+
+} // namespace korvane

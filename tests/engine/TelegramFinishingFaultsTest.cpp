@@ -1,0 +1,154 @@
+// The outgoing telegrams when the disk refuses: a done mark that cannot be
+// saved, a .TRS that cannot be appended to, a .TLG that cannot be deleted or
+// renamed, a telegram deleted while it is being called, and the pair that a
+// rename by link and unlink leaves behind when it is cut. Every failure
+// keeps the telegram in one state, is logged once and is tried again.
+
+#include "tests/engine/FileWorkRig.h"
+
+#include "engine/OutgoingTelegrams.h"
+#include "support/OemText.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace korvane;
+using namespace korvane::test;
+
+namespace {
+
+class TelegramFinishingFaults : public ::testing::Test {
+protected:
+    TelegramFinishingFaults()
+    {
+        f.rig.modes.Set([](TDriverModes& m) { m.ScanPeriod = 30; });
+        // Steps on files whose name ends in Refused fail while it is set.
+        f.diskStep = [this](const char* step, const QString& path) {
+            return refused.isEmpty() || !(path.endsWith(refused) && (refusedStep.isEmpty() || refusedStep == step));
+        };
+    }
+    TTxChannelDriver& d() { return f.Driver(); }
+    void Put(const QString& name, const QString& text) { FileWorkRig::Write(f.Out(name), AnsiToOem(text)); }
+    QString Get(const QString& name) { return OemToAnsi(FileWorkRig::Read(f.Out(name))); }
+    bool Exists(const QString& name) { return QFile::exists(f.Out(name)); }
+    void Scan()
+    {
+        d().Events.clear(DriverEvent::DestinationChosen);
+        d().Events.raise(DriverEvent::ScanOutgoing);
+        f.Tick();
+    }
+    void Succeed()
+    {
+        d().Events.clear(DriverEvent::DestinationChosen);
+        d().Events.raise(DriverEvent::CallSucceeded);
+        f.Tick();
+    }
+    bool Chosen() { return d().Events.has(DriverEvent::DestinationChosen); }
+    QStringList Files() { return QDir(f.rig.dir.filePath("out1")).entryList(QDir::Files | QDir::Hidden); }
+
+    FileWorkRig f;
+    QString refused;     // a file name ending
+    QString refusedStep; // empty: every step on it
+};
+
+TEST_F(TelegramFinishingFaults, ADoneMarkThatCannotBeSavedIsKeptAndItsNumberNotCalledAgain)
+{
+    Put("TEL00001.TLG", "|#51234\r\n|#51235\r\nТЕКСТ\r\n");
+    Scan();
+    ASSERT_TRUE(Chosen());
+    refused = "TEL00001.TLG";
+    Succeed();
+    EXPECT_EQ(Get("TEL00001.TLG"), "|#51234\r\n|#51235\r\nТЕКСТ\r\n");
+    EXPECT_EQ(d().Alarm, 1);
+    // Scans while the disk refuses: the done number is never chosen again.
+    for (int i = 0; i < 5; ++i) {
+        Scan();
+        if (Chosen())
+            EXPECT_EQ(d().Number, "51235");
+        f.rig.Advance(1000);
+    }
+    EXPECT_EQ(f.LogWith("Ошибка записи файла " + f.Out("TEL00001.TLG")).size(), 1);
+    refused.clear();
+    f.rig.Advance(1100);
+    EXPECT_EQ(Get("TEL00001.TLG").left(18), "|*51234\r\n|#51235\r\n");
+    bool chosen = Chosen();
+    for (int i = 0; i < 3 && !chosen; ++i) {
+        Scan();
+        chosen = Chosen();
+    }
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(d().Number, "51235");
+}
+
+TEST_F(TelegramFinishingFaults, AFailedFinishingKeepsTheTelegramAndIsTriedAgainOnce)
+{
+    struct Case {
+        const char* name;
+        const char* refused;     // the file whose step fails
+        const char* refusedStep; // the step ("" every step)
+        bool trsBefore;          // a .TRS of that name exists already
+        const char* failureLine; // logged once while it fails
+    };
+    const Case cases[] = {
+        {"append to the .TRS", ".TRS", "replace", true, "Ошибка записи файла"},
+        {"delete after the append", ".TLG", "remove", true, "Не могу удалить файл"},
+        {"rename to .TRS", ".TLG", "rename", false, "Не могу переименовать файл"},
+    };
+    int n = 10;
+    for (const Case& c : cases) {
+        const QString name = QStringLiteral("TEL%1").arg(++n, 5, 10, QLatin1Char('0'));
+        if (c.trsBefore)
+            Put(name + ".TRS", "|*1\r\nПРЕЖНЯЯ\r\n");
+        Put(name + ".TLG", "|*51234\r\nНОВАЯ\r\n");
+        refused = name + c.refused;
+        refusedStep = c.refusedStep;
+        for (int i = 0; i < 4; ++i) {
+            Scan();
+            Scan(); // the second drops the current file, the next lists the folder afresh
+        }
+        EXPECT_TRUE(Exists(name + ".TLG")) << c.name;
+        EXPECT_FALSE(Exists(name + ".ERR")) << c.name;
+        EXPECT_EQ(f.LogWith(QString::fromUtf8(c.failureLine)).filter(name).size(), 1) << c.name;
+        EXPECT_EQ(f.LogWith("обработан полностью").filter(name).size(), 1) << c.name;
+        refused.clear();
+        Scan();
+        Scan();
+        EXPECT_FALSE(Exists(name + ".TLG")) << c.name;
+        EXPECT_EQ(Get(name + ".TRS"), QString::fromUtf8(c.trsBefore ? "|*1\r\nПРЕЖНЯЯ\r\n|*51234\r\nНОВАЯ\r\n"
+                                                                     : "|*51234\r\nНОВАЯ\r\n"))
+            << c.name;
+    }
+    EXPECT_TRUE(Files().filter(".kvnew").isEmpty());
+}
+
+TEST_F(TelegramFinishingFaults, ARenameCutBetweenLinkAndUnlinkIsFinishedNotAppendedToItself)
+{
+    Put("TEL00005.TLG", "|*51234\r\nТЕКСТ\r\n");
+    ASSERT_EQ(::link(QFile::encodeName(f.Out("TEL00005.TLG")).constData(),
+                     QFile::encodeName(f.Out("TEL00005.TRS")).constData()),
+              0);
+    Scan();
+    EXPECT_FALSE(Exists("TEL00005.TLG"));
+    EXPECT_EQ(Get("TEL00005.TRS"), "|*51234\r\nТЕКСТ\r\n");
+}
+
+TEST_F(TelegramFinishingFaults, ATelegramDeletedWhileBeingCalledStaysDeleted)
+{
+    Put("TEL00007.TLG", "|#51234\r\n|#51235\r\nТЕКСТ\r\n");
+    Scan();
+    ASSERT_TRUE(Chosen());
+    ASSERT_TRUE(QFile::remove(f.Out("TEL00007.TLG"))); // the operator deletes it during the call
+    Succeed();
+    EXPECT_FALSE(Chosen()) << "its other numbers are not called";
+    EXPECT_FALSE(Exists("TEL00007.TLG"));
+    for (int i = 0; i < 3; ++i)
+        Scan();
+    EXPECT_FALSE(Chosen());
+    EXPECT_TRUE(Files().isEmpty()) << Files().join(' ').toStdString();
+    EXPECT_EQ(f.LogWith("удален во время передачи").size(), 1);
+}
+
+} // namespace

@@ -66,8 +66,9 @@ TEST_F(TelegramFinishingFaults, ADoneMarkThatCannotBeSavedIsKeptAndItsNumberNotC
     // Scans while the disk refuses: the done number is never chosen again.
     for (int i = 0; i < 5; ++i) {
         Scan();
-        if (Chosen())
+        if (Chosen()) {
             EXPECT_EQ(d().Number, "51235");
+        }
         f.rig.Advance(1000);
     }
     EXPECT_EQ(f.LogWith("Ошибка записи файла " + f.Out("TEL00001.TLG")).size(), 1);

@@ -328,9 +328,10 @@ bool TAbonentAddressDlg::ExecAndRelocate()
     bool done = module_.DynamicQuery.ExecSQL();
     QString error = module_.DynamicQuery.LastError();
     if (done) {
-        q.Close();
-        done = q.Open();
-        error = q.LastError();
+        // Read again without laying the grid out anew: a table of 100 000
+        // subscribers is not reset for one record.
+        done = module_.RefreshAbonentQuery();
+        error = module_.AbonentError();
         if (done && !q.Locate(u"Abonent_No", recordForm_->AbNoEdit()->text()))
             q.Last();
     }
@@ -362,8 +363,8 @@ void TAbonentAddressDlg::DeleteActionExecute()
     q.DisableControls();
     q.Prior();
     const QString k = q.FieldAsText(u"ABONENT_No");
-    q.Close();
-    q.Open();
+    // Only the deleted record is read again.
+    module_.RefreshAbonentRecords(u"ABONENT_No", n);
     q.Locate(u"ABONENT_No", k);
     q.EnableControls();
 }

@@ -128,10 +128,18 @@ TTxMemo::TTxMemo(TTxChannelWindow& owner, QWidget* parent)
     // what it showed is kept for an undo.
     setMaximumBlockCount(LineLimit);
     setUndoRedoEnabled(false);
+    setAcceptDrops(false);
 }
 
 void TTxMemo::keyPressEvent(QKeyEvent* event)
 {
+    // The paste keys run the window's paste (the telegraph code, the
+    // confirmation, the key ring), and only where typing could go out.
+    if (event->matches(QKeySequence::Paste)) {
+        if (owner_.CanPaste())
+            owner_.PasteFromClipboard();
+        return;
+    }
     owner_.TxWinMemoKeyDown(*event);
     const QString text = event->text();
     if (!text.isEmpty() && owner_.TxWinMemoKeyPress(text.front()))

@@ -83,6 +83,10 @@ public:
     void InsertTyped(QKeyEvent* event);
 
 protected:
+    // Text reaches the line only through the window's paste command: the
+    // memo itself takes nothing from the clipboard, a drop or the selection.
+    bool canInsertFromMimeData(const QMimeData*) const override { return false; }
+    void insertFromMimeData(const QMimeData*) override {}
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

@@ -316,6 +316,27 @@ TEST_F(ChannelWindowViewTest, PasteConfirmsTheTextAsTheLineWillCarryIt)
     EXPECT_EQ(Ring(), QString());
 }
 
+// Ctrl+V in the text goes through the paste command and nowhere else:
+// refused in Control mode as typing is, and never put on the screen
+// without going to the line.
+TEST_F(ChannelWindowViewTest, PasteKeysGoThroughThePasteCommandOnly)
+{
+    window->show();
+    QApplication::clipboard()->setText(QStringLiteral("abc"));
+    for (bool dialog : {false, true}) {
+        SCOPED_TRACE(dialog);
+        Engine(dialog, ChannelStates::Connected);
+        box.shown.clear();
+        const QString before = window->Memo()->toPlainText();
+        QTest::keyClick(window->Memo(), Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(window->Memo(), Qt::Key_Insert, Qt::ShiftModifier);
+        EXPECT_EQ(window->Memo()->toPlainText(), before);
+        EXPECT_EQ(window->State().PasteText(), dialog ? QStringLiteral("ABC") : QString());
+        EXPECT_EQ(box.shown.size(), dialog ? 1 : 0);
+    }
+    EXPECT_FALSE(window->Memo()->acceptDrops());
+}
+
 TEST_F(ChannelWindowViewTest, PasteShowsShiftMarksWhenTheModeSaysSo)
 {
     GlobalModes.ModeDriver = DriverMode::ShowShiftMarks;

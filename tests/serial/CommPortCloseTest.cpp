@@ -91,6 +91,10 @@ TEST(CommPortClose, CallersOnAnotherThreadSurviveCloseAndOpen)
             sim.port.SetRTS(false);
             sim.port.ReadByte();
             (void)sim.port.GetOutCount();
+            // As the fast tick does, between its rounds the thread lets the
+            // others run: a caller that never pauses starves Open and Close
+            // of the port's lock under a slow (sanitized) build.
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
         }
     });
     for (int i = 0; i < 15; ++i) {

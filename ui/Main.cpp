@@ -785,7 +785,7 @@ void TMainForm::BuildMenus()
     for (int c = 1; c <= kChannelCount; ++c) {
         // The tick shows whether the channel runs; a click opens its
         // options and never changes the tick by itself.
-        QAction* item = channelsMenu_->addAction(QStringLiteral("Канал &%1").arg(c));
+        QAction* item = channelsMenu_->addAction(ChannelItemCaption(c));
         item->setCheckable(true);
         connect(item, &QAction::triggered, this, [this, item, c] {
             item->setChecked(ChannelActive(c));

@@ -5,10 +5,18 @@
 // windows' menus and the editor's menus. A hint's short part is the tool
 // tip, its long part the status bar text.
 
+#include <QString>
+
 class QAction;
 class QObject;
 
 namespace korvane {
+
+// "Канал &n": the caption of channel n's item in the menus of channels.
+inline QString ChannelItemCaption(int channel)
+{
+    return QStringLiteral("Канал &%1").arg(channel);
+}
 
 struct TMainActions {
     // Clipboard and editing, to the active editor or channel window.

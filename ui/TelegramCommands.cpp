@@ -13,15 +13,6 @@
 
 namespace korvane {
 
-namespace {
-
-QString ChannelItemCaption(int channel)
-{
-    return QStringLiteral("Канал &%1").arg(channel);
-}
-
-} // namespace
-
 TelegramCommands::TelegramCommands(TMainForm& form, const TMainActions& actions, QMenu* telegramMenu)
     : QObject(&form), form_(form), actions_(actions)
 {

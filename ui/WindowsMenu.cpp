@@ -17,7 +17,7 @@ WindowsMenu::WindowsMenu(TMainForm& form, const TMainActions& actions, QMenu* me
     QMdiArea* mdi = form.MdiArea();
     controlMenu_ = menu->addMenu(QStringLiteral("&Контроль/Диалог..."));
     for (int c = 1; c <= kChannelCount; ++c) {
-        QAction* item = controlMenu_->addAction(QStringLiteral("Канал &%1").arg(c));
+        QAction* item = controlMenu_->addAction(ChannelItemCaption(c));
         connect(item, &QAction::triggered, this, [this, c] { form_.ShowChannelWindow(c); });
     }
     menu->addSeparator();

@@ -4,16 +4,16 @@
 #include "engine/RecordFiles.h"
 #include "support/FileError.h"
 #include "support/OemText.h"
+#include "tests/fakes/FileSizeLimit.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace korvane;
+using korvane::test::FileSizeLimit;
 
 namespace {
 
@@ -109,28 +109,6 @@ TEST(AppendToFile, AMissingFileIsCreatedAndAnExistingOneGrows)
         EXPECT_EQ(e.message(), QStringLiteral("Ошибка открытия файла %1").arg(dir.filePath("no/such/folder.txt")));
     }
 }
-
-// The process may write files of at most Limit bytes while it lives.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit l = saved_;
-        l.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &l);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*oldHandler_)(int) = nullptr;
-};
 
 TEST(AppendToFile, ABlockThatDoesNotFitLeavesNothingBehind)
 {

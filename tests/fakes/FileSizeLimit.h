@@ -18,7 +18,7 @@ public:
         oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
         rlimit capped = old_;
         capped.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &capped);
+        active_ = setrlimit(RLIMIT_FSIZE, &capped) == 0;
     }
     ~FileSizeLimit()
     {
@@ -28,9 +28,13 @@ public:
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
+    // The cap could be set.
+    bool active() const { return active_; }
+
 private:
     rlimit old_{};
     void (*oldHandler_)(int) = SIG_DFL;
+    bool active_ = false;
 };
 
 } // namespace korvane::test

@@ -7,6 +7,7 @@
 
 #include "tests/fakes/FakeClock.h"
 #include "tests/fakes/FakeMessageBox.h"
+#include "tests/fakes/FileSizeLimit.h"
 #include "tests/fakes/TestFiles.h"
 #include "tests/protocols/ProtocolFileBytes.h"
 
@@ -17,10 +18,9 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace korvane;
+using korvane::test::FileSizeLimit;
 using korvane::test::ProtocolFileBytes;
 
 namespace {
@@ -289,38 +289,6 @@ TEST_F(ProtocolStoreTest, TheDefaultFileBeginsWithTheKnownBytesAndReadsBackEqual
     EXPECT_TRUE(box.shown.isEmpty()) << box.texts().join("|").toStdString();
     expectDefaultSet(*back);
 }
-
-namespace {
-
-// Lets no file of this process grow beyond Limit bytes while it lives: a
-// write past it fails as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = m_saved;
-        small.rlim_cur = limit;
-        m_active = setrlimit(RLIMIT_FSIZE, &small) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-    bool active() const { return m_active; }
-
-private:
-    rlimit m_saved{};
-    void (*m_oldHandler)(int) = nullptr;
-    bool m_active = false;
-};
-
-} // namespace
 
 TEST_F(ProtocolStoreTest, ASaveThatFailsWhileWritingLeavesTheOldFileWhole)
 {

@@ -17,11 +17,11 @@
 #include "ui/DriverModesFiles.h"
 #include "ui/EditCommands.h"
 #include "ui/FileCommands.h"
+#include "ui/HelpCommands.h"
 #include "ui/LineCommands.h"
 #include "ui/MdiChildren.h"
 #include "platform/MessageCaptions.h"
 #include "ui/SettingsCommands.h"
-#include "widgets/LayoutScale.h"
 #include "ui/StatusPanels.h"
 #include "ui/TelegramCommands.h"
 #include "ui/TxChWind.h"
@@ -42,7 +42,6 @@
 #include <QStatusBar>
 #include <QTime>
 #include <QTimer>
-#include <QToolBar>
 
 #include <algorithm>
 #include <exception>
@@ -68,25 +67,6 @@ QString MemoryText(const MemoryUsage& usage, bool blocks)
 }
 
 } // namespace
-
-SubscriberLookup::Result TMainForm::LateLookup::LocateSubscriber(const QString& number, SubscriberRecord& record,
-                                                                 QString& error)
-{
-    if (!Target)
-        return Result::NotFound;
-    return Target->LocateSubscriber(number, record, error);
-}
-
-void TMainForm::LatePrinter::PrintFile(const QString& fileName)
-{
-    if (Target)
-        Target->PrintFile(fileName);
-}
-
-TelegramPrinter::Progress TMainForm::LatePrinter::PrintProgress(QString& error) const
-{
-    return Target ? Target->PrintProgress(error) : Progress::Printed;
-}
 
 TMainForm::TMainForm(MainFormEnvironment env, QWidget* parent)
     : QMainWindow(parent), env_(std::move(env)), journals_(std::make_unique<JournalNotifier>())
@@ -468,6 +448,13 @@ void TMainForm::SetFileViewForm(TFileViewForm* browser)
     files_->SetFileViewForm(browser);
 }
 
+void TMainForm::SetBadNumbersForm(TBadNumbersForm* form)
+{
+    BadNumbersForm_ = form;
+    if (form)
+        connect(form, &TBadNumbersForm::HelpRequested, help_, &HelpCommands::ShowTopic);
+}
+
 void TMainForm::SetDataModule(TTxDataModule* module)
 {
     files_->SetDataModule(module);
@@ -731,93 +718,6 @@ void TMainForm::SoundOff()
     } else if (env_.Tunes) {
         env_.Tunes->stop();
     }
-}
-
-// ---- Menus, actions, status bar ----
-
-void TMainForm::BuildStatusBar()
-{
-    // The panels' widths grow with the bar's font; the last one runs on to
-    // the bar's right edge.
-    const LayoutScale scale(this);
-    QList<int> widths;
-    for (int w : {150, 150, 130, 60, 50})
-        widths << scale.X(w);
-    statusBar_ = new StatusPanels(widths, this);
-    statusBar_->SetPanelAlignment(0, Qt::AlignCenter);
-    statusBar_->SetPanelAlignment(1, Qt::AlignCenter);
-    statusBar_->SetPanelAlignment(2, Qt::AlignLeft | Qt::AlignVCenter);
-    statusBar_->SetPanelAlignment(3, Qt::AlignCenter);
-    statusBar_->SetPanelAlignment(4, Qt::AlignLeft | Qt::AlignVCenter);
-    statusBar()->addWidget(statusBar_, 1);
-    statusBar()->setSizeGripEnabled(true);
-}
-
-void TMainForm::BuildMenus()
-{
-    actions_ = TMainActions::Create(this);
-    const TMainActions& a = actions_;
-    connect(a.ExitAction, &QAction::triggered, this, &TMainForm::ExitActionExecute);
-    connect(a.SoundOffAction, &QAction::triggered, this, &TMainForm::SoundOff);
-    lines_ = new LineCommands(a, mdi_, this);
-    edits_ = new EditCommands(a, mdi_, this);
-    settings_ = new SettingsCommands(*this);
-    files_ = new FileCommands(*this, a);
-
-    QMenuBar* bar = menuBar();
-    fileMenu_ = bar->addMenu(QStringLiteral("&Файл"));
-    fileMenu_->addAction(a.ViewFilesAction);
-    fileMenu_->addSeparator();
-    fileMenu_->addActions({a.AbonentsAction, a.ViewCountriesAction});
-    fileMenu_->addSeparator();
-    fileMenu_->addAction(a.ExitAction);
-
-    telegramMenu_ = bar->addMenu(QStringLiteral("Телегра&мма"));
-    telegrams_ = new TelegramCommands(*this, a, telegramMenu_);
-
-    windowsMenu_ = bar->addMenu(QStringLiteral("&Окна"));
-    windows_ = new WindowsMenu(*this, a, windowsMenu_);
-
-    modesMenu_ = bar->addMenu(QStringLiteral("&Режимы"));
-    QAction* driver = modesMenu_->addAction(QStringLiteral("&Драйвер..."));
-    connect(driver, &QAction::triggered, this, &TMainForm::DriverMenuClick);
-    channelsMenu_ = modesMenu_->addMenu(QStringLiteral("&Каналы"));
-    for (int c = 1; c <= kChannelCount; ++c) {
-        // The tick shows whether the channel runs; a click opens its
-        // options and never changes the tick by itself.
-        QAction* item = channelsMenu_->addAction(ChannelItemCaption(c));
-        item->setCheckable(true);
-        connect(item, &QAction::triggered, this, [this, item, c] {
-            item->setChecked(ChannelActive(c));
-            settings_->EditChannelOptions(c);
-        });
-    }
-    modesMenu_->addSeparator();
-    modesMenu_->addAction(a.AnswerBackAction1);
-    connect(a.AnswerBackAction1, &QAction::triggered, settings_, &SettingsCommands::AnswerBackAction1Execute);
-
-    helpMenu_ = bar->addMenu(QStringLiteral("&Помощь"));
-    QAction* about = helpMenu_->addAction(QStringLiteral("&Версия..."));
-    about->setStatusTip(QStringLiteral("Show information about this app"));
-    connect(about, &QAction::triggered, files_, &FileCommands::ShowAbout);
-
-    auto* tools1 = addToolBar(QStringLiteral("Команды"));
-    tools1->addActions({a.ViewFilesAction, a.PrintAction, a.ManualAction});
-    tools1->addSeparator();
-    tools1->addActions({a.CallAction1, a.AskAction1, a.AnswerAction1, a.DisconAction1});
-    tools1->addSeparator();
-    tools1->addAction(a.BellAction1);
-    tools1->addSeparator();
-    tools1->addActions({a.RestartProtocolAction, a.AboutAction1, a.SoundOffAction, a.ExitAction});
-    addToolBarBreak();
-    auto* tools2 = addToolBar(QStringLiteral("Телеграммы"));
-    tools2->addActions({a.EditCut1, a.EditCopy1, a.EditPaste1, a.EditUndo1});
-    tools2->addSeparator();
-    tools2->addAction(a.SendEditAction);
-    tools2->addSeparator();
-    tools2->addActions({a.ShowBadNumbersAction, a.CreateTlgAction, a.TrsmTlgAction, a.RecTlgAction, a.TrmJrnAction,
-                        a.RecJrnAction, a.WindowCascade1, a.WindowTileHorizontal1, a.WindowTileVertical1});
-    connect(qApp, &QApplication::focusChanged, this, &TMainForm::UpdateLineActions);
 }
 
 } // namespace korvane

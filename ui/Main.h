@@ -1,10 +1,9 @@
 #pragma once
 
-#include "engine/SubscriberLookup.h"
-#include "engine/TelegramPrinter.h"
 #include "engine/TxScanner.h"
 #include "support/LogFile.h"
 #include "support/Profiler.h"
+#include "ui/LateServices.h"
 #include "ui/MainActions.h"
 #include "ui/txBadNumbers.h"
 
@@ -46,6 +45,7 @@ class TFileViewForm;
 class TTxDataModule;
 class LineCommands;
 class SettingsCommands;
+class HelpCommands;
 class TelegramCommands;
 class WindowsMenu;
 struct EditorEnvironment;
@@ -93,12 +93,13 @@ public:
     // The services created after this window (the program's order): the
     // subscriber directory, the automatic printing and the number lists
     // view. The running and every later scanner use them.
-    void SetSubscriberLookup(SubscriberLookup* lookup) { lookup_.Target = lookup; }
-    void SetTelegramPrinter(TelegramPrinter* printer) { printer_.Target = printer; }
+    void SetSubscriberLookup(SubscriberLookup* lookup) { lookup_.SetTarget(lookup); }
+    void SetTelegramPrinter(TelegramPrinter* printer) { printer_.SetTarget(printer); }
     // The folder browser's refresh, which every scanner calls after writing,
     // renaming or printing a file (empty: no browser).
     void SetFolderRefresh(std::function<void(const QString&)> refresh) { refreshFolder_ = std::move(refresh); }
-    void SetBadNumbersForm(TBadNumbersForm* form) { BadNumbersForm_ = form; }
+    // Its Help button asks for the note of its topic.
+    void SetBadNumbersForm(TBadNumbersForm* form);
     void SetFileViewForm(TFileViewForm* browser);
     void SetDataModule(TTxDataModule* module);
     // The journal-changed notices of the engine.
@@ -158,6 +159,7 @@ public:
     FileCommands& Files() const { return *files_; }
     WindowsMenu& Windows() const { return *windows_; }
     SettingsCommands& Settings() const { return *settings_; }
+    HelpCommands& Help() const { return *help_; }
     bool Closing() const { return Closing_.load(); }
     const std::atomic<bool>& ClosingFlag() const { return Closing_; }
     int CurrentChannel() const { return CurrentChannel_; }
@@ -194,17 +196,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // Forwards to a service created after the main window.
-    struct LateLookup final : SubscriberLookup {
-        SubscriberLookup* Target = nullptr;
-        Result LocateSubscriber(const QString& number, SubscriberRecord& record, QString& error) override;
-    };
-    struct LatePrinter final : TelegramPrinter {
-        TelegramPrinter* Target = nullptr;
-        void PrintFile(const QString& fileName) override;
-        Progress PrintProgress(QString& error) const override;
-    };
-
     void FormCreate();
     void FormDestroy();
     void BuildMenus();
@@ -229,8 +220,8 @@ private:
     std::unique_ptr<TCommPort> PortProbe_;
     std::unique_ptr<JournalNotifier> journals_;
     Profiler profiler_;
-    LateLookup lookup_;
-    LatePrinter printer_;
+    LateSubscriberLookup lookup_;
+    LateTelegramPrinter printer_;
     std::function<void(const QString&)> refreshFolder_;
     std::unique_ptr<TTxScanner> scanner_;
     QPointer<TBadNumbersForm> BadNumbersForm_;
@@ -257,6 +248,7 @@ private:
     FileCommands* files_ = nullptr;
     WindowsMenu* windows_ = nullptr;
     SettingsCommands* settings_ = nullptr;
+    HelpCommands* help_ = nullptr;
     // The menus of the active child that stand in for the main window's.
     QList<QAction*> mergedMenus_;
 };

@@ -35,6 +35,11 @@ TProgram::TProgram(MainFormEnvironment env)
 {
     MessageBox& box = *env.Box;
     mainForm_ = std::make_unique<TMainForm>(std::move(env));
+    // The print form comes before the data module, whose box about a
+    // directory that cannot be opened lets the channels run meanwhile.
+    autoPrint_ = std::make_unique<TAutoPrintForm>(GlobalModes);
+    autoPrint_->SetLogWriter(WriteLog);
+    mainForm_->SetTelegramPrinter(autoPrint_.get());
     dataModule_ = std::make_unique<TTxDataModule>(DBPath, box);
     lookup_ = std::make_unique<AbonentLookup>(*dataModule_);
     mainForm_->SetSubscriberLookup(lookup_.get());
@@ -48,9 +53,6 @@ TProgram::TProgram(MainFormEnvironment env)
     badNumbers_ = std::make_unique<TBadNumbersForm>(mainForm_.get());
     badNumbers_->FillLists();
     mainForm_->SetBadNumbersForm(badNumbers_.get());
-    autoPrint_ = std::make_unique<TAutoPrintForm>(GlobalModes);
-    autoPrint_->SetLogWriter(WriteLog);
-    mainForm_->SetTelegramPrinter(autoPrint_.get());
     abForm_ = std::make_unique<TABForm>(box, mainForm_.get());
     mainForm_->Settings().SetABForm(abForm_.get());
 }

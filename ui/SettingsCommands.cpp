@@ -3,6 +3,7 @@
 #include "protocols/DriverModes.h"
 #include "protocols/TxProtoc.h"
 #include "ui/ChannelOptionsCommands.h"
+#include "ui/HelpCommands.h"
 #include "ui/Main.h"
 #include "ui/TxABForm.h"
 #include "ui/TxModeDr.h"
@@ -20,6 +21,7 @@ void SettingsCommands::DriverMenuClick()
 {
     // Creating the dialog loads the modes (and shows its file messages).
     TDriverModeDlg dialog(AppDir, form_.Box(), &form_, form_.WaveDevices());
+    connect(&dialog, &TDriverModeDlg::HelpRequested, &form_.Help(), &HelpCommands::ShowTopic);
     if (run_(dialog) != QDialog::Accepted)
         return;
     // The channels stop before the modes they run by change.
@@ -42,7 +44,11 @@ ChannelOptionsEnvironment SettingsCommands::OptionsEnvironment() const
 void SettingsCommands::EditChannelOptions(int channel)
 {
     const bool written = korvane::EditChannelOptions(form_.Protocol(), channel, OptionsEnvironment(), &form_,
-                                                     [this](TMultPageDlg& dialog) { return run_(dialog); });
+                                                     [this](TMultPageDlg& dialog) {
+                                                         connect(&dialog, &TMultPageDlg::HelpRequested,
+                                                                 &form_.Help(), &HelpCommands::ShowTopic);
+                                                         return run_(dialog);
+                                                     });
     if (!written)
         return;
     form_.RestartChannels();

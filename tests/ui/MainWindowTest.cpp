@@ -26,10 +26,15 @@
 #include "ui/SettingsCommands.h"
 #include "ui/TxABForm.h"
 #include "ui/txViewJrn.h"
+#include "ui/TxModeDr.h"
+#include "ui/TxOption.h"
+#include "support/HelpNote.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -849,3 +854,64 @@ TEST_F(MainWindowTest, AnswerBackFormOkStoresEachChannelsAnswerBack)
 }
 
 } // namespace
+
+// Every help request is answered by the note of its own topic: F1 asks for
+// the topic of the window the operator works in, the Help buttons of the
+// settings dialogs and of the number lists for theirs.
+TEST_F(MainWindowTest, EveryHelpRequestShowsTheNoteOfItsTopic)
+{
+    PutChannelOnLine(1);
+    Start();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const auto pressF1 = [&] {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : form.get(), Qt::Key_F1);
+    };
+    const auto lastNote = [&] { return box.texts().isEmpty() ? QString() : box.texts().constLast(); };
+
+    ASSERT_NE(form->ChannelWindowOf(1), nullptr);
+    form->ChannelWindowOf(1)->setFocus();
+    pressF1();
+    EXPECT_EQ(lastNote(), HelpNoteText(TTxChannelWindow::HelpContext));
+
+    form->CreateTelegram(1);
+    Idle();
+    ASSERT_NE(form->MdiArea()->currentSubWindow(), nullptr);
+    ASSERT_NE(qobject_cast<TEditForm*>(form->MdiArea()->currentSubWindow()->widget()), nullptr);
+    pressF1();
+    EXPECT_EQ(lastNote(), HelpNoteText(TEditForm::HelpContext));
+
+    form->MdiArea()->closeAllSubWindows();
+    Idle();
+    box.shown.clear();
+    pressF1();
+    EXPECT_EQ(lastNote(), HelpNoteText(TMainForm::HelpContext));
+
+    int dialogTopic = -1;
+    const auto pressHelp = [&](QDialog& dialog) {
+        auto* buttons = dialog.findChild<QDialogButtonBox*>();
+        EXPECT_NE(buttons, nullptr);
+        if (buttons)
+            buttons->button(QDialogButtonBox::Help)->click();
+        if (auto* options = qobject_cast<TMultPageDlg*>(&dialog))
+            dialogTopic = options->HelpContext();
+        else if (auto* modes = qobject_cast<TDriverModeDlg*>(&dialog))
+            dialogTopic = modes->HelpContext();
+        return int(QDialog::Rejected);
+    };
+    form->Settings().SetDialogRunner(pressHelp);
+    form->Settings().EditChannelOptions(1);
+    EXPECT_EQ(lastNote(), HelpNoteText(dialogTopic));
+    box.shown.clear();
+    form->Settings().DriverMenuClick();
+    EXPECT_EQ(lastNote(), HelpNoteText(dialogTopic));
+
+    TBadNumbersForm numbers(form.get());
+    form->SetBadNumbersForm(&numbers);
+    box.shown.clear();
+    for (QPushButton* b : numbers.findChildren<QPushButton*>())
+        if (b->text() == QStringLiteral("&Help"))
+            b->click();
+    EXPECT_EQ(box.texts(), QStringList{HelpNoteText(TBadNumbersForm::HelpContext)});
+}

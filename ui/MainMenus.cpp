@@ -10,6 +10,7 @@
 #include "ui/SettingsCommands.h"
 #include "ui/StatusPanels.h"
 #include "ui/TelegramCommands.h"
+#include "ui/ToolPictures.h"
 #include "ui/WindowsMenu.h"
 #include "widgets/LayoutScale.h"
 
@@ -88,7 +89,9 @@ void TMainForm::BuildMenus()
     about->setStatusTip(QStringLiteral("Show information about this app"));
     connect(about, &QAction::triggered, files_, &FileCommands::ShowAbout);
 
+    GiveToolPictures(a);
     auto* tools1 = addToolBar(QStringLiteral("Команды"));
+    ShowPicturesOnly(*tools1);
     tools1->addActions({a.ViewFilesAction, a.PrintAction, a.ManualAction});
     tools1->addSeparator();
     tools1->addActions({a.CallAction1, a.AskAction1, a.AnswerAction1, a.DisconAction1});
@@ -98,6 +101,7 @@ void TMainForm::BuildMenus()
     tools1->addActions({a.RestartProtocolAction, a.AboutAction1, a.SoundOffAction, a.ExitAction});
     addToolBarBreak();
     auto* tools2 = addToolBar(QStringLiteral("Телеграммы"));
+    ShowPicturesOnly(*tools2);
     tools2->addActions({a.EditCut1, a.EditCopy1, a.EditPaste1, a.EditUndo1});
     tools2->addSeparator();
     tools2->addAction(a.SendEditAction);

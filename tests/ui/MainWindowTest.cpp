@@ -47,6 +47,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -914,4 +915,22 @@ TEST_F(MainWindowTest, EveryHelpRequestShowsTheNoteOfItsTopic)
         if (b->text() == QStringLiteral("&Help"))
             b->click();
     EXPECT_EQ(box.texts(), QStringList{HelpNoteText(TBadNumbersForm::HelpContext)});
+}
+
+// Both tool bars show every button, each with its picture, within the
+// window's smallest width: none is hidden behind the bar's extension.
+TEST_F(MainWindowTest, BothToolBarsFitTheSmallestWindowWithAPictureOnEachButton)
+{
+    Start();
+    const QList<QToolBar*> bars = form->findChildren<QToolBar*>();
+    ASSERT_EQ(bars.size(), 2);
+    for (QToolBar* bar : bars) {
+        EXPECT_LE(bar->sizeHint().width(), form->minimumWidth()) << bar->windowTitle().toStdString();
+        for (QAction* a : bar->actions()) {
+            if (a->isSeparator())
+                continue;
+            EXPECT_FALSE(a->icon().isNull()) << a->text().toStdString();
+            EXPECT_FALSE(a->toolTip().isEmpty()) << a->text().toStdString();
+        }
+    }
 }

@@ -3,26 +3,20 @@
 #include "directories/DirectoryStatements.h"
 #include "directories/TxDataM.h"
 #include "directories/dialogs/CodeEditForm.h"
+#include "directories/dialogs/DirectoryDialogFrame.h"
 #include "directories/dialogs/DirectoryGrid.h"
 #include "directories/dialogs/DirectoryText.h"
 #include "directories/dialogs/KeyFilter.h"
 #include "platform/MessageCaptions.h"
 #include "support/HelpNote.h"
-#include "widgets/LayoutScale.h"
 
 #include <QAction>
 #include <QButtonGroup>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
 #include <QShortcut>
-#include <QToolBar>
-#include <QVBoxLayout>
 
 namespace korvane {
 
@@ -48,75 +42,29 @@ TCountryDBListDlg::TCountryDBListDlg(TTxDataModule& module, DirectoryDialogEnvir
     setWindowTitle(QStringLiteral("Таблица кодов стран"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setModal(true);
-    const LayoutScale scale(this);
 
     edit_ = NewAction(QStringLiteral("Редактировать"), QStringLiteral("Редактировать запись"),
                       &TCountryDBListDlg::EditActionExecute);
     add_ = NewAction(QStringLiteral("Добавить"), QStringLiteral("Добавить запись"), &TCountryDBListDlg::AddActionExecute);
     delete_ = NewAction(QStringLiteral("Удалить"), QStringLiteral("Удалить запись"),
                         &TCountryDBListDlg::DeleteActionExecute);
-    toolBar_ = new QToolBar;
-    toolBar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    toolBar_->addAction(edit_);
-    toolBar_->addAction(add_);
-    toolBar_->addAction(delete_);
+    frame_ = BuildDirectoryDialogFrame(
+        *this, {edit_, add_, delete_}, {QStringLiteral("Страна"), QStringLiteral("Код"), QStringLiteral("Кратко")},
+        module_.CountryQuery,
+        {{QStringLiteral("COUNTRY_ID"), QStringLiteral("№"), 30},
+         {QStringLiteral("COUNTRY_NAME"), QStringLiteral("СТРАНА"), 240},
+         {QStringLiteral("COUNTRY_CODE"), QStringLiteral("КОД"), 56},
+         {QStringLiteral("COUNTRY_LETT"), QStringLiteral("КРАТКО"), 64}});
 
-    entryLabel_ = new QLabel(QStringLiteral("Быстрый поиск"));
-    entry_ = new QLineEdit;
-    entry_->setMinimumWidth(scale.X(160));
-    entryLabel_->setBuddy(entry_);
-    entryFilter_ = KeyFilter::Install(entry_, keyrules::Any(NameSearchLength));
-    entry_->setMaxLength(NameSearchLength);
-    connect(entry_, &QLineEdit::textChanged, this, [this] { EntryEditChange(); });
-
-    searchGroup_ = new QGroupBox(QStringLiteral("Тип поиска"));
-    searchButtons_ = new QButtonGroup(this);
-    auto* modes = new QHBoxLayout(searchGroup_);
-    const QStringList modeNames = {QStringLiteral("Страна"), QStringLiteral("Код"), QStringLiteral("Кратко")};
-    for (int i = 0; i < modeNames.size(); ++i) {
-        auto* button = new QRadioButton(modeNames[i]);
-        searchButtons_->addButton(button, i);
-        modes->addWidget(button);
-    }
-    searchButtons_->button(ByName)->setChecked(true);
-    connect(searchButtons_, &QButtonGroup::idClicked, this, [this] { QuickSearchRadioGroupClick(); });
-
-    grid_ = new DirectoryGrid(module_.CountryQuery,
-                              {{QStringLiteral("COUNTRY_ID"), QStringLiteral("№"), 30},
-                               {QStringLiteral("COUNTRY_NAME"), QStringLiteral("СТРАНА"), 240},
-                               {QStringLiteral("COUNTRY_CODE"), QStringLiteral("КОД"), 56},
-                               {QStringLiteral("COUNTRY_LETT"), QStringLiteral("КРАТКО"), 64}});
-    connect(grid_, &DirectoryGrid::TitleClicked, this, &TCountryDBListDlg::CountriesDBGridTitleClick);
-    grid_->setMinimumSize(scale.X(30 + 240 + 56 + 64) + grid_->verticalScrollBar()->sizeHint().width() +
-                              2 * grid_->frameWidth() + scale.X(4),
-                          scale.Y(260));
-    callLabel_ = new QLabel;
-    callLabel_->setTextFormat(Qt::PlainText);
-
-    ok_ = new QPushButton(QStringLiteral("OK"));
-    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-    help_ = new QPushButton(QStringLiteral("&Help"));
-    help_->setAutoDefault(false);
-    connect(help_, &QPushButton::clicked, this, &TCountryDBListDlg::HelpBtnClick);
-    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(f1, &QShortcut::activated, this, &TCountryDBListDlg::HelpBtnClick);
-
-    auto* search = new QHBoxLayout;
-    auto* entryColumn = new QVBoxLayout;
-    entryColumn->addWidget(entryLabel_);
-    entryColumn->addWidget(entry_);
-    search->addLayout(entryColumn);
-    search->addWidget(searchGroup_, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok_);
-    buttons->addWidget(help_);
-    auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(toolBar_);
-    layout->addLayout(search);
-    layout->addWidget(grid_, 1);
-    layout->addWidget(callLabel_);
-    layout->addLayout(buttons);
+    entryFilter_ = KeyFilter::Install(frame_.Entry, keyrules::Any(NameSearchLength));
+    frame_.Entry->setMaxLength(NameSearchLength);
+    connect(frame_.Entry, &QLineEdit::textChanged, this, [this] { EntryEditChange(); });
+    frame_.SearchButtons->button(ByName)->setChecked(true);
+    connect(frame_.SearchButtons, &QButtonGroup::idClicked, this, [this] { QuickSearchRadioGroupClick(); });
+    connect(frame_.Grid, &DirectoryGrid::TitleClicked, this, &TCountryDBListDlg::CountriesDBGridTitleClick);
+    connect(frame_.Ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(frame_.Help, &QPushButton::clicked, this, &TCountryDBListDlg::HelpBtnClick);
+    connect(frame_.HelpKey, &QShortcut::activated, this, &TCountryDBListDlg::HelpBtnClick);
 
     connect(&module_.CountryQuery, &BrowseQuery::DataSetChanged, this, &TCountryDBListDlg::ShowRecordInfo);
 
@@ -139,12 +87,12 @@ QAction* TCountryDBListDlg::NewAction(const QString& caption, const QString& hin
 
 QRadioButton* TCountryDBListDlg::SearchButton(int mode) const
 {
-    return static_cast<QRadioButton*>(searchButtons_->button(mode));
+    return static_cast<QRadioButton*>(frame_.SearchButtons->button(mode));
 }
 
 int TCountryDBListDlg::SearchModeIndex() const
 {
-    return searchButtons_->checkedId();
+    return frame_.SearchButtons->checkedId();
 }
 
 int TCountryDBListDlg::ExecForm(QDialog& form)
@@ -165,7 +113,7 @@ bool TCountryDBListDlg::TableOpen()
 void TCountryDBListDlg::ShowRecordInfo()
 {
     const BrowseQuery& q = module_.CountryQuery;
-    callLabel_->setText(QStringLiteral("%1/%2 %3 %4 %5")
+    frame_.CallLabel->setText(QStringLiteral("%1/%2 %3 %4 %5")
                             .arg(q.RecNo())
                             .arg(q.RecordCount())
                             .arg(q.FieldAsText(u"COUNTRY_NAME"), q.FieldAsText(u"COUNTRY_CODE"),
@@ -179,15 +127,15 @@ void TCountryDBListDlg::SetEntryFilter()
     switch (SearchModeIndex()) {
     case ByCode:
         entryFilter_->SetRule(keyrules::Digits(CodeSearchLength));
-        entry_->setMaxLength(CodeSearchLength);
+        frame_.Entry->setMaxLength(CodeSearchLength);
         break;
     case ByLetters:
         entryFilter_->SetRule(keyrules::Any(LettersSearchLength));
-        entry_->setMaxLength(LettersSearchLength);
+        frame_.Entry->setMaxLength(LettersSearchLength);
         break;
     default:
         entryFilter_->SetRule(keyrules::Any(NameSearchLength));
-        entry_->setMaxLength(NameSearchLength);
+        frame_.Entry->setMaxLength(NameSearchLength);
         break;
     }
 }
@@ -195,7 +143,7 @@ void TCountryDBListDlg::SetEntryFilter()
 void TCountryDBListDlg::EntryEditChange()
 {
     BrowseQuery& q = module_.CountryQuery;
-    const QString t = QuickSearchText(entry_->text());
+    const QString t = QuickSearchText(frame_.Entry->text());
     if (t.isEmpty()) {
         q.First();
         return;
@@ -220,10 +168,10 @@ void TCountryDBListDlg::EntryEditChange()
 
 void TCountryDBListDlg::QuickSearchRadioGroupClick()
 {
-    if (entry_->text().isEmpty())
+    if (frame_.Entry->text().isEmpty())
         EntryEditChange();
     else
-        entry_->clear();
+        frame_.Entry->clear();
     SetEntryFilter();
 }
 
@@ -233,7 +181,7 @@ void TCountryDBListDlg::CountriesDBGridTitleClick(int column)
 {
     // The record's own number: a dial code can belong to several countries.
     const QString key = module_.CountryQuery.FieldAsText(u"COUNTRY_ID");
-    const QString order = grid_->CycleSortMark(column);
+    const QString order = frame_.Grid->CycleSortMark(column);
     module_.OpenCountryQuery(order);
     module_.CountryQuery.Locate(u"COUNTRY_ID", key);
 }
@@ -264,7 +212,7 @@ void TCountryDBListDlg::EditActionExecute()
         PrepareCountryEdit(module_.DynamicQuery, id, form.NameEdit()->text(), form.LettEdit()->text());
         ExecAndRelocate(id, QString(), QString());
     }
-    grid_->setFocus();
+    frame_.Grid->setFocus();
     form.CodeEdit()->setEnabled(true);
     recordForm_.reset();
 }
@@ -291,7 +239,7 @@ void TCountryDBListDlg::AddActionExecute()
             ExecAndRelocate(QString(), code, name);
         }
     }
-    grid_->setFocus();
+    frame_.Grid->setFocus();
     recordForm_.reset();
 }
 

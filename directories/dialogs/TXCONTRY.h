@@ -8,6 +8,8 @@
 
 #include "directories/dialogs/DirectoryDialogEnvironment.h"
 
+#include "directories/dialogs/DirectoryDialogFrame.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -50,16 +52,16 @@ public:
     QAction* EditAction() const { return edit_; }
     QAction* AddAction() const { return add_; }
     QAction* DeleteAction() const { return delete_; }
-    QToolBar* ToolBar() const { return toolBar_; }
-    QLineEdit* EntryEdit() const { return entry_; }
-    QLabel* EntryLabel() const { return entryLabel_; }
-    QGroupBox* QuickSearchRadioGroup() const { return searchGroup_; }
+    QToolBar* ToolBar() const { return frame_.ToolBar; }
+    QLineEdit* EntryEdit() const { return frame_.Entry; }
+    QLabel* EntryLabel() const { return frame_.EntryLabel; }
+    QGroupBox* QuickSearchRadioGroup() const { return frame_.SearchGroup; }
     QRadioButton* SearchButton(int mode) const;
     int SearchModeIndex() const;
-    DirectoryGrid* CountriesDBGrid() const { return grid_; }
-    QLabel* CallLabel() const { return callLabel_; }
-    QPushButton* OKBtn() const { return ok_; }
-    QPushButton* HelpBtn() const { return help_; }
+    DirectoryGrid* CountriesDBGrid() const { return frame_.Grid; }
+    QLabel* CallLabel() const { return frame_.CallLabel; }
+    QPushButton* OKBtn() const { return frame_.Ok; }
+    QPushButton* HelpBtn() const { return frame_.Help; }
     TCodeEditForm* RecordForm() const { return recordForm_.get(); }
 
 private:
@@ -80,16 +82,8 @@ private:
     QAction* edit_ = nullptr;
     QAction* add_ = nullptr;
     QAction* delete_ = nullptr;
-    QToolBar* toolBar_ = nullptr;
-    QLabel* entryLabel_ = nullptr;
-    QLineEdit* entry_ = nullptr;
+    DirectoryDialogFrame frame_;
     KeyFilter* entryFilter_ = nullptr;
-    QGroupBox* searchGroup_ = nullptr;
-    QButtonGroup* searchButtons_ = nullptr;
-    DirectoryGrid* grid_ = nullptr;
-    QLabel* callLabel_ = nullptr;
-    QPushButton* ok_ = nullptr;
-    QPushButton* help_ = nullptr;
     std::unique_ptr<TCodeEditForm> recordForm_;
 };
 

@@ -4,6 +4,7 @@
 #include "directories/TxDataM.h"
 #include "directories/dialogs/AbonentEditForm.h"
 #include "directories/dialogs/AbonentImportFile.h"
+#include "directories/dialogs/DirectoryDialogFrame.h"
 #include "directories/dialogs/DirectoryGrid.h"
 #include "directories/dialogs/DirectoryText.h"
 #include "directories/dialogs/KeyFilter.h"
@@ -11,23 +12,16 @@
 #include "directories/dialogs/WaitCursor.h"
 #include "platform/MessageCaptions.h"
 #include "support/HelpNote.h"
-#include "widgets/LayoutScale.h"
 
 #include <QAction>
 #include <QButtonGroup>
 #include <QFileDialog>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
-#include <QToolBar>
-#include <QVBoxLayout>
 
 namespace korvane {
 
@@ -46,7 +40,6 @@ TAbonentAddressDlg::TAbonentAddressDlg(TTxDataModule& module, DirectoryDialogEnv
     Q_ASSERT(env_.Box);
     setWindowTitle(QStringLiteral("Список абонентов"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    const LayoutScale scale(this);
 
     edit_ = NewAction(QStringLiteral("Редактировать"), QStringLiteral("Редактировать запись"),
                       &TAbonentAddressDlg::EditActionExecute);
@@ -58,73 +51,23 @@ TAbonentAddressDlg::TAbonentAddressDlg(TTxDataModule& module, DirectoryDialogEnv
                           &TAbonentAddressDlg::AbonentNoTlgActionExecute);
     import_ = NewAction(QStringLiteral("Импорт"), QStringLiteral("Иморт базы данных абонентов из текстового файла"),
                         &TAbonentAddressDlg::ImportActionExecute);
-    toolBar_ = new QToolBar;
-    toolBar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    toolBar_->addAction(edit_);
-    toolBar_->addAction(add_);
-    toolBar_->addAction(delete_);
-    toolBar_->addSeparator();
-    toolBar_->addAction(telegram_);
-    toolBar_->addSeparator();
-    toolBar_->addAction(import_);
+    frame_ = BuildDirectoryDialogFrame(
+        *this, {edit_, add_, delete_, nullptr, telegram_, nullptr, import_},
+        {QStringLiteral("Номер"), QStringLiteral("Название"), QStringLiteral("Автоответ")}, module_.AbonentQuery,
+        {{QStringLiteral("ABONENT_ID"), QStringLiteral("№"), 26},
+         {QStringLiteral("ABONENT_No"), QStringLiteral("Номер"), 80},
+         {QStringLiteral("ABONENT_Name"), QStringLiteral("Название"), 220},
+         {QStringLiteral("ABONENT_AnsBk"), QStringLiteral("Автоответ"), 100}});
 
-    entryLabel_ = new QLabel(QStringLiteral("Быстрый поиск"));
-    entry_ = new QLineEdit;
-    entry_->setMinimumWidth(scale.X(160));
-    entryLabel_->setBuddy(entry_);
-    entryFilter_ = KeyFilter::Install(entry_, keyrules::NumberChars(NumberSearchLength));
-    entry_->setMaxLength(NumberSearchLength);
-    connect(entry_, &QLineEdit::textChanged, this, [this] { EntryEditChange(); });
-
-    searchGroup_ = new QGroupBox(QStringLiteral("Тип поиска"));
-    searchButtons_ = new QButtonGroup(this);
-    auto* modes = new QHBoxLayout(searchGroup_);
-    const QStringList modeNames = {QStringLiteral("Номер"), QStringLiteral("Название"), QStringLiteral("Автоответ")};
-    for (int i = 0; i < modeNames.size(); ++i) {
-        auto* button = new QRadioButton(modeNames[i]);
-        searchButtons_->addButton(button, i);
-        modes->addWidget(button);
-    }
-    searchButtons_->button(ByNumber)->setChecked(true);
-    connect(searchButtons_, &QButtonGroup::idClicked, this, [this] { QuickSearchRadioGroupClick(); });
-
-    grid_ = new DirectoryGrid(module_.AbonentQuery,
-                              {{QStringLiteral("ABONENT_ID"), QStringLiteral("№"), 26},
-                               {QStringLiteral("ABONENT_No"), QStringLiteral("Номер"), 80},
-                               {QStringLiteral("ABONENT_Name"), QStringLiteral("Название"), 220},
-                               {QStringLiteral("ABONENT_AnsBk"), QStringLiteral("Автоответ"), 100}});
-    connect(grid_, &DirectoryGrid::TitleClicked, this, &TAbonentAddressDlg::AbonentDBGridTitleClick);
-    // The grid shows its four columns whole, with room for its scroll bar.
-    grid_->setMinimumSize(scale.X(26 + 80 + 220 + 100) + grid_->verticalScrollBar()->sizeHint().width() +
-                              2 * grid_->frameWidth() + scale.X(4),
-                          scale.Y(260));
-    callLabel_ = new QLabel;
-    callLabel_->setTextFormat(Qt::PlainText);
-
-    ok_ = new QPushButton(QStringLiteral("OK"));
-    connect(ok_, &QPushButton::clicked, this, &TAbonentAddressDlg::OKBtnClick);
-    help_ = new QPushButton(QStringLiteral("&Help"));
-    help_->setAutoDefault(false);
-    connect(help_, &QPushButton::clicked, this, &TAbonentAddressDlg::HelpBtnClick);
-    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(f1, &QShortcut::activated, this, &TAbonentAddressDlg::HelpBtnClick);
-
-    auto* search = new QHBoxLayout;
-    auto* entryColumn = new QVBoxLayout;
-    entryColumn->addWidget(entryLabel_);
-    entryColumn->addWidget(entry_);
-    search->addLayout(entryColumn);
-    search->addWidget(searchGroup_, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok_);
-    buttons->addWidget(help_);
-    auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(toolBar_);
-    layout->addLayout(search);
-    layout->addWidget(grid_, 1);
-    layout->addWidget(callLabel_);
-    layout->addLayout(buttons);
+    entryFilter_ = KeyFilter::Install(frame_.Entry, keyrules::NumberChars(NumberSearchLength));
+    frame_.Entry->setMaxLength(NumberSearchLength);
+    connect(frame_.Entry, &QLineEdit::textChanged, this, [this] { EntryEditChange(); });
+    frame_.SearchButtons->button(ByNumber)->setChecked(true);
+    connect(frame_.SearchButtons, &QButtonGroup::idClicked, this, [this] { QuickSearchRadioGroupClick(); });
+    connect(frame_.Grid, &DirectoryGrid::TitleClicked, this, &TAbonentAddressDlg::AbonentDBGridTitleClick);
+    connect(frame_.Ok, &QPushButton::clicked, this, &TAbonentAddressDlg::OKBtnClick);
+    connect(frame_.Help, &QPushButton::clicked, this, &TAbonentAddressDlg::HelpBtnClick);
+    connect(frame_.HelpKey, &QShortcut::activated, this, &TAbonentAddressDlg::HelpBtnClick);
 
     updateTimer_ = new QTimer(this);
     updateTimer_->setInterval(250);
@@ -155,12 +98,12 @@ QAction* TAbonentAddressDlg::NewAction(const QString& caption, const QString& hi
 
 QRadioButton* TAbonentAddressDlg::SearchButton(int mode) const
 {
-    return static_cast<QRadioButton*>(searchButtons_->button(mode));
+    return static_cast<QRadioButton*>(frame_.SearchButtons->button(mode));
 }
 
 int TAbonentAddressDlg::SearchModeIndex() const
 {
-    return searchButtons_->checkedId();
+    return frame_.SearchButtons->checkedId();
 }
 
 QFileDialog* TAbonentAddressDlg::OpenImportDlg()
@@ -195,7 +138,7 @@ int TAbonentAddressDlg::ExecForm(QDialog& form)
 void TAbonentAddressDlg::ShowRecordInfo()
 {
     const BrowseQuery& q = module_.AbonentQuery;
-    callLabel_->setText(QStringLiteral("%1/%2 %3 %4 %5")
+    frame_.CallLabel->setText(QStringLiteral("%1/%2 %3 %4 %5")
                             .arg(q.RecNo())
                             .arg(q.RecordCount())
                             .arg(q.FieldAsText(u"ABONENT_No"), q.FieldAsText(u"ABONENT_Name"),
@@ -208,13 +151,13 @@ void TAbonentAddressDlg::SetEntryFilter()
 {
     const bool number = SearchModeIndex() == ByNumber;
     entryFilter_->SetRule(number ? keyrules::NumberChars(NumberSearchLength) : keyrules::Any(TextSearchLength));
-    entry_->setMaxLength(number ? NumberSearchLength : TextSearchLength);
+    frame_.Entry->setMaxLength(number ? NumberSearchLength : TextSearchLength);
 }
 
 void TAbonentAddressDlg::EntryEditChange()
 {
     BrowseQuery& q = module_.AbonentQuery;
-    const QString t = QuickSearchText(entry_->text());
+    const QString t = QuickSearchText(frame_.Entry->text());
     if (t.isEmpty()) {
         q.First();
         return;
@@ -238,10 +181,10 @@ void TAbonentAddressDlg::EntryEditChange()
 
 void TAbonentAddressDlg::QuickSearchRadioGroupClick()
 {
-    if (entry_->text().isEmpty())
+    if (frame_.Entry->text().isEmpty())
         EntryEditChange();
     else
-        entry_->clear();
+        frame_.Entry->clear();
     SetEntryFilter();
 }
 
@@ -250,7 +193,7 @@ void TAbonentAddressDlg::QuickSearchRadioGroupClick()
 void TAbonentAddressDlg::AbonentDBGridTitleClick(int column)
 {
     const QString key = module_.AbonentQuery.FieldAsText(u"ABONENT_No");
-    const QString order = grid_->CycleSortMark(column);
+    const QString order = frame_.Grid->CycleSortMark(column);
     module_.OpenAbonentQuery(order);
     module_.AbonentQuery.Locate(u"ABONENT_NO", key);
 }
@@ -275,7 +218,7 @@ void TAbonentAddressDlg::EditActionExecute()
                            UpperCased(form.AbAnsBkEdit()->text()));
         ExecAndRelocate();
     }
-    grid_->setFocus();
+    frame_.Grid->setFocus();
     form.AbNoEdit()->setEnabled(true);
     recordForm_.reset();
 }
@@ -302,7 +245,7 @@ void TAbonentAddressDlg::AddActionExecute()
             ExecAndRelocate();
         }
     }
-    grid_->setFocus();
+    frame_.Grid->setFocus();
     form.AbNoEdit()->setEnabled(true);
     recordForm_.reset();
 }

@@ -9,6 +9,8 @@
 
 #include "directories/dialogs/DirectoryDialogEnvironment.h"
 
+#include "directories/dialogs/DirectoryDialogFrame.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -62,16 +64,16 @@ public:
     QAction* DeleteAction() const { return delete_; }
     QAction* AbonentNoTlgAction() const { return telegram_; }
     QAction* ImportAction() const { return import_; }
-    QToolBar* ToolBar() const { return toolBar_; }
-    QLineEdit* EntryEdit() const { return entry_; }
-    QLabel* EntryLabel() const { return entryLabel_; }
-    QGroupBox* QuickSearchRadioGroup() const { return searchGroup_; }
+    QToolBar* ToolBar() const { return frame_.ToolBar; }
+    QLineEdit* EntryEdit() const { return frame_.Entry; }
+    QLabel* EntryLabel() const { return frame_.EntryLabel; }
+    QGroupBox* QuickSearchRadioGroup() const { return frame_.SearchGroup; }
     QRadioButton* SearchButton(int mode) const;
     int SearchModeIndex() const;
-    DirectoryGrid* AbonentDBGrid() const { return grid_; }
-    QLabel* CallLabel() const { return callLabel_; }
-    QPushButton* OKBtn() const { return ok_; }
-    QPushButton* HelpBtn() const { return help_; }
+    DirectoryGrid* AbonentDBGrid() const { return frame_.Grid; }
+    QLabel* CallLabel() const { return frame_.CallLabel; }
+    QPushButton* OKBtn() const { return frame_.Ok; }
+    QPushButton* HelpBtn() const { return frame_.Help; }
     QFileDialog* OpenImportDlg();
     // The form of the running Edit or Add; null otherwise.
     TAbonentEditForm* RecordForm() const { return recordForm_.get(); }
@@ -99,16 +101,8 @@ private:
     QAction* delete_ = nullptr;
     QAction* telegram_ = nullptr;
     QAction* import_ = nullptr;
-    QToolBar* toolBar_ = nullptr;
-    QLabel* entryLabel_ = nullptr;
-    QLineEdit* entry_ = nullptr;
+    DirectoryDialogFrame frame_;
     KeyFilter* entryFilter_ = nullptr;
-    QGroupBox* searchGroup_ = nullptr;
-    QButtonGroup* searchButtons_ = nullptr;
-    DirectoryGrid* grid_ = nullptr;
-    QLabel* callLabel_ = nullptr;
-    QPushButton* ok_ = nullptr;
-    QPushButton* help_ = nullptr;
     QFileDialog* importDlg_ = nullptr;
     QTimer* updateTimer_ = nullptr;
     std::unique_ptr<TAbonentEditForm> recordForm_;

@@ -9,6 +9,7 @@
 // sets the telegrams per channel (0 shows the gaps of idle channels).
 
 #include "bench/BenchSupport.h"
+#include "tests/fakes/SimulatedIdleChannels.h"
 #include "engine/CallFailurePolicy.h"
 #include "engine/ElementCatalog.h"
 #include "engine/TickTimer.h"
@@ -105,31 +106,11 @@ void BM_MainThreadGaps(benchmark::State& state)
         modes.TlxLogMode = 0;
         ApplyDriverModes(modes);
 
-        int err = 0;
-        TProtocolSet set;
-        set.Registry = BuildClassRegistry(err);
-        TProtocolRec protocol;
-        protocol.Name = QStringLiteral("Бенч");
-        protocol.Elements.push_back(
-            {QStringLiteral("Ждать"), set.Registry->find(QStringLiteral("Анализ состояния приема")), 0, {}});
-        set.Protocols[0].push_back(std::move(protocol));
-
-        QTemporaryDir dir;
-        serial::SerialPortMap map;
-        std::vector<std::shared_ptr<serial::SimSerialDevice>> lines;
+        korvane::test::SimulatedIdleChannels lines(channels, QStringLiteral("gap"));
         const QByteArray text = "|#51234 ABC\r\n|*51235\r\nTEXT OF THE TELEGRAM\r\n";
         for (int c = 1; c <= channels; ++c) {
-            auto line = serial::SimSerialDevice::create();
-            const QString n = QStringLiteral("gap%1").arg(c);
-            map.registerSimulated(n, line);
-            qputenv(qPrintable(QStringLiteral("KORVANE_COM%1").arg(c)), ("sim:" + n).toUtf8());
-            lines.push_back(line);
-            TChannelOptions& r = set.Channels[std::size_t(c - 1)];
-            r.AdapterType = 1;
-            const QString out = dir.filePath(QStringLiteral("out%1").arg(c));
+            const QString out = lines.Outgoing(c);
             QDir().mkpath(out);
-            r.TransmDir.setText(out);
-            r.ReceiveDir.setText(dir.filePath(QStringLiteral("in%1").arg(c)));
             for (int i = 1; i <= FileCount; ++i) {
                 QFile f(QDir(out).filePath(QStringLiteral("TEL%1.TLG").arg(i, 5, 10, QLatin1Char('0'))));
                 if (f.open(QIODevice::WriteOnly))
@@ -150,17 +131,17 @@ void BM_MainThreadGaps(benchmark::State& state)
         env.Beep = &beep;
         env.Time = &systemClock();
         env.Timers = &timers;
-        env.PortMap = &map;
+        env.PortMap = &lines.map;
         env.Catalog = &catalog;
-        env.IniFileName = dir.filePath(QStringLiteral("KORVANE2.INI"));
-        env.ProgramFolder = dir.path();
+        env.IniFileName = lines.dir.filePath(QStringLiteral("KORVANE2.INI"));
+        env.ProgramFolder = lines.dir.path();
         env.WriteLog = [](const QString&) {};
         {
             TTxScanner scanner(env);
             auto retry = std::make_unique<TUnsucNumObject>();
             retry->Wait = 30000; // the number waits for the whole run
             UnsuccNumbers->Add(QStringLiteral("51234"), std::move(retry));
-            scanner.Start(&set);
+            scanner.Start(&lines.set);
             QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
             app.exec();
         }

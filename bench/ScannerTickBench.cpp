@@ -7,6 +7,7 @@
 // and the CPU time of the fast tick's own thread.
 
 #include "bench/BenchSupport.h"
+#include "tests/fakes/SimulatedIdleChannels.h"
 #include "engine/ElementCatalog.h"
 #include "engine/TickTimer.h"
 #include "engine/TxElementPro.h"
@@ -110,28 +111,7 @@ void BM_ScannerFastTick(benchmark::State& state)
         modes.TlxLogMode = 0;
         ApplyDriverModes(modes);
 
-        int err = 0;
-        TProtocolSet set;
-        set.Registry = BuildClassRegistry(err);
-        TProtocolRec protocol;
-        protocol.Name = QStringLiteral("Бенч");
-        protocol.Elements.push_back({QStringLiteral("Ждать"), set.Registry->find(QStringLiteral("Анализ состояния приема")), 0, {}});
-        set.Protocols[0].push_back(std::move(protocol));
-
-        QTemporaryDir dir;
-        serial::SerialPortMap map;
-        std::vector<std::shared_ptr<serial::SimSerialDevice>> lines;
-        for (int c = 1; c <= kChannelCount; ++c) {
-            auto line = serial::SimSerialDevice::create();
-            const QString n = QStringLiteral("bench%1").arg(c);
-            map.registerSimulated(n, line);
-            qputenv(qPrintable(QStringLiteral("KORVANE_COM%1").arg(c)), ("sim:" + n).toUtf8());
-            lines.push_back(line);
-            TChannelOptions& r = set.Channels[std::size_t(c - 1)];
-            r.AdapterType = 1;
-            r.TransmDir.setText(dir.filePath(QStringLiteral("out%1").arg(c)));
-            r.ReceiveDir.setText(dir.filePath(QStringLiteral("in%1").arg(c)));
-        }
+        korvane::test::SimulatedIdleChannels channels(kChannelCount, QStringLiteral("bench"));
 
         ElementCatalog catalog{{QStringLiteral("TTxCheckInputLine"), QStringLiteral("Анализ состояния приема"),
                                 [&times, &fastCpu](TTxChannelDriver& d) {
@@ -145,16 +125,16 @@ void BM_ScannerFastTick(benchmark::State& state)
         env.Beep = &beep;
         env.Time = &systemClock();
         env.Timers = &timers;
-        env.PortMap = &map;
+        env.PortMap = &channels.map;
         env.Catalog = &catalog;
-        env.IniFileName = dir.filePath(QStringLiteral("KORVANE2.INI"));
-        env.ProgramFolder = dir.path();
+        env.IniFileName = channels.dir.filePath(QStringLiteral("KORVANE2.INI"));
+        env.ProgramFolder = channels.dir.path();
         env.WriteLog = [](const QString&) {};
 
         const double cpuBefore = CpuSeconds();
         {
             TTxScanner scanner(env);
-            scanner.Start(&set);
+            scanner.Start(&channels.set);
             QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
             app.exec();
         }

@@ -7,16 +7,13 @@
 #include "engine/TickTimer.h"
 #include "engine/TxElementPro.h"
 #include "engine/TxScanner.h"
-#include "platform/serial/SerialPortMap.h"
-#include "platform/serial/SimSerialDevice.h"
 #include "protocols/DriverModes.h"
-#include "protocols/ElementClassRegistry.h"
 #include "tests/fakes/FakeMessageBox.h"
 #include "tests/fakes/FakeSystemBeep.h"
+#include "tests/fakes/SimulatedIdleChannels.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -26,6 +23,8 @@
 using namespace korvane;
 
 namespace {
+
+using test::SimulatedIdleChannels;
 
 // The idle step of every channel. On its first fast tick it queues a text
 // for the line; it counts its fast ticks and notes whether they ran off the
@@ -76,29 +75,7 @@ TEST(ScannerThreads, PreciseFastTickRunsOnItsThreadWhileTheLinesCarryText)
     modes.TlxLogMode = 1;
     ApplyDriverModes(modes);
 
-    int err = 0;
-    TProtocolSet set;
-    set.Registry = BuildClassRegistry(err);
-    TProtocolRec protocol;
-    protocol.Name = QStringLiteral("Линия");
-    protocol.Elements.push_back(
-        {QStringLiteral("Ждать"), set.Registry->find(QStringLiteral("Анализ состояния приема")), 0, {}});
-    set.Protocols[0].push_back(std::move(protocol));
-
-    QTemporaryDir dir;
-    serial::SerialPortMap map;
-    std::vector<std::shared_ptr<serial::SimSerialDevice>> lines;
-    for (int c = 1; c <= kChannels; ++c) {
-        auto line = serial::SimSerialDevice::create();
-        const QString name = QStringLiteral("threads%1").arg(c);
-        map.registerSimulated(name, line);
-        qputenv(qPrintable(QStringLiteral("KORVANE_COM%1").arg(c)), ("sim:" + name).toUtf8());
-        lines.push_back(line);
-        TChannelOptions& r = set.Channels[std::size_t(c - 1)];
-        r.AdapterType = 1;
-        r.TransmDir.setText(dir.filePath(QStringLiteral("out%1").arg(c)));
-        r.ReceiveDir.setText(dir.filePath(QStringLiteral("in%1").arg(c)));
-    }
+    SimulatedIdleChannels channels(kChannels, QStringLiteral("threads"));
 
     std::atomic<int> ticks{0};
     std::atomic<bool> offMainThread{false};
@@ -115,17 +92,17 @@ TEST(ScannerThreads, PreciseFastTickRunsOnItsThreadWhileTheLinesCarryText)
     env.Beep = &beep;
     env.Time = &systemClock();
     env.Timers = &timers;
-    env.PortMap = &map;
+    env.PortMap = &channels.map;
     env.Catalog = &catalog;
-    env.IniFileName = dir.filePath(QStringLiteral("KORVANE2.INI"));
-    env.ProgramFolder = dir.path();
+    env.IniFileName = channels.dir.filePath(QStringLiteral("KORVANE2.INI"));
+    env.ProgramFolder = channels.dir.path();
     std::atomic<int> logLines{0};
     env.WriteLog = [&](const QString&) { ++logLines; };
 
     std::vector<QByteArray> received(kChannels);
     {
         TTxScanner scanner(env);
-        scanner.Start(&set);
+        scanner.Start(&channels.set);
         ASSERT_EQ(scanner.ActiveChannels, kChannels);
         for (int c = 1; c <= kChannels; ++c) {
             TTxChannelDriver* d = scanner.Driver(c);
@@ -147,7 +124,7 @@ TEST(ScannerThreads, PreciseFastTickRunsOnItsThreadWhileTheLinesCarryText)
         while (elapsed.elapsed() < 3000 && !(allArrived() && ticks >= 40)) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
             for (int c = 0; c < kChannels; ++c)
-                received[std::size_t(c)] += lines[std::size_t(c)]->takeReceived();
+                received[std::size_t(c)] += channels.lines[std::size_t(c)]->takeReceived();
         }
         // The scanner goes while its fast tick may be running.
     }

@@ -16,6 +16,7 @@
 #include <pthread.h>
 #include <signal.h>
 #include <sys/eventfd.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace korvane {
@@ -160,10 +161,33 @@ private:
         const int fd = ::open(path.constData(), flags, 0666);
         if (fd < 0)
             return OpenError(device);
-        QString error = WriteAll(fd, device, bytes);
+        QString error = LockDevice(fd, device);
+        if (error.isEmpty())
+            error = WriteAll(fd, device, bytes);
         if (::close(fd) != 0 && error.isEmpty() && errno != EINTR)
             error = WriteError(device);
         return error;
+    }
+
+    // Printouts of several windows (or programs) go to one device: a copy
+    // holds the device's lock while it is written, so that copies come out
+    // whole, one after the other. The lock is waited for while the port
+    // lives; the copy holding it ends by its own deadline. The lock gives no
+    // event to wait on, so it is asked for again after a pause. A device
+    // that has no locks is written as it is.
+    QString LockDevice(int fd, const QString& device)
+    {
+        for (;;) {
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+                return {};
+            if (errno == EINTR)
+                continue;
+            if (errno != EWOULDBLOCK)
+                return {};
+            pollfd cancel{cancel_, POLLIN, 0};
+            if (::poll(&cancel, 1, static_cast<int>(kRetryPause.count())) > 0)
+                return WriteError(device); // the port is going away
+        }
     }
 
     QString WriteAll(int fd, const QString& device, const QByteArray& bytes)

@@ -145,6 +145,47 @@ TEST_F(PrinterPortTest, AReaderGetsEveryByteAndAReaderThatLeavesIsAFailure)
     EXPECT_EQ(outcomes.last(), QStringLiteral("Ошибка записи файла ") + device);
 }
 
+// Two windows printing at once: each copy reaches the printer whole, never
+// mixed with the other's.
+TEST_F(PrinterPortTest, PrintoutsOfTwoPortsOnOneDeviceComeOutWholeOneAfterTheOther)
+{
+    ASSERT_TRUE(MakeFifo());
+    const int readEnd = OpenReader();
+    ASSERT_GE(readEnd, 0);
+    ASSERT_EQ(::fcntl(readEnd, F_SETFL, O_RDONLY), 0);
+    const QByteArray first(256 << 10, 'a');
+    const QByteArray second(256 << 10, 'b');
+    QByteArray got;
+    std::thread reader([&] {
+        // Both printouts are waiting for the printer before it takes a byte.
+        std::this_thread::sleep_for(100ms);
+        char buffer[1024];
+        while (got.size() < first.size() + second.size()) {
+            const ssize_t n = ::read(readEnd, buffer, sizeof buffer);
+            if (n == 0) { // between two writers
+                std::this_thread::sleep_for(2ms);
+                continue;
+            }
+            if (n < 0)
+                break;
+            got.append(buffer, n);
+            std::this_thread::sleep_for(200us);
+        }
+        ::close(readEnd);
+    });
+    auto editor = MakePort(5000ms);
+    auto browser = MakePort(5000ms);
+    editor->Print({first});
+    browser->Print({second});
+    ASSERT_TRUE(WaitForOutcomes(2));
+    reader.join();
+    EXPECT_EQ(outcomes, (QStringList{QString(), QString()}));
+    ASSERT_EQ(got.size(), first.size() + second.size());
+    EXPECT_TRUE(got == first + second || got == second + first)
+        << "the printouts are mixed: the first switch from one to the other comes at byte "
+        << got.indexOf(got.front() == 'a' ? 'b' : 'a');
+}
+
 TEST_F(PrinterPortTest, APortGoingAwayAbandonsABlockedPrintoutAtOnce)
 {
     ASSERT_TRUE(MakeFifo());

@@ -19,7 +19,8 @@ bool EditChannelOptions(TProtocol& store, int channel, const ChannelOptionsEnvir
         return false;
     dialog.FSet = set.get();
     dialog.LoadChannelOptions();
-    const int result = show ? show(dialog) : dialog.Execute();
+    // The caption names the channel however the dialog is shown.
+    const int result = dialog.Execute(show);
     dialog.SaveChannelOptions();
     if (result != QDialog::Accepted || !CheckProtocols(*set, *env.Box))
         return false;

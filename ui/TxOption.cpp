@@ -327,10 +327,10 @@ void TMultPageDlg::SaveChannelOptions()
     sounds_->StoreSounds(r.Sounds);
 }
 
-int TMultPageDlg::Execute()
+int TMultPageDlg::Execute(const std::function<int(TMultPageDlg&)>& show)
 {
     setWindowTitle(windowTitle() + QLatin1Char(' ') + QString::number(FChannel));
-    return exec();
+    return show ? show(*this) : exec();
 }
 
 void TMultPageDlg::AdapterTypeChange()

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class QButtonGroup;
 class QCheckBox;
@@ -66,8 +67,10 @@ public:
     // Record of channel FChannel of FSet into the controls, and back.
     void LoadChannelOptions();
     void SaveChannelOptions();
-    // Appends " " and FChannel to the caption; the modal result.
-    int Execute();
+    // Appends " " and FChannel to the caption, then runs the dialog modally
+    // (exec(), or Show when given: a test operates the dialog); the modal
+    // result.
+    int Execute(const std::function<int(TMultPageDlg&)>& show = {});
 
     void AdapterTypeChange();
     // The key filter of the answerback and header edits lives in

@@ -80,12 +80,16 @@ TEST_F(ChannelOptionsCommandsTest, CancelWritesNothing)
 TEST_F(ChannelOptionsCommandsTest, OkWritesTheEditedChannelEvenWithoutAChange)
 {
     int shownChannel = 0;
+    QString shownCaption;
     EXPECT_TRUE(EditChannelOptions(store, 3, Env(), nullptr, [&](TMultPageDlg& d) {
         shownChannel = d.FChannel;
+        shownCaption = d.windowTitle();
         d.accept();
         return d.result();
     }));
     EXPECT_EQ(shownChannel, 3);
+    // The caption names the channel also when the dialog is shown by another hand than exec().
+    EXPECT_EQ(shownCaption, QStringLiteral("Настройки канала 3"));
     EXPECT_TRUE(Rewritten());
 
     Age();

@@ -292,6 +292,11 @@ void PendingFileWork::Run(std::uint64_t now, const Outcome& outcome, int retryMs
             // crash would have it written twice.
             Prepare(*it);
             Save();
+        } else if (it->kind == FileWorkItem::Kind::Move) {
+            // The appends done before it are struck off first: done again
+            // after a crash, they would find their file moved away and
+            // begin it anew, and the move would take them along twice.
+            Save();
         }
         try {
             Apply(*it);

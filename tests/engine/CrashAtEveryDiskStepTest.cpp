@@ -34,6 +34,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -174,6 +175,7 @@ public:
     }
 
     std::vector<Call> calls;
+    QStringList doneBefore; // numbers marked done in telegrams of earlier runs
 
 private:
     TTxChannelDriver& d() { return f_.Driver(); }
@@ -204,12 +206,13 @@ private:
 };
 
 struct Scenario {
+    const char* id; // the test's name
     const char* name;
     void (*run)(ScenarioRun&);
 };
 
 const Scenario kScenarios[] = {
-    {"a transmission that succeeds",
+    {"Transmission", "a transmission that succeeds",
      [](ScenarioRun& s) {
          s.PutTelegram("TEL00001.TLG", "|#51234\r\nТЕКСТ\r\n");
          s.Scan();
@@ -219,7 +222,18 @@ const Scenario kScenarios[] = {
          s.Receive(100);
          s.EndTransmission(true);
      }},
-    {"a reception over one buffer",
+    {"TransmissionAppendedToTrs", "a transmission appended to the .TRS of its name",
+     [](ScenarioRun& s) {
+         s.PutTelegram("TEL00003.TRS", "|*99999\r\nПРЕЖНЯЯ\r\n");
+         s.doneBefore << "99999";
+         s.PutTelegram("TEL00003.TLG", "|#51234\r\nТЕКСТ\r\n");
+         s.Scan();
+         s.BeginTransmission();
+         s.Receive(300);
+         s.Wait(1200);
+         s.EndTransmission(true);
+     }},
+    {"ReceptionOverOneBuffer", "a reception over one buffer",
      [](ScenarioRun& s) {
          s.BeginReception();
          s.Receive(5000);
@@ -231,14 +245,14 @@ const Scenario kScenarios[] = {
          s.Receive(30);
          s.EndReception(false);
      }},
-    {"a reception over one buffer kept as unfinished",
+    {"UnfinishedReception", "a reception over one buffer kept as unfinished",
      [](ScenarioRun& s) {
          s.BeginReception();
          s.Receive(kBuffer + 100);
          s.Wait(1200);
          s.EndReception(true);
      }},
-    {"a failed call after a successful one in the telegram's record",
+    {"FailedCallAfterSuccessfulOne", "a failed call after a successful one in the telegram's record",
      [](ScenarioRun& s) {
          s.PutTelegram("TEL00002.TLG", "|#51234\r\n|#51235\r\nТЕКСТ\r\n");
          s.Scan();
@@ -256,8 +270,9 @@ const Scenario kScenarios[] = {
 // What a restart finds on disk.
 class DiskCheck {
 public:
-    DiskCheck(FileWorkRig& f, const std::vector<Call>& calls, const Death& death)
-        : f_(f), calls_(calls), death_(death), fileOf_(calls.size()), lengthOf_(calls.size(), 0)
+    DiskCheck(FileWorkRig& f, const std::vector<Call>& calls, const QStringList& doneBefore, const Death& death)
+        : f_(f), calls_(calls), doneBefore_(doneBefore), death_(death), fileOf_(calls.size()),
+          lengthOf_(calls.size(), 0)
     {
     }
 
@@ -404,14 +419,15 @@ private:
             if (name.endsWith(QStringLiteral(".PTC")) || name.endsWith(QStringLiteral(".PT")))
                 continue;
             bool open = false;
+            // The address lines of every telegram the file holds (a .TRS gathers several).
             for (const QString& l : OemToAnsi(FileWorkRig::Read(out.filePath(name))).split(QStringLiteral("\r\n"))) {
                 if (!l.startsWith(u'|'))
-                    break;
+                    continue;
                 for (auto it = mark.globalMatch(l); it.hasNext();) {
                     const auto m = it.next();
                     const bool done = m.captured(1) == u'*';
                     open = open || m.captured(1) == u'#';
-                    if (done != succeeded.contains(m.captured(2)))
+                    if (done != (succeeded.contains(m.captured(2)) || doneBefore_.contains(m.captured(2))))
                         bad_ << QStringLiteral("%1: %2 marked '%3' with%4 a line of success")
                                     .arg(name, m.captured(2), m.captured(1), done ? "out" : "");
                     if (done && chosen.contains(m.captured(2)))
@@ -428,6 +444,7 @@ private:
 
     FileWorkRig& f_;
     const std::vector<Call>& calls_;
+    const QStringList& doneBefore_;
     const Death death_;
     std::vector<QString> fileOf_;
     std::vector<qsizetype> lengthOf_;
@@ -461,9 +478,9 @@ QStringList ScanAfterRestart(FileWorkRig& f)
     return chosen;
 }
 
-// Runs Scenario in a child that dies at its disk step Kill (none: -1), and
-// reports how it died.
-Death RunChild(FileWorkRig& f, const Scenario& scenario, int kill)
+// Runs Body in a child that dies before its disk step Kill (none: -1) and
+// tells how it died: a true process death, nothing of it runs on the way out.
+Death InChild(FileWorkRig& f, int kill, const std::function<void(ScenarioRun&)>& body)
 {
     int fds[2];
     if (::pipe(fds) != 0) {
@@ -487,12 +504,11 @@ Death RunChild(FileWorkRig& f, const Scenario& scenario, int kill)
             die(run.Now(kill, step, path));
             return true;
         };
-        scenario.run(run);
+        body(run);
         die(run.Now(-1, "", {}));
     }
     ::close(fds[1]);
     Death death;
-    death.step = -2;
     qsizetype got = 0;
     while (got < qsizetype(sizeof death)) {
         const ssize_t r = ::read(fds[0], reinterpret_cast<char*>(&death) + got, sizeof death - std::size_t(got));
@@ -504,54 +520,96 @@ Death RunChild(FileWorkRig& f, const Scenario& scenario, int kill)
     int status = 0;
     ::waitpid(pid, &status, 0);
     if (got != qsizetype(sizeof death) || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        ADD_FAILURE() << scenario.name << ": the child at step " << kill << " did not report its death";
+        ADD_FAILURE() << "the child to die at step " << kill << " did not tell its death";
         death.step = -2;
     }
     return death;
 }
 
-TEST(CrashAtEveryDiskStep, ARestartFindsEveryRecordWholeAndEveryMarkBehindItsSuccess)
+std::string StepName(const Death& death)
 {
-    for (const Scenario& scenario : kScenarios) {
-        // A clean run gives the steps and the connections.
-        std::vector<std::pair<std::string, QString>> steps;
-        std::vector<Call> calls;
-        {
-            FileWorkRig f;
-            f.diskStep = [&](const char* step, const QString& path) {
-                steps.emplace_back(step, Relative(f, path));
-                return true;
-            };
-            ScenarioRun run(f);
-            scenario.run(run);
-            calls = run.calls;
+    return death.step < 0 ? std::string("after its end")
+                          : "at step " + std::to_string(death.step) + " " + death.name + " " + death.path;
+}
+
+class CrashAtEveryDiskStep : public ::testing::TestWithParam<Scenario> {
+protected:
+    // A clean run of the scenario: its steps and its connections.
+    void SetUp() override
+    {
+        FileWorkRig f;
+        f.diskStep = [&](const char* step, const QString& path) {
+            steps_.push_back(step + (u' ' + Relative(f, path)).toStdString());
+            return true;
+        };
+        ScenarioRun run(f);
+        GetParam().run(run);
+        calls_ = run.calls;
+        doneBefore_ = run.doneBefore;
+    }
+
+    // The scenario killed before its step Kill (-1: not killed), its
+    // restart killed before its step KillAgain (-1: not killed), and the
+    // channel started again and checked. The steps of that last start.
+    int KillAndCheck(int kill, int killAgain)
+    {
+        FileWorkRig f;
+        const Scenario& scenario = GetParam();
+        const Death death = InChild(f, kill, scenario.run);
+        if (death.step == -2)
+            return 0;
+        std::string where = std::string(scenario.name) + ", killed " + StepName(death);
+        if (kill >= 0 && steps_[std::size_t(kill)] != death.name + (u' ' + QString::fromUtf8(death.path)).toStdString())
+            ADD_FAILURE() << where << ": the run took other steps than the clean one";
+        if (killAgain >= 0) {
+            const Death again = InChild(f, killAgain, [&f](ScenarioRun&) { Start(f); });
+            where += ", its restart killed " + StepName(again);
         }
-        ASSERT_FALSE(steps.empty()) << scenario.name;
-        for (int k = -1; k < int(steps.size()); ++k) {
-            FileWorkRig f;
-            const Death death = RunChild(f, scenario, k);
-            if (death.step == -2)
-                continue;
-            const std::string where = std::string(scenario.name) + ", killed "
-                                      + (k < 0 ? std::string("after its end")
-                                               : "at step " + std::to_string(k) + " " + steps[std::size_t(k)].first
-                                                     + " " + steps[std::size_t(k)].second.toStdString());
-            if (k >= 0) {
-                ASSERT_EQ(death.name + (" " + QString::fromUtf8(death.path).toStdString()),
-                          steps[std::size_t(k)].first + " " + steps[std::size_t(k)].second.toStdString())
-                    << where << ": the run took other steps than the clean one";
-            }
-            f.Restart(5000);
-            f.rig.Advance(3000);
-            const QStringList chosen = ScanAfterRestart(f);
-            const QStringList bad = DiskCheck(f, calls, death).Run(chosen);
-            EXPECT_TRUE(bad.isEmpty()) << where << ":\n  " << bad.join("\n  ").toStdString();
-            const auto once = Snapshot(f);
-            f.Restart(5000);
-            f.rig.Advance(3000);
-            EXPECT_TRUE(once == Snapshot(f)) << where << ": a second start changed the files";
+        int restartSteps = 0;
+        f.diskStep = [&](const char*, const QString&) { return ++restartSteps > 0; };
+        Start(f);
+        f.diskStep = {};
+        const QStringList chosen = ScanAfterRestart(f);
+        const QStringList bad = DiskCheck(f, calls_, doneBefore_, death).Run(chosen);
+        EXPECT_TRUE(bad.isEmpty()) << where << ":\n  " << bad.join("\n  ").toStdString();
+        const auto once = Snapshot(f);
+        Start(f);
+        EXPECT_TRUE(once == Snapshot(f)) << where << ": a second start changed the files";
+        return restartSteps;
+    }
+
+    // The channel starts again after the kill; the work left is finished
+    // and a failed step tried again.
+    static void Start(FileWorkRig& f)
+    {
+        f.Restart(100);
+        f.rig.Advance(1100);
+    }
+
+    std::vector<std::string> steps_;
+    std::vector<Call> calls_;
+    QStringList doneBefore_;
+};
+
+TEST_P(CrashAtEveryDiskStep, ARestartFindsEveryRecordWholeAndEveryMarkBehindItsSuccess)
+{
+    ASSERT_FALSE(steps_.empty());
+    // The kill that leaves the restart the most work is tried again with
+    // the restart killed too, at each of its own steps.
+    int most = -1;
+    int mostSteps = 0;
+    for (int k = -1; k < int(steps_.size()); ++k) {
+        const int restartSteps = KillAndCheck(k, -1);
+        if (restartSteps > mostSteps) {
+            most = k;
+            mostSteps = restartSteps;
         }
     }
+    for (int j = 0; j < mostSteps; ++j)
+        KillAndCheck(most, j);
 }
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, CrashAtEveryDiskStep, ::testing::ValuesIn(kScenarios),
+                         [](const ::testing::TestParamInfo<Scenario>& info) { return std::string(info.param.id); });
 
 } // namespace

@@ -36,6 +36,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <vector>
 
 using namespace korvane;
@@ -213,6 +214,11 @@ struct Scenario {
     const char* name;
     void (*run)(ScenarioRun&);
 };
+
+void PrintTo(const Scenario& s, std::ostream* out)
+{
+    *out << s.name;
+}
 
 const Scenario kScenarios[] = {
     {"Transmission", "a transmission that succeeds",

@@ -36,6 +36,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <utility>
 #include <ostream>
 #include <vector>
 
@@ -487,9 +488,21 @@ QStringList ScanAfterRestart(FileWorkRig& f)
     return chosen;
 }
 
+// The name a rename of the file work gives Path.
+QString RenameTarget(const QString& path)
+{
+    for (const auto& [from, to] : {std::pair{".REC", ".RE"}, std::pair{".PTC", ".PT"}, std::pair{".TLG", ".TRS"}})
+        if (path.endsWith(QLatin1String(from)))
+            return ChangeFileExt(path, QLatin1String(to));
+    return {};
+}
+
 // Runs Body in a child that dies before its disk step Kill (none: -1) and
 // tells how it died: a true process death, nothing of it runs on the way out.
-Death InChild(FileWorkRig& f, int kill, const std::function<void(ScenarioRun&)>& body)
+// A safe rewrite is cut inside (its temporary stands); with Halfway a
+// rename is cut as a file system without a no-replace rename cuts it, the
+// file linked under its new name and not yet unlinked under its old one.
+Death InChild(FileWorkRig& f, int kill, bool halfway, const std::function<void(ScenarioRun&)>& body)
 {
     int fds[2];
     if (::pipe(fds) != 0) {
@@ -508,8 +521,10 @@ Death InChild(FileWorkRig& f, int kill, const std::function<void(ScenarioRun&)>&
         f.diskStep = [&](const char* step, const QString& path) {
             if (n++ != kill)
                 return true;
-            if (std::strcmp(step, "replace") == 0) // inside the safe rewrite: its temporary stands
+            if (std::strcmp(step, "replace") == 0)
                 FileWorkRig::Write(path + SafeWriteSuffix, "cut");
+            if (halfway && std::strcmp(step, "rename") == 0)
+                (void)!::link(QFile::encodeName(path).constData(), QFile::encodeName(RenameTarget(path)).constData());
             die(run.Now(kill, step, path));
             return true;
         };
@@ -557,21 +572,23 @@ protected:
         doneBefore_ = run.doneBefore;
     }
 
-    // The scenario killed before its step Kill (-1: not killed), its
-    // restart killed before its step KillAgain (-1: not killed), and the
-    // channel started again and checked. The steps of that last start.
-    int KillAndCheck(int kill, int killAgain)
+    // The scenario killed before its step Kill (-1: not killed; Halfway: a
+    // rename cut between its link and its unlink), its restart killed
+    // before its step KillAgain (-1: not killed), and the channel started
+    // again and checked. The steps of that last start.
+    int KillAndCheck(int kill, int killAgain, bool halfway = false)
     {
         FileWorkRig f;
         const Scenario& scenario = GetParam();
-        const Death death = InChild(f, kill, scenario.run);
+        const Death death = InChild(f, kill, halfway, scenario.run);
         if (death.step == -2)
             return 0;
-        std::string where = std::string(scenario.name) + ", killed " + StepName(death);
+        std::string where = std::string(scenario.name) + ", killed " + StepName(death)
+                            + (halfway ? " between its link and its unlink" : "");
         if (kill >= 0 && steps_[std::size_t(kill)] != death.name + (u' ' + QString::fromUtf8(death.path)).toStdString())
             ADD_FAILURE() << where << ": the run took other steps than the clean one";
         if (killAgain >= 0) {
-            const Death again = InChild(f, killAgain, [&f](ScenarioRun&) { Start(f); });
+            const Death again = InChild(f, killAgain, false, [&f](ScenarioRun&) { Start(f); });
             where += ", its restart killed " + StepName(again);
         }
         int restartSteps = 0;
@@ -587,15 +604,20 @@ protected:
         const auto once = Snapshot(f);
         Start(f);
         EXPECT_TRUE(once == Snapshot(f)) << where << ": a second start changed the files";
+        // The next reception's number is none that a record has.
+        f.Driver().StartRecFile();
+        const QString next = QFileInfo(f.Driver().ConnectionFile).completeBaseName();
+        EXPECT_TRUE(QDir(f.rig.dir.filePath(QStringLiteral("in1"))).entryList({next + QStringLiteral(".*")}).isEmpty())
+            << where << ": the number of " << next.toStdString() << " is given again";
         return restartSteps;
     }
 
-    // The channel starts again after the kill; the work left is finished
-    // and a failed step tried again.
+    // The channel starts again after the kill and runs a few file ticks:
+    // the work left is finished on the first.
     static void Start(FileWorkRig& f)
     {
         f.Restart(100);
-        f.rig.Advance(1100);
+        f.rig.Advance(4 * TTxScanner::FileInterval);
     }
 
     std::vector<std::string> steps_;
@@ -616,6 +638,8 @@ TEST_P(CrashAtEveryDiskStep, ARestartFindsEveryRecordWholeAndEveryMarkBehindItsS
             most = k;
             mostSteps = restartSteps;
         }
+        if (k >= 0 && steps_[std::size_t(k)].starts_with("rename "))
+            KillAndCheck(k, -1, true);
     }
     for (int j = 0; j < mostSteps; ++j)
         KillAndCheck(most, j);

@@ -281,6 +281,8 @@ bool OutgoingTelegrams::ProcessOutgoingFile()
         FinishAllDone();
         break;
     case OnlyBlocked: {
+        if (DoneMarkWaiting(TlgPath))
+            break; // finished once its done mark is on disk
         Log(QStringLiteral("Файл \"%1\" содержит только \"неэффективные\" номера").arg(TlgPath));
         QString ext = QStringLiteral(".LER");
         {
@@ -489,8 +491,27 @@ OutgoingTelegrams::NumberCheck OutgoingTelegrams::CheckNumber(const QString& n, 
     if (status == StatusWaiting)
         return WaitsForRetry;
     TlgLines[index][h - 1] = u'~';
-    SaveTelegram(TlgPath, TlgLines, TlgRawLines);
+    if (DoneMarkWaiting(TlgPath))
+        SaveBlockedMarkAlone(index, h, n);
+    else
+        SaveTelegram(TlgPath, TlgLines, TlgRawLines);
     return BlockedNow;
+}
+
+void OutgoingTelegrams::SaveBlockedMarkAlone(int index, int h, const QString& n)
+{
+    if (DiskSteps::SizeOf(TlgPath) < 0) {
+        SaveTelegram(TlgPath, TlgLines, TlgRawLines); // logs that it was deleted
+        return;
+    }
+    OemLines raw;
+    QStringList lines;
+    LoadOemStringsClear(TlgPath, raw, lines);
+    if (index >= lines.size() || h > lines[index].size() || lines[index][h - 1] != u'#'
+        || ExtractNumber(lines[index], h) != n)
+        return; // changed meanwhile: the next pass finds it as it is now
+    lines[index][h - 1] = u'~';
+    SaveTelegram(TlgPath, lines, raw);
 }
 
 OutgoingTelegrams::NumberStatus OutgoingTelegrams::GetNumberStatus(const QString& n)

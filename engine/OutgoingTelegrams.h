@@ -154,6 +154,11 @@ private:
     // Writes a telegram through the safe writer; a telegram deleted
     // meanwhile is not written again (logged once).
     void SaveTelegram(const QString& path, const QStringList& lines, OemLines& raw);
+    // The '~' of number N at 1-based H of line Index written into the
+    // current telegram as it stands on disk, while a done mark waits for
+    // its call's record and journal line: the lines in memory already show
+    // that mark, and the file must not before they are there.
+    void SaveBlockedMarkAlone(int index, int h, const QString& n);
     // The done marks still waiting to be written, put into TlgLines.
     void OverlayDoneMarks();
     bool DoneMarkWaiting(const QString& path) const;

@@ -286,6 +286,18 @@ void PendingFileWork::Run(std::uint64_t now, const Outcome& outcome, int retryMs
             ++it;
             continue;
         }
+        if (it->kind == FileWorkItem::Kind::Append && it->offset < 0) {
+            // Its turn came only now, the work ahead of it on its file done:
+            // where it lands is kept on disk before it is written, or a
+            // crash would have it written twice.
+            Prepare(*it);
+            Save();
+        } else if (it->kind == FileWorkItem::Kind::Move) {
+            // The appends done before it are struck off first: done again
+            // after a crash, they would find their file moved away and
+            // begin it anew, and the move would take them along twice.
+            Save();
+        }
         try {
             Apply(*it);
         } catch (const FileError& e) {

@@ -5,10 +5,14 @@
 // under the name its end gave it, done marks to write into telegrams, and
 // the connection in progress with the text it has collected so far. All of
 // it is kept in a small file of the channel (through the safe writer)
-// before any of it touches the record files, so that a crash or a power cut
-// loses none of it: the next start finds the file and finishes the work,
-// and gives a connection that the crash cut its end (an unfinished record
-// with its journal line).
+// before any of it touches the record files, and a connection's text at
+// least once a second, so that a crash loses none of the work and no more
+// than the last second of text: the next start finds the file and
+// finishes the work, and gives a connection that the crash cut its end (an
+// unfinished record with its journal line). Every step is done so that
+// doing it again after a crash changes nothing: where an append lands is
+// on the file before it is written, and what was done is struck off it
+// before a move could make doing it again harmful.
 //
 // Main thread only, engine lock not held.
 

@@ -218,6 +218,7 @@ void TTxChannelDriver::TakeRecordWork()
     QString number;
     QString conn;
     ConnectionInProgress live;
+    bool blockTaken = false;
     {
         EngineLock lock(Mutex());
         conn = ConnectionId();
@@ -251,6 +252,7 @@ void TTxChannelDriver::TakeRecordWork()
             block.block = true;
             block.doneBit = DriverEvent::ChunkWritten;
             items.push_back(block);
+            blockTaken = true;
             recordConn_ = conn;
             recordPath_ = ConnectionFile;
         }
@@ -297,9 +299,11 @@ void TTxChannelDriver::TakeRecordWork()
         item.number = mark.number;
         work.Add(item);
     }
-    // What the connection has collected reaches the disk within about a second.
+    // What the connection has collected reaches the disk within about a
+    // second; when a block was taken, at once, since the text kept for a
+    // crash then still holds what the block holds.
     const std::uint64_t now = env_.Time->tickMs();
-    if (live.id != work.Connection().id || now >= partSavedAt_ + PartSaveInterval) {
+    if (blockTaken || live.id != work.Connection().id || now >= partSavedAt_ + PartSaveInterval) {
         work.SetConnection(live);
         partSavedAt_ = now;
     }

@@ -70,10 +70,12 @@ public:
 
     TTxChannelDriver& Driver() { return rig.Driver(1); }
     // The channels stop as a crash stops them (nothing of the file tick's
-    // work is done on the way out) and start again on the same folders.
-    void Restart()
+    // work is done on the way out) and start again on the same folders,
+    // DownMs later.
+    void Restart(std::int64_t downMs = 0)
     {
         rig.scanner.reset();
+        rig.Advance(downMs);
         rig.scanner = std::make_unique<TTxScanner>(env_);
         rig.scanner->Start(rig.set.get());
         rig.Advance(60);

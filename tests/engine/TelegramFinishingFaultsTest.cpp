@@ -84,6 +84,32 @@ TEST_F(TelegramFinishingFaults, ADoneMarkThatCannotBeSavedIsKeptAndItsNumberNotC
     EXPECT_EQ(d().Number, "51235");
 }
 
+TEST_F(TelegramFinishingFaults, ADoneMarkWaitingForItsJournalLineIsNotWrittenAheadOfItByABlockedNumber)
+{
+    Put("TEL00002.TLG", "|#51234\r\n|#X\r\nТЕКСТ\r\n");
+    Scan();
+    ASSERT_TRUE(Chosen());
+    d().ConnectionKind = 2;
+    d().ConnectionStart = f.rig.clock.now();
+    d().ConnectionFile = f.Out("TEL00002.PTC");
+    d().TxJrnNumber = d().Number;
+    refused = "tx1.jrn"; // the journal line of the call's success waits
+    d().PlaceChunk(QStringLiteral("TEXT"));
+    d().Events.raise(DriverEvent::WriteTxJournal);
+    Succeed();
+    d().ResetCounters();
+    Scan(); // the next line's '#' is blocked at once
+    EXPECT_EQ(Get("TEL00002.TLG"), "|#51234\r\n|~X\r\nТЕКСТ\r\n") << "done before its journal line";
+    EXPECT_FALSE(Exists("TEL00002.LER")) << "finished before its done mark";
+    refused.clear();
+    f.rig.Advance(1100);
+    for (int i = 0; i < 2; ++i)
+        Scan();
+    EXPECT_EQ(Get("TEL00002.LER"), "|*51234\r\n|~X\r\nТЕКСТ\r\n");
+    EXPECT_TRUE(f.LogWith("удален во время передачи").isEmpty());
+    EXPECT_EQ(FileWorkRig::Read(f.rig.dir.filePath("tx1.jrn")).count("\r\n"), 1);
+}
+
 TEST_F(TelegramFinishingFaults, AFailedFinishingKeepsTheTelegramAndIsTriedAgainOnce)
 {
     struct Case {

@@ -7,6 +7,7 @@
 // country table) and writes abonents.png, abonent-edit.png, countries.png
 // and country-edit.png.
 
+#include "demo/WindowPicture.h"
 #include "directories/DirectoryStatements.h"
 #include "directories/TxDataM.h"
 #include "directories/dialogs/AbonentEditForm.h"
@@ -21,8 +22,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
-#include <QPixmap>
-#include <QScreen>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -44,11 +43,7 @@ bool Photograph(QWidget& window, const QString& path)
     window.raise();
     window.activateWindow();
     Settle();
-    const QRect frame = window.frameGeometry();
-    const QPixmap shot = window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
-    const bool saved = shot.save(path, "PNG");
-    QTextStream(stderr) << path << (saved ? " written\n" : " NOT written\n");
-    return saved;
+    return SaveWindowPicture(window, path);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 // options-paths.png and options-sound.png for channel 1 of the built-in set
 // with the adapter "TARVELOX-01" chosen.
 
+#include "demo/WindowPicture.h"
 #include "platform/Clock.h"
 #include "protocols/DefaultProtocols.h"
 #include "protocols/DriverModes.h"
@@ -19,8 +20,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QListWidget>
-#include <QPixmap>
-#include <QScreen>
 #include <QTabWidget>
 #include <QTextStream>
 #include <QTreeWidget>
@@ -32,12 +31,7 @@ namespace {
 bool Photograph(QWidget& window, const QString& path)
 {
     DelayWithMessages(systemClock(), 400);
-    QScreen* screen = window.screen();
-    const QRect frame = window.frameGeometry();
-    const QPixmap shot = screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
-    const bool saved = shot.save(path, "PNG");
-    QTextStream(stderr) << path << (saved ? " written\n" : " NOT written\n");
-    return saved;
+    return SaveWindowPicture(window, path);
 }
 
 } // namespace

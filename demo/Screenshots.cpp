@@ -12,6 +12,7 @@
 // after its calls), answerbacks.png and about.png, and says on the
 // standard error which state each was taken in.
 
+#include "demo/WindowPicture.h"
 #include "platform/AudioToneOutput.h"
 #include "platform/Clock.h"
 #include "platform/ToneSystemBeep.h"
@@ -36,9 +37,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPixmap>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QTableWidget>
 #include <QTextStream>
 
@@ -65,16 +64,11 @@ void Settle()
     DelayWithMessages(systemClock(), 600);
 }
 
-// The screen's picture of a top-level window.
+// The picture of a top-level window once it has settled.
 bool Photograph(QWidget& window, const QString& path)
 {
     Settle();
-    QScreen* screen = window.screen();
-    const QRect frame = window.frameGeometry();
-    const QPixmap shot = screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
-    const bool saved = shot.save(path, "PNG");
-    QTextStream(stderr) << path << (saved ? " written\n" : " NOT written\n");
-    return saved;
+    return SaveWindowPicture(window, path);
 }
 
 } // namespace

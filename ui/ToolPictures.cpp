@@ -53,8 +53,7 @@ QIcon Tile(Family family, const QString& sign, bool struck = false)
         p.drawLine(14, side - 14, side - 14, 14);
     }
     p.end();
-    QIcon icon(picture);
-    return icon;
+    return QIcon(picture);
 }
 
 } // namespace

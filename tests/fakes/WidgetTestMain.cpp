@@ -1,7 +1,8 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-// Widget tests run in a QApplication on Qt's offscreen platform.
+// Widget tests and whole-program runs: a QApplication on Qt's offscreen
+// platform unless QT_QPA_PLATFORM names another.
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

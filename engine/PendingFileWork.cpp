@@ -243,6 +243,11 @@ bool PendingFileWork::FileWaiting(const QString& path) const
     });
 }
 
+bool PendingFileWork::ConnectionWaiting(const QString& connection) const
+{
+    return std::any_of(items_.begin(), items_.end(), [&](const FileWorkItem& i) { return i.connection == connection; });
+}
+
 bool PendingFileWork::Eligible(std::list<FileWorkItem>::const_iterator it, std::uint64_t now) const
 {
     if (it->retryAt > now)

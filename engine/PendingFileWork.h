@@ -105,6 +105,9 @@ public:
     bool MarkWaiting(const QString& telegram) const;
     // A record file with items still waiting for it.
     bool FileWaiting(const QString& path) const;
+    // Items of Connection (its record blocks, move, journal line, done
+    // mark) still waiting: false once all of them are on disk.
+    bool ConnectionWaiting(const QString& connection) const;
 
 private:
     bool Eligible(std::list<FileWorkItem>::const_iterator it, std::uint64_t now) const;

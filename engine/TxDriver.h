@@ -293,6 +293,9 @@ public:
     bool RecordWaiting(const QString& path) const;
     // Where the channel's pending file work is kept.
     QString PendingWorkFile() const;
+    // The name the pending file work gives the current connection's items
+    // (its start and kind). Under the engine lock.
+    QString ConnectionId() const;
     // Reads the adapter's program file (Size bytes) into FirmwareBuf. A file
     // larger than the buffer is refused: logged, handed to the window for
     // its timer's box, false.
@@ -472,7 +475,6 @@ private:
     // Under the engine lock: what the line side asked for, into the pending work.
     void TakeRecordWork();
     void RunRecordWork();
-    QString ConnectionId() const;
     // The connection in progress as a crash would leave it.
     ConnectionInProgress CutConnection(const QString& id);
     // A failure of the file work: logged once for its file until it succeeds, the alarm on.

@@ -60,8 +60,8 @@ IntelligentAdapter::IntelligentAdapter(std::shared_ptr<serial::SimSerialDevice> 
     m_lineState = config.lineState;
     m_lineStatePolls = config.lineStatePolls;
     for (const IntelligentAdapterConfig::FaultSpec& f : config.faults)
-        for (int i = 0; i < f.times; ++i)
-            m_faults[f.command].push_back(static_cast<Fault>(f.fault));
+        if (f.times > 0)
+            m_faults[f.command].push_back({static_cast<Fault>(f.fault), f.times});
 }
 
 IntelligentAdapter::~IntelligentAdapter()
@@ -156,8 +156,8 @@ void IntelligentAdapter::setLineState(std::uint8_t state, int polls)
 void IntelligentAdapter::injectFault(const QByteArray& command, Fault fault, int times)
 {
     std::lock_guard lock(m_mutex);
-    for (int i = 0; i < times; ++i)
-        m_faults[command].push_back(fault);
+    if (times > 0)
+        m_faults[command].push_back({fault, times});
 }
 
 void IntelligentAdapter::setHistoryLimit(std::size_t maxEntries)
@@ -433,8 +433,10 @@ void IntelligentAdapter::reply(const QByteArray& command, const QByteArray& byte
     Fault fault = Fault::None;
     auto it = m_faults.find(command);
     if (it != m_faults.end() && !it->second.empty()) {
-        fault = it->second.front();
-        it->second.pop_front();
+        FaultRun& run = it->second.front();
+        fault = run.fault;
+        if (--run.times == 0)
+            it->second.pop_front();
     }
     const std::int64_t due = us + m_replyDelayUs;
     const int half = static_cast<int>(bytes.size() / 2);

@@ -122,7 +122,8 @@ public:
     void setLineState(std::uint8_t state, int polls);
 
     // ---- faults ----
-    // The next Times replies to Command ("ATTEST", ...) carry Fault.
+    // The next Times replies to Command ("ATTEST", ...) carry Fault, after
+    // the faults injected before; any count costs the same.
     void injectFault(const QByteArray& command, Fault fault, int times = 1);
 
     // ---- what it saw ----
@@ -172,7 +173,13 @@ private:
     std::uint8_t m_nextNumber = 1;
     std::uint8_t m_lineState = 0;
     int m_lineStatePolls = 0;
-    std::map<QByteArray, std::deque<Fault>> m_faults;
+    // Per command, the faults still to come, in order: each with how many
+    // replies it spoils (a count, however large, is one entry).
+    struct FaultRun {
+        Fault fault;
+        int times;
+    };
+    std::map<QByteArray, std::deque<FaultRun>> m_faults;
 
     bool m_rts = false, m_brk = true; // the port's lines as last seen
     QByteArray m_command;             // the command being taken

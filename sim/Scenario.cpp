@@ -4,6 +4,9 @@
 
 #include <QFile>
 #include <QRegularExpression>
+
+#include <cstdint>
+#include <limits>
 #include <map>
 
 namespace korvane::sim {
@@ -60,13 +63,25 @@ const std::map<QString, QString>& builtIns()
     return scenarios;
 }
 
+// A number of a scenario: decimal, 0 to MaxScenarioNumber; anything
+// larger is refused, never cut to fit the count or time it sets.
+constexpr qint64 MaxScenarioNumber = std::numeric_limits<std::int32_t>::max();
+
+bool ScenarioNumber(const QString& text, qint64& v)
+{
+    bool ok = false;
+    v = text.trimmed().toLongLong(&ok);
+    return ok && v >= 0 && v <= MaxScenarioNumber;
+}
+
 std::optional<StationAction> parseAction(const QString& verb, const QString& rest, QString& why)
 {
     using K = StationAction::Kind;
     bool ok = true;
     const auto ms = [&] {
-        const qint64 v = rest.trimmed().toLongLong(&ok);
-        if (!ok || v < 0)
+        qint64 v = 0;
+        ok = ScenarioNumber(rest, v);
+        if (!ok)
             why = QStringLiteral("a time in milliseconds expected");
         return v;
     };
@@ -105,11 +120,7 @@ std::optional<Scenario> Scenario::parse(const QString& text, QString* error)
             *error = QStringLiteral("line %1: %2").arg(lineNo).arg(why);
         return std::nullopt;
     };
-    const auto number = [](const QString& t, qint64& v) {
-        bool ok = false;
-        v = t.trimmed().toLongLong(&ok);
-        return ok && v >= 0;
-    };
+    const auto number = [](const QString& t, qint64& v) { return ScenarioNumber(t, v); };
     for (const QString& raw : text.split(QLatin1Char('\n'))) {
         ++lineNo;
         QString line = raw;

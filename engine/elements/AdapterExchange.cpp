@@ -1,5 +1,6 @@
 #include "engine/elements/AdapterExchange.h"
 
+#include "engine/PendingFileWork.h"
 #include "engine/TxDriver.h"
 #include "platform/Clock.h"
 #include "platform/CodePages.h"
@@ -390,6 +391,7 @@ void AdapterExchange::RunState()
     case HeaderReply:
         if (TakeReply(int(StoredTelegramHeader::WireSize), reply)) {
             Header = StoredTelegramHeader::FromBytes(reply);
+            headerReply_ = reply;
             if (d_.Window)
                 d_.Window->ShowStoredTelegram(Header);
             if (!filedMark_.isEmpty() && reply == filedMark_) {
@@ -476,20 +478,28 @@ void AdapterExchange::FetchTelegram(const QByteArray& reply)
     DecodeTelegraph(codes, text, reg, (GlobalModes.ModeDriver & DriverMode::ShowShiftMarks) != 0);
     d_.PlaceChunk(text); // whole, in blocks of one buffer; an empty telegram as a header alone
     d_.Events.raise(DriverEvent::WriteRxJournal);
-    markToSave_ = reply.left(int(StoredTelegramHeader::WireSize));
+    fetchedConnection_ = d_.ConnectionId();
+    // The header compared at the next start is the ATHTEL reply; the copy
+    // repeated before the text may have come garbled.
+    markToSave_ = headerReply_;
     markSavePending_ = true;
 }
 
-void AdapterExchange::SaveFiledMark()
+void AdapterExchange::SaveFiledMark(const PendingFileWork& work)
 {
     QByteArray header;
+    QString connection;
     {
         EngineLock lock(d_.Mutex());
-        // Marked only once both the file and the journal line are written.
+        // Marked only once both the file and the journal line are taken on ...
         if (!markSavePending_ || d_.Events.has(DriverEvent::WriteChunk | DriverEvent::WriteRxJournal))
             return;
         header = markToSave_;
+        connection = fetchedConnection_;
     }
+    // ... and written: a disk that refuses them keeps the exchange waiting.
+    if (work.ConnectionWaiting(connection))
+        return;
     try {
         AdapterFiledMark(d_.Channel, d_.Environment().IniFileName).Save(header);
     } catch (const FileError& e) {
@@ -582,7 +592,7 @@ void TTxChannelDriver::SaveAdapterFiledMark()
         exchange = adapterExchange_.get();
     }
     if (exchange)
-        exchange->SaveFiledMark();
+        exchange->SaveFiledMark(Work());
 }
 
 AdapterExchange& TTxChannelDriver::Exchange()

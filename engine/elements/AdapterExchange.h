@@ -19,10 +19,13 @@
 //
 // A fetched telegram goes whole into its own record file (in blocks of one
 // receive buffer each), an empty one as a header alone. Once its file and
-// journal line are written, its header is marked in the INI file
-// (AdapterFiledMark) before the adapter is told to delete it, and the mark
-// is cleared once the adapter has deleted it: the exchange after a restart
-// of the channels deletes a marked telegram without filing it again.
+// journal line are on disk (not merely taken on by the pending file work:
+// a disk that refuses them holds the exchange, the telegram kept in the
+// adapter), its header as the adapter's ATHTEL reply gave it is marked in
+// the INI file (AdapterFiledMark) before the adapter is told to delete it,
+// and the mark is cleared once the adapter has deleted it: the exchange
+// after a restart of the channels deletes a marked telegram without filing
+// it again.
 //
 // Every member runs with the engine lock held (Step takes it itself).
 
@@ -41,6 +44,7 @@
 
 namespace korvane {
 
+class PendingFileWork;
 class TTxChannelDriver;
 
 class AdapterExchange {
@@ -93,8 +97,10 @@ public:
     // A byte from the adapter (the port's data-available handler).
     void TakeAdapterByte(std::uint8_t b);
     // The file tick's part (main thread, engine lock not held): marks the
-    // fetched telegram filed once its file and journal line are written.
-    void SaveFiledMark();
+    // fetched telegram filed once its file and journal line are on disk,
+    // that is once Work holds nothing of its connection any more; until
+    // then the exchange waits, the telegram kept in the adapter.
+    void SaveFiledMark(const PendingFileWork& work);
     // The channel's protocol was restarted before the exchange had ended:
     // the port may be in line mode now, so the exchange starts again from
     // its first state (the port put back into command mode).
@@ -167,7 +173,9 @@ private:
     std::shared_ptr<LoadedMark> loadedMark_; // asked for at the exchange's first step
     bool markTaken_ = false;
     QByteArray filedMark_;      // the header of the telegram filed and not yet deleted
+    QByteArray headerReply_;    // the header as the adapter gave it (ATHTEL), the one compared after a restart
     QByteArray markToSave_;     // the fetched telegram's header, marked once it is written
+    QString fetchedConnection_; // the connection of the fetched telegram's record work
     bool markSavePending_ = false;
 };
 

@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <memory>
+
 using namespace korvane;
 using namespace korvane::test;
 using Fault = sim::IntelligentAdapter::Fault;
@@ -195,6 +198,67 @@ TEST_F(StoredTelegrams, AFiledTelegramIsDeletedAfterARestartNotFiledAgain)
     // Both deleted: no telegram is marked filed any more.
     EXPECT_TRUE(AdapterFiledMark(1, f.rig.Environment().IniFileName).Load().isEmpty());
 }
+
+// The header repeated before the telegram's text came garbled over the
+// line: the mark of the filed telegram is still the header the adapter
+// gives for it, so that after a restart it is recognised and deleted, not
+// filed a second time.
+TEST_F(StoredTelegrams, AGarbledHeaderCopyDoesNotMakeARestartFileTheTelegramAgain)
+{
+    f.adapter->injectFault("ATGETT", Fault::Garbage); // the whole reply noise, the repeated header with it
+    f.adapter->storeTelegram(Telegram(1, kShortCodes));
+    f.Start();
+    for (int ms = 0; ms < 20000 && f.Journal().count("\r\n") < 1; ++ms)
+        f.rig.Advance(1);
+    ASSERT_EQ(f.Received(), QStringList({"TLG00001.REC"}));
+    ASSERT_FALSE(f.adapter->transcript().contains("> ATDELT."));
+
+    f.RestartChannels();
+    ASSERT_TRUE(f.RunToEnd());
+    const QStringList t = f.adapter->transcript();
+    EXPECT_EQ(t.count("> ATGETT."), 1) << t.join('\n').toStdString();
+    EXPECT_EQ(t.count("> ATDELT."), 1);
+    EXPECT_TRUE(f.adapter->stored().empty());
+    EXPECT_EQ(f.Received(), QStringList({"TLG00001.REC"}));
+    EXPECT_EQ(JournalLines().size(), 1);
+}
+
+// The disk refuses the fetched telegram's record or its journal line for a
+// while: the adapter keeps the telegram, neither deleted nor marked filed,
+// until both are on disk, and it is deleted once they are.
+class RefusedByTheDisk : public StoredTelegrams, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(RefusedByTheDisk, TheTelegramStaysInTheAdapterUntilItIsWritten)
+{
+    auto full = std::make_shared<std::atomic<bool>>(true);
+    const QString refused = QString::fromLatin1(GetParam());
+    f.rig.configure = [full, refused](ScannerEnvironment& env) {
+        env.DiskStep = [full, refused](const char*, const QString& path) {
+            return !(*full && path.endsWith(refused));
+        };
+    };
+    f.adapter->storeTelegram(Telegram(1, kShortCodes));
+    f.Start();
+    for (int ms = 0; ms < 20000; ms += 10)
+        f.rig.Advance(10);
+    const QString ini = f.rig.Environment().IniFileName;
+    EXPECT_TRUE(f.adapter->transcript().contains("> ATGETT."));
+    EXPECT_FALSE(f.adapter->transcript().contains("> ATDELT.")) << f.adapter->transcript().join('\n').toStdString();
+    EXPECT_EQ(f.adapter->stored().size(), 1u);
+    EXPECT_TRUE(AdapterFiledMark(1, ini).Load().isEmpty());
+
+    *full = false;
+    ASSERT_TRUE(f.RunToEnd());
+    EXPECT_EQ(f.adapter->transcript().count("> ATDELT."), 1);
+    EXPECT_TRUE(f.adapter->stored().empty());
+    ASSERT_EQ(f.Received(), QStringList({"TLG00001.REC"}));
+    ExpectFirstFiledAlone();
+    EXPECT_EQ(JournalLines().size(), 1);
+    EXPECT_TRUE(AdapterFiledMark(1, ini).Load().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Refused, RefusedByTheDisk, ::testing::Values("/in1/TLG00001.REC", "/rx1.jrn"),
+                         [](const auto& info) { return std::string(info.index == 0 ? "Record" : "JournalLine"); });
 
 // A telegram that was fetched but not yet filed when the channels restarted
 // is fetched and filed again after the restart: nothing is lost.

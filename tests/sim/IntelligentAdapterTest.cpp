@@ -161,4 +161,17 @@ TEST_F(IntelligentAdapterTest, InjectedFaultsSpoilTheNextReplyOnly)
     EXPECT_EQ(Ask("ATTEST."), good);
 }
 
+TEST_F(IntelligentAdapterTest, RepeatedFaultsComeInTheOrderInjected)
+{
+    const QByteArray good = Ask("ATTEST.");
+    adapter.injectFault("ATTEST", Adapter::Fault::NoReply, 2);
+    adapter.injectFault("ATTEST", Adapter::Fault::ShortReply, 3);
+    EXPECT_EQ(Ask("ATTLXS.").size(), 7); // another command's replies stay whole
+    EXPECT_TRUE(Ask("ATTEST.").isEmpty());
+    EXPECT_TRUE(Ask("ATTEST.").isEmpty());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Ask("ATTEST."), good.left(3)) << i;
+    EXPECT_EQ(Ask("ATTEST."), good);
+}
+
 } // namespace

@@ -13,6 +13,8 @@
 
 #include <chrono>
 
+#include <sys/resource.h>
+
 using namespace korvane;
 using namespace korvane::sim;
 
@@ -53,11 +55,61 @@ TEST(IntelligentScenario, RefusesWhatItCannotRunAndSaysWhere)
         {"adapter tarvelox\nline-state 9 1\n", "line 2: line-state <0..8> <polls> expected"},
         {"adapter tarvelox\nfault attest short\n",
          "line 2: fault <ATxxxx> noreply|short|garbage|split|long [times] expected"},
+        // Numbers too large for their statement are refused, never cut to fit.
+        {"adapter tarvelox\nline-state 3 4294967298\n", "line 2: line-state <0..8> <polls> expected"},
+        {"adapter tarvelox\nline-state 3 2147483648\n", "line 2: line-state <0..8> <polls> expected"},
+        {"adapter tarvelox\n\nfault ATTEST noreply 4294967297\n",
+         "line 3: fault <ATxxxx> noreply|short|garbage|split|long [times] expected"},
+        {"adapter tarvelox\nstored 4294967297 $A\n", "line 2: stored <number> <text> expected"},
     };
     for (const auto& [text, why] : cases) {
         QString error;
         EXPECT_FALSE(Scenario::parse(text, &error)) << text;
         EXPECT_EQ(error, QString::fromUtf8(why)) << text;
+    }
+}
+
+// The largest counts a scenario can give cost the adapter no memory or
+// work of their own: a fault repeated 2147483647 times, and as many polls
+// of a busy line, are each one count.
+TEST(IntelligentScenario, HugeCountsCostNoMemoryOfTheirOwn)
+{
+    const auto peakKb = [] {
+        rusage u{};
+        getrusage(RUSAGE_SELF, &u);
+        return std::int64_t(u.ru_maxrss);
+    };
+    QString error;
+    const auto s = Scenario::parse("adapter tarvelox\n"
+                                   "line-state 5 2147483647\n"
+                                   "fault ATTEST noreply 2147483647\n"
+                                   "fault ATTEST short 2000000000\n",
+                                   &error);
+    ASSERT_TRUE(s) << error.toStdString();
+    EXPECT_EQ(s->intelligent->lineStatePolls, 2147483647);
+    EXPECT_EQ(s->intelligent->faults[0].times, 2147483647);
+
+    const std::int64_t before = peakKb();
+    serial::VirtualClock clock(QDateTime(QDate(2026, 12, 10), QTime(9, 0)));
+    serial::SimScheduler scheduler(&clock);
+    SimNetwork network(*s, scheduler);
+    // A queue entry per repetition would take gigabytes.
+    EXPECT_LT(peakKb() - before, 64 * 1024);
+
+    auto port = network.device()->open();
+    ASSERT_TRUE(port);
+    port->setLine({9600, 8, 0, 0});
+    port->escape(serial::Escape::ClrBreak);
+    port->escape(serial::Escape::SetRts);
+    char reply[16] = {};
+    for (int i = 0; i < 3; ++i) {
+        port->write("ATTEST.", 7);
+        clock.advance(50);
+        EXPECT_EQ(port->read(reply, sizeof reply), 0) << i; // the first fault, again and again
+        port->write("ATTLXS.", 7);
+        clock.advance(50);
+        ASSERT_EQ(port->read(reply, sizeof reply), 7) << i;
+        EXPECT_EQ(reply[0], 5) << i;
     }
 }
 

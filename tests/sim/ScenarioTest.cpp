@@ -75,6 +75,16 @@ TEST(SimScenario, RefusesWhatItCannotRunAndSaysWhere)
         {"selection pulse\n", "line 1"},
         {"timing dawn 5\n", "line 1"},
         {"frobnicate\n", "line 1"},
+        // Numbers beyond what their statement can hold, never cut to fit.
+        {"line 4294967346\n", "line 1"},
+        {"station 1\nreply OCC 4294967297\n", "line 2"},
+        {"station 1\nreply OCC 2147483648\n", "line 2"},
+        {"dcd-delay 9223372036854775\n", "line 1"},
+        {"timing busy 2147483648\n", "line 1"},
+        {"station 1\ncall-in 9223372036854775\n", "line 2"},
+        {"station 1\nanswerback-delay 2147483648\n", "line 2"},
+        {"station 1\ndo wait 9223372036854775\n", "line 2"},
+        {"station 1\ndo break 2147483648\n", "line 2"},
     };
     for (const Case& c : cases) {
         QString error;
@@ -82,6 +92,24 @@ TEST(SimScenario, RefusesWhatItCannotRunAndSaysWhere)
         EXPECT_FALSE(s) << c.text;
         EXPECT_TRUE(error.startsWith(QString::fromLatin1(c.where) + QLatin1Char(':'))) << c.text << " " << error.toStdString();
     }
+}
+
+TEST(SimScenario, TakesTheLargestNumbersItCanHold)
+{
+    const auto s = sim::Scenario::parse(QStringLiteral("dcd-delay 2147483647\n"
+                                                       "timing guard 2147483647\n"
+                                                       "station 1\n"
+                                                       "reply OCC 2147483647\n"
+                                                       "call-in 2147483647\n"
+                                                       "do wait 2147483647\n"));
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->dcdDelayMs, 2147483647);
+    EXPECT_EQ(s->exchange.guardMs, 2147483647);
+    ASSERT_EQ(s->stations.size(), 1u);
+    EXPECT_EQ(s->stations[0].replyCalls, 2147483647);
+    EXPECT_EQ(s->stations[0].callInMs, 2147483647);
+    ASSERT_EQ(s->stations[0].script.size(), 1u);
+    EXPECT_EQ(s->stations[0].script[0].ms, 2147483647);
 }
 
 TEST(SimScenario, EveryBuiltInParsesAndAFileCanStandInForOne)

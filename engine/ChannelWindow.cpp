@@ -19,4 +19,16 @@ void ChannelWindow::SetNumber(const QString& number)
     number_ = number.left(NumberCapacity);
 }
 
+QString ChannelWindow::AlarmFile() const
+{
+    const std::lock_guard lock(numberMutex_);
+    return alarmFile_;
+}
+
+void ChannelWindow::SetAlarmFile(const QString& file)
+{
+    const std::lock_guard lock(numberMutex_);
+    alarmFile_ = file;
+}
+
 } // namespace korvane

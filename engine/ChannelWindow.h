@@ -47,6 +47,10 @@ public:
     QString Number() const;
     void SetNumber(const QString& number);
 
+    // The file whose work failed last: the file-operation alarm names it. Empty: none.
+    QString AlarmFile() const;
+    void SetAlarmFile(const QString& file);
+
     // The ChannelState the window shows at present.
     std::uint8_t ChannelState() const { return shownState_.load(); }
 
@@ -110,8 +114,9 @@ private:
     std::atomic<std::int16_t> progressMax_{0};
     std::atomic<std::int16_t> progressPosition_{0};
     ChannelKeyRing keyRing_;
-    mutable std::mutex numberMutex_;
+    mutable std::mutex numberMutex_; // guards the strings below
     QString number_;
+    QString alarmFile_;
 };
 
 } // namespace korvane

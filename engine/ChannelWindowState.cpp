@@ -320,9 +320,11 @@ bool ChannelWindowState::CheckAlarm(std::uint8_t state)
     SetActions(actions);
     if (!actions.AlarmActive)
         return false;
+    QString text = QStringLiteral("АВАРИЯ %1-й канал").arg(channel_) + CarriageReturn + AlarmText(state);
+    if (state == ChannelStates::AlarmFileError && !AlarmFile().isEmpty())
+        text += CarriageReturn + AlarmFile(); // the file whose work failed
     if (!view_.ShuttingDown())
-        ShowBox(QStringLiteral("АВАРИЯ %1-й канал").arg(channel_) + CarriageReturn + AlarmText(state),
-                MessageIcon::Error);
+        ShowBox(text, MessageIcon::Error);
     return true;
 }
 

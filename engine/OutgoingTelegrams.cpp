@@ -331,20 +331,10 @@ void OutgoingTelegrams::FinishAllDone()
             else
                 LogOnce(path, QStringLiteral("Не могу переименовать файл \"%1\" в \"%2\"").arg(path, trs));
         } else if (DiskSteps::SizeOf(trs) >= 0) {
-            // Appended through the safe writer; a telegram that is already the
-            // end of the .TRS (its delete failed, or a crash came between) is
-            // not appended again.
-            const QByteArray telegram = DiskSteps::ReadRange(path, 0);
-            const QByteArray old = DiskSteps::ReadRange(trs, 0);
-            try {
-                if (telegram.isEmpty() || !old.endsWith(telegram))
-                    disk.Replace(trs, old + telegram);
-                finished = disk.Remove(path);
-                if (!finished)
-                    LogOnce(path, QStringLiteral("Не могу удалить файл \"%1\"").arg(path));
-            } catch (const FileError& e) {
-                LogOnce(path, e.message());
-            }
+            // Appended and deleted by the channel's pending file work, which
+            // knows a crash's repeat from a new sending: a telegram sent again
+            // word for word is appended again.
+            finished = d_.MoveTelegramByWork(path, trs);
         } else {
             finished = RenameTo(QStringLiteral(".TRS"));
         }

@@ -5,9 +5,11 @@
 #include "support/OemText.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QJsonParseError>
 
 #include <algorithm>
 #include <utility>
@@ -107,44 +109,113 @@ PendingFileWork::PendingFileWork(QString file, DiskStepHook hook) : file_(std::m
 
 bool PendingFileWork::Load()
 {
+    damage_ = {};
     QFile f(file_);
     if (!f.open(QIODevice::ReadOnly))
         return false;
-    const QJsonObject root = QJsonDocument::fromJson(f.readAll()).object();
+    const QByteArray bytes = f.readAll();
+    bool whole = f.error() == QFileDevice::NoError;
+    f.close();
     items_.clear();
-    for (const QJsonValue& v : root[u"items"].toArray())
-        items_.push_back(ItemFromJson(v.toObject()));
-    connection_ = ConnectionFromJson(root[u"connection"].toObject());
+    connection_ = {};
+    // One piece a line: the connection, the items in order, and a last
+    // line with their count, so that a cut or a damaged line loses only
+    // itself and is seen.
+    bool ended = false;
+    int count = 0;
+    for (const QByteArray& line : bytes.split('\n')) {
+        if (line.isEmpty())
+            continue;
+        QJsonParseError parse{};
+        const QJsonDocument doc = QJsonDocument::fromJson(line, &parse);
+        if (ended || parse.error != QJsonParseError::NoError || !doc.isObject()) {
+            whole = false;
+            continue;
+        }
+        const QJsonObject o = doc.object();
+        if (o.contains(u"items")) {
+            // The whole work as one object, as an earlier version kept it.
+            for (const QJsonValue& v : o[u"items"].toArray())
+                items_.push_back(ItemFromJson(v.toObject()));
+            connection_ = ConnectionFromJson(o[u"connection"].toObject());
+            damage_.connectionRead = true;
+            count = int(items_.size());
+            ended = true;
+        } else if (o.contains(u"connection")) {
+            connection_ = ConnectionFromJson(o[u"connection"].toObject());
+            damage_.connectionRead = true;
+        } else if (o.contains(u"item")) {
+            FileWorkItem item = ItemFromJson(o[u"item"].toObject());
+            if (item.kind < FileWorkItem::Kind::Append || item.kind > FileWorkItem::Kind::Mark || item.path.isEmpty()) {
+                whole = false;
+                continue;
+            }
+            items_.push_back(std::move(item));
+            ++count;
+        } else if (o.contains(u"end")) {
+            ended = true;
+            whole = whole && o[u"end"].toInt(-1) == count;
+        } else {
+            whole = false;
+        }
+    }
     changed_ = false;
+    if (!whole || !ended) {
+        damage_.found = true;
+        damage_.itemsRead = int(items_.size());
+        KeepDamagedAside();
+        changed_ = true; // what was read is written anew
+    }
     return !items_.empty() || !connection_.id.isEmpty();
+}
+
+bool PendingFileWork::KeepDamagedAside()
+{
+    QString name = file_ + QStringLiteral(".damaged");
+    for (int n = 2; DiskSteps::SizeOf(name) >= 0 || QFileInfo::exists(name); ++n)
+        name = file_ + QStringLiteral(".damaged-%1").arg(n);
+    if (!disk_.Rename(file_, name))
+        return false;
+    damage_.keptAs = name;
+    return true;
 }
 
 bool PendingFileWork::Save(QString* error)
 {
+    const auto failed = [&](const QString& why) {
+        saveFailedIn_ = round_;
+        saveError_ = why;
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (saveFailedIn_ == round_) // tried in this round already
+        return failed(saveError_);
     if (!changed_)
         return true;
+    // A damaged file is never overwritten before it is kept aside.
+    if (damage_.found && damage_.keptAs.isEmpty() && DiskSteps::SizeOf(file_) >= 0 && !KeepDamagedAside())
+        return failed(FileError::writeFailed(file_).message());
     if (items_.empty() && connection_.id.isEmpty()) {
         // Nothing waits: no file is left behind.
-        if (DiskSteps::SizeOf(file_) >= 0 && !disk_.Remove(file_)) {
-            if (error)
-                *error = FileError::writeFailed(file_).message();
-            return false;
-        }
+        if (DiskSteps::SizeOf(file_) >= 0 && !disk_.Remove(file_))
+            return failed(FileError::writeFailed(file_).message());
         changed_ = false;
         return true;
     }
-    QJsonArray items;
+    const auto line = [](const char* key, const QJsonValue& value) {
+        QJsonObject o;
+        o[QLatin1String(key)] = value;
+        return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
+    };
+    QByteArray text = line("connection", ToJson(connection_));
     for (const FileWorkItem& i : items_)
-        items.append(ToJson(i));
-    QJsonObject root;
-    root[u"items"] = items;
-    root[u"connection"] = ToJson(connection_);
+        text += line("item", ToJson(i));
+    text += line("end", int(items_.size()));
     try {
-        disk_.Replace(file_, QJsonDocument(root).toJson(QJsonDocument::Compact));
+        disk_.Replace(file_, text);
     } catch (const FileError& e) {
-        if (error)
-            *error = e.message();
-        return false;
+        return failed(e.message());
     }
     changed_ = false;
     return true;
@@ -255,8 +326,12 @@ bool PendingFileWork::Eligible(std::list<FileWorkItem>::const_iterator it, std::
     for (auto e = items_.begin(); e != it; ++e) {
         if (Touches(*e, it->path) || (it->kind == FileWorkItem::Kind::Move && Touches(*e, it->target)))
             return false; // one file's work in the order it was taken
-        if (it->kind == FileWorkItem::Kind::Mark && !it->connection.isEmpty() && e->connection == it->connection)
-            return false; // a number is marked done after its record and journal line
+        // A number is marked done after its record and journal line, and a
+        // journal line names a record only once the record is on disk.
+        const bool journalLine = it->kind == FileWorkItem::Kind::Append && !it->block;
+        if ((it->kind == FileWorkItem::Kind::Mark || journalLine) && !it->connection.isEmpty()
+            && e->connection == it->connection)
+            return false;
     }
     return true;
 }
@@ -280,14 +355,18 @@ void PendingFileWork::Prepare(FileWorkItem& item)
             m.offset = item.offset;
 }
 
-void PendingFileWork::Run(std::uint64_t now, const Outcome& outcome, int retryMs)
+void PendingFileWork::Run(std::uint64_t now, const Outcome& outcome, int retryMs, const QString& only)
 {
+    ++round_;
+    const auto taken = [&](std::list<FileWorkItem>::const_iterator it) {
+        return (only.isEmpty() || Touches(*it, only)) && Eligible(it, now);
+    };
     for (auto it = items_.begin(); it != items_.end(); ++it)
-        if (Eligible(it, now))
+        if (taken(it))
             Prepare(*it);
     Save(); // where each block lands is on disk before the block (a failure here: the work goes on)
     for (auto it = items_.begin(); it != items_.end();) {
-        if (!Eligible(it, now)) {
+        if (!taken(it)) {
             ++it;
             continue;
         }
@@ -306,7 +385,11 @@ void PendingFileWork::Run(std::uint64_t now, const Outcome& outcome, int retryMs
         try {
             Apply(*it);
         } catch (const FileError& e) {
-            it->retryAt = now + std::uint64_t(retryMs);
+            // Work that keeps failing (a folder gone) is tried ever less often.
+            ++it->failures;
+            const int doubled = std::min(it->failures - QuickRetries, 16);
+            const std::uint64_t wait = std::uint64_t(retryMs) << std::max(doubled, 0);
+            it->retryAt = now + std::min(wait, std::max<std::uint64_t>(MaxRetryMs, std::uint64_t(retryMs)));
             if (outcome.failed)
                 outcome.failed(*it, e.message());
             ++it;
@@ -339,7 +422,7 @@ void PendingFileWork::Apply(FileWorkItem& item)
 
 void PendingFileWork::ApplyMove(FileWorkItem& item)
 {
-    const bool ours = item.connection == connection_.id;
+    const bool ours = !item.connection.isEmpty() && item.connection == connection_.id;
     if (item.bytes.isEmpty() && item.targetOffset < 0) {
         const qint64 size = DiskSteps::SizeOf(item.path);
         if (item.offset < 0 || size <= item.offset)
@@ -362,7 +445,13 @@ void PendingFileWork::ApplyMove(FileWorkItem& item)
         item.bytes = DiskSteps::ReadRange(item.path, item.offset);
         item.targetOffset = std::max<qint64>(DiskSteps::SizeOf(item.target), 0);
         changed_ = true;
-        Save();
+        QString why;
+        if (!Save(&why)) {
+            // Done again after a crash without this on disk, the move would append them twice.
+            item.bytes.clear();
+            item.targetOffset = -1;
+            throw FileError(FileError::Kind::Write, why);
+        }
     }
     disk_.AppendAt(item.target, item.targetOffset, item.bytes);
     const qint64 size = DiskSteps::SizeOf(item.path);

@@ -5,14 +5,18 @@
 // under the name its end gave it, done marks to write into telegrams, and
 // the connection in progress with the text it has collected so far. All of
 // it is kept in a small file of the channel (through the safe writer)
-// before any of it touches the record files, and a connection's text at
-// least once a second, so that a crash loses none of the work and no more
-// than the last second of text: the next start finds the file and
-// finishes the work, and gives a connection that the crash cut its end (an
-// unfinished record with its journal line). Every step is done so that
-// doing it again after a crash changes nothing: where an append lands is
-// on the file before it is written, and what was done is struck off it
-// before a move could make doing it again harmful.
+// before any of it touches the record files, and a connection's text often
+// enough that a crash loses none of the work and no more than the last
+// second of text: the next start finds the file and finishes the work, and
+// gives a connection that the crash cut its end (an unfinished record with
+// its journal line). Every step is done so that doing it again after a
+// crash changes nothing: where an append lands is on the file before it is
+// written, and what was done is struck off it before a move could make
+// doing it again harmful. A telegram appended to its .TRS is such a move
+// too, so a crash's repeat is told from a new sending by this work, never
+// by the text. The file holds one piece a line and ends with their count:
+// one that is cut or damaged is kept aside, and what can be read of it is
+// finished.
 //
 // Main thread only, engine lock not held.
 
@@ -45,6 +49,7 @@ struct FileWorkItem {
     int notice = -1;           // a journal line: the journal-changed notice (0 transmit, 1 receive)
     // Not kept on disk:
     std::uint64_t retryAt = 0;
+    int failures = 0;  // the tries that failed in a row
     bool gone = false; // Mark: the telegram no longer stands
 };
 
@@ -68,9 +73,21 @@ public:
     PendingFileWork(QString file, DiskStepHook hook = {});
 
     const QString& FileName() const { return file_; }
-    // Reads what a former run left; false when there was nothing.
+    // Reads what a former run left; false when there was nothing. A file
+    // that cannot be read whole (cut, damaged) is kept aside under a name
+    // of its own before anything overwrites it, and what can be read of it
+    // is taken.
     bool Load();
-    // Writes the work to its file when it changed. False (and Error) when it could not.
+    struct Damage {
+        bool found = false;
+        QString keptAs;      // where the damaged file is kept; empty: not yet (Save tries again)
+        int itemsRead = 0;   // the pieces of work read from it
+        bool connectionRead = false;
+    };
+    const Damage& LoadDamage() const { return damage_; }
+    // Writes the work to its file when it changed. False (and Error) when
+    // it could not; after a failure it is not tried again before the next
+    // round (Run).
     bool Save(QString* error = nullptr);
     bool Changed() const { return changed_; }
 
@@ -91,11 +108,16 @@ public:
         std::function<void(const FileWorkItem&, const QString&)> failed;     // an item failed (message)
     };
     // One round: every item whose turn it is and whose retry time has come
-    // is done, in order per file (and a mark after its connection's other
-    // items). Where an item lands in its file is decided and kept on disk
-    // before it is written. A failed item waits RetryMs and is tried again;
-    // the others go on. Now: a millisecond clock.
-    void Run(std::uint64_t now, const Outcome& outcome, int retryMs = 1000);
+    // is done, in order per file (and a journal line or a mark after its
+    // connection's earlier items: a journal line names a record only once
+    // the record is on disk). Where an item lands in its file is decided
+    // and kept on disk before it is written. A failed item waits and is
+    // tried again, RetryMs after each of its first tries and ever longer
+    // after that, up to MaxRetryMs; the others go on. Now: a millisecond
+    // clock. Only: when not empty, only the items of that file are done.
+    void Run(std::uint64_t now, const Outcome& outcome, int retryMs = 1000, const QString& only = {});
+    static constexpr int QuickRetries = 10;
+    static constexpr std::uint64_t MaxRetryMs = 60'000;
 
     bool Empty() const { return items_.empty(); }
     const std::list<FileWorkItem>& Items() const { return items_; }
@@ -111,6 +133,8 @@ public:
 
 private:
     bool Eligible(std::list<FileWorkItem>::const_iterator it, std::uint64_t now) const;
+    // Puts the damaged file aside (Damage.keptAs); false when it could not.
+    bool KeepDamagedAside();
     void Prepare(FileWorkItem& item);
     void Apply(FileWorkItem& item);
     void ApplyMove(FileWorkItem& item);
@@ -121,6 +145,10 @@ private:
     std::list<FileWorkItem> items_;
     ConnectionInProgress connection_;
     bool changed_ = false;
+    Damage damage_;
+    std::uint64_t round_ = 1;        // the current round (Run begins the next)
+    std::uint64_t saveFailedIn_ = 0; // the round whose save failed (0: none)
+    QString saveError_;
 };
 
 } // namespace korvane

@@ -291,6 +291,15 @@ public:
     // when it is on disk.
     // A record file with blocks still waiting to be written (for the printing).
     bool RecordWaiting(const QString& path) const;
+    // Every record block and journal line the line side has asked for is on
+    // disk: none waits to be taken or in the pending file work (main thread).
+    bool RecordWorkDone() const;
+    // From appended to the end of To and deleted, as a piece of the pending
+    // file work: kept on its file while it is done, so that a crash between
+    // the append and the delete has the next start finish it without
+    // appending twice. True when it is done; else it waits in the work and
+    // is tried again (a failure is logged once and raises the alarm).
+    bool MoveTelegramByWork(const QString& from, const QString& to);
     // Where the channel's pending file work is kept.
     QString PendingWorkFile() const;
     // The name the pending file work gives the current connection's items
@@ -477,8 +486,9 @@ private:
     void RunRecordWork();
     // The connection in progress as a crash would leave it.
     ConnectionInProgress CutConnection(const QString& id);
-    // A failure of the file work: logged once for its file until it succeeds, the alarm on.
-    void FileWorkFailed(const QString& key, const QString& message);
+    // A failure of the file work: logged once for its file (Key) until it
+    // succeeds, and the alarm raised then, naming the file.
+    void FileWorkFailed(const QString& key, const QString& message, bool keyIsFile = true);
     // A line for the daily log that never stops the file work.
     void LogQuietly(const QString& line) const;
     QString TimeStamp() const;
@@ -493,8 +503,12 @@ private:
     QByteArray codes_; // conversion buffers, kept to spare allocations
     // A file work that failed is tried again at this pace.
     static constexpr std::uint64_t ChunkRetryInterval = 1000; // ms
-    // The text of a connection in progress is kept on disk at this pace.
-    static constexpr std::uint64_t PartSaveInterval = 1000; // ms
+    // The text of a connection in progress is kept on disk at this pace: a
+    // kill, even one during a write of the work file, then loses no more
+    // than the text of the last second, as long as one write of the work
+    // file takes less than the rest of that second (some 0.2 s, with one
+    // file tick).
+    static constexpr std::uint64_t PartSaveInterval = 750; // ms
     std::unique_ptr<PendingFileWork> work_;
     bool recovered_ = false;
     // The connection whose blocks were taken last, and the file they went to.

@@ -24,9 +24,9 @@ void TTxChannelDriver::RunQueuedFileWork()
         failuresLogged_.remove(QStringLiteral("queued"));
     } catch (const FileError& e) {
         // Kept for the next tick; the driver's other file work goes on.
-        FileWorkFailed(QStringLiteral("queued"), e.message());
+        FileWorkFailed(QStringLiteral("queued"), e.message(), false);
     } catch (const std::exception& e) {
-        FileWorkFailed(QStringLiteral("queued"), QString::fromUtf8(e.what()));
+        FileWorkFailed(QStringLiteral("queued"), QString::fromUtf8(e.what()), false);
     }
 }
 

@@ -108,6 +108,16 @@ bool TTxChannelDriver::RecordWaiting(const QString& path) const
     return work_ && work_->FileWaiting(path);
 }
 
+bool TTxChannelDriver::RecordWorkDone() const
+{
+    if (Events.has(DriverEvent::WriteChunk | DriverEvent::WriteTxJournal | DriverEvent::WriteRxJournal))
+        return false;
+    return !work_ || std::none_of(work_->Items().begin(), work_->Items().end(),
+                                  [](const FileWorkItem& i) {
+                                      return i.kind != FileWorkItem::Kind::Mark && !i.connection.isEmpty();
+                                  });
+}
+
 void TTxChannelDriver::SaveTlgRecNoIfPending()
 {
     TelegramNumbering* numbers = nullptr;
@@ -142,12 +152,15 @@ void TTxChannelDriver::LogQuietly(const QString& line) const
     }
 }
 
-void TTxChannelDriver::FileWorkFailed(const QString& key, const QString& message)
+void TTxChannelDriver::FileWorkFailed(const QString& key, const QString& message, bool keyIsFile)
 {
-    if (!failuresLogged_.contains(key))
-        LogQuietly(QStringLiteral("== Исключение: %1 [%2]").arg(message, QStringLiteral("TTxChannelDriver.FileWork")));
+    if (failuresLogged_.contains(key))
+        return; // told already; tried again quietly until it succeeds
     failuresLogged_.insert(key);
+    LogQuietly(QStringLiteral("== Исключение: %1 [%2]").arg(message, QStringLiteral("TTxChannelDriver.FileWork")));
     EngineLock lock(Mutex());
+    if (Window)
+        Window->SetAlarmFile(keyIsFile ? QDir::toNativeSeparators(key) : QString());
     EnterFailureAlarm();
 }
 
@@ -190,7 +203,20 @@ void TTxChannelDriver::RecoverFileWork()
         if (!folder.isEmpty())
             RemoveSafeWriteLeftovers(folder);
     PendingFileWork& work = Work();
-    if (!work.Load())
+    const bool found = work.Load();
+    const PendingFileWork::Damage& damage = work.LoadDamage();
+    if (damage.found)
+        LogQuietly(
+            (damage.keptAs.isEmpty()
+                 ? QStringLiteral("Канал %1: [Файл работы канала %2 поврежден и не сохранен отдельно; %3]")
+                 : QStringLiteral("Канал %1: [Файл работы канала %2 поврежден и сохранен как %4; %3]"))
+                .arg(Channel)
+                .arg(work.FileName(),
+                     QStringLiteral("прочитано из него записей: %1, соединение %2")
+                         .arg(damage.itemsRead)
+                         .arg(damage.connectionRead ? QStringLiteral("прочитано") : QStringLiteral("не прочитано")),
+                     damage.keptAs));
+    if (!found)
         return;
     const ConnectionInProgress cut = work.Connection();
     if (work.FinishCutConnection(NoiseChunkLength))
@@ -344,6 +370,31 @@ void TTxChannelDriver::RunRecordWork()
             env_.RefreshFolder(folder);
     for (const auto& [mark, gone] : marks)
         Outgoing().DoneMarkWritten(mark, gone);
+}
+
+bool TTxChannelDriver::MoveTelegramByWork(const QString& from, const QString& to)
+{
+    PendingFileWork& work = Work();
+    if (!work.FileWaiting(from)) {
+        FileWorkItem move;
+        move.kind = FileWorkItem::Kind::Move;
+        move.path = from;
+        move.target = to;
+        move.offset = 0; // the whole file
+        work.Add(move);
+    }
+    bool done = false;
+    PendingFileWork::Outcome outcome;
+    outcome.done = [&](const FileWorkItem& i) {
+        failuresLogged_.remove(i.path);
+        done = done || i.path == from;
+    };
+    outcome.failed = [&](const FileWorkItem& i, const QString& message) { FileWorkFailed(i.path, message); };
+    work.Run(env_.Time->tickMs(), outcome, static_cast<int>(ChunkRetryInterval), from);
+    QString why;
+    if (!work.Save(&why))
+        FileWorkFailed(work.FileName(), why);
+    return done;
 }
 
 bool TTxChannelDriver::LoadFirmware(const QString& path, std::int32_t size)

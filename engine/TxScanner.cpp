@@ -306,11 +306,16 @@ void TTxScanner::FileWorkTimerTimer()
                 fileWorkFailure_[i].clear();
             } catch (...) {
                 const QString line = ExceptionLine(QStringLiteral("TTxScanner.FileWorkTimerTimer"));
-                if (line != fileWorkFailure_[i]) // a failure that repeats every tick is logged once
+                if (line != fileWorkFailure_[i]) {
+                    // A failure that repeats every tick is told once: one
+                    // log line, one alarm with its sound.
                     Log(line);
+                    EngineLock lock(mutex_);
+                    if (d->Window)
+                        d->Window->SetAlarmFile({});
+                    d->EnterFailureAlarm();
+                }
                 fileWorkFailure_[i] = line;
-                EngineLock lock(mutex_);
-                d->EnterFailureAlarm();
             }
         }
     }

@@ -108,6 +108,15 @@ TEST_F(ChannelWindowStateTest, AnAlarmStateKeepsTheFlagsRaisesTheAlarmAndShowsIt
     }
 }
 
+TEST_F(ChannelWindowStateTest, TheFileOperationAlarmNamesTheFileWhoseWorkFailed)
+{
+    state.SetAlarmFile(QStringLiteral("/mail/in1/TLG00001.REC"));
+    Show(ChannelStates::AlarmFileError);
+    ASSERT_EQ(view.boxes.size(), 1);
+    EXPECT_TRUE(view.boxes[0].text.endsWith("АВАРИЯ 1-й канал\rОшибка в файловой операции\r/mail/in1/TLG00001.REC"))
+        << view.boxes[0].text.toStdString();
+}
+
 TEST_F(ChannelWindowStateTest, LeavingTheAlarmStatesClearsTheAlarm)
 {
     Show(ChannelStates::AlarmLineCurrent);

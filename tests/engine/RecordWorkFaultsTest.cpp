@@ -19,8 +19,12 @@
 #include "tests/fakes/FileSizeLimit.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
 
 
 using namespace korvane;
@@ -194,6 +198,165 @@ TEST_F(RecordWorkFaults, ReceivedTextWaitsForAFullDiskAndIsWrittenWholeAndInOrde
                                           + text.mid(24576));
     EXPECT_EQ(Lines("rx1.jrn").size(), 1);
     EXPECT_TRUE(d().Events.has(DriverEvent::ChunkWritten));
+}
+
+TEST_F(RecordWorkFaults, AJournalLineNamesARecordOnlyOnceTheRecordIsOnDisk)
+{
+    bool refused = true; // the outgoing folder is read-only
+    f.diskStep = [&](const char*, const QString& path) { return !(refused && path.contains("/out1/")); };
+    Begin(2, f.Out("TEL00001.PTC"));
+    d().TxJrnRecordFile = QStringLiteral("TEL00001.PTC");
+    Receive("TEXT SENT");
+    d().FlushRxBuffer();
+    d().Events.raise(DriverEvent::WriteTxJournal);
+    for (int i = 0; i < 5; ++i) {
+        f.rig.Advance(1000);
+        EXPECT_FALSE(QFile::exists(f.Out("TEL00001.PTC")));
+        EXPECT_TRUE(Lines("tx1.jrn").isEmpty()) << "a journal line names a record not on disk";
+    }
+    refused = false;
+    f.rig.Advance(2100);
+    EXPECT_EQ(FileWorkRig::Read(f.Out("TEL00001.PTC")), Header(2) + "TEXT SENT");
+    const QStringList lines = Lines("tx1.jrn");
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].contains("[TEL00001.PTC"));
+}
+
+TEST_F(RecordWorkFaults, WorkThatKeepsFailingRaisesTheAlarmOnceAndIsTriedLessOften)
+{
+    QDir(f.rig.dir.filePath("in1")).removeRecursively(); // the folder is gone
+    int appends = 0;
+    f.diskStep = [&](const char* step, const QString& path) {
+        if (path.contains("/in1/") && std::strcmp(step, "append") == 0)
+            ++appends;
+        return true;
+    };
+    FakeChannelWindow window;
+    {
+        EngineLock lock(d().Mutex());
+        d().Window = &window;
+    }
+    d().StartRecFile();
+    const QString rec = d().ConnectionFile;
+    Receive("RECEIVED TEXT");
+    d().FlushRxBuffer();
+    d().Events.raise(DriverEvent::WriteRxJournal);
+    EXPECT_FALSE(d().RecordWorkDone());
+    f.Tick();
+    ASSERT_EQ(d().Alarm, 1);
+    EXPECT_TRUE(d().SoundEvents.has(SoundEvent::Alarm));
+    EXPECT_EQ(window.AlarmFile(), rec); // the alarm names the file
+    const QStringList logged = f.LogWith("Исключение");
+    ASSERT_EQ(logged.size(), 1);
+    EXPECT_TRUE(logged[0].contains(rec)) << logged[0].toStdString();
+    EXPECT_FALSE(d().RecordWorkDone());
+    // The operator acknowledges the alarm; the same work failing again raises it no more.
+    d().SetAlarm(0);
+    d().SoundEvents.clear(SoundEvent::Alarm);
+    f.rig.Advance(2 * 60 * 1000);
+    EXPECT_EQ(d().Alarm, 0);
+    EXPECT_FALSE(d().SoundEvents.has(SoundEvent::Alarm));
+    EXPECT_EQ(f.LogWith("Исключение").size(), 1);
+    // Tried again ever less often (once a second would be 120 tries), yet tried.
+    EXPECT_GT(appends, 10);
+    EXPECT_LT(appends, 40);
+    ASSERT_TRUE(QDir().mkpath(f.rig.dir.filePath("in1")));
+    f.rig.Advance(61 * 1000);
+    EXPECT_EQ(FileWorkRig::Read(rec), Header() + "RECEIVED TEXT");
+    EXPECT_EQ(Lines("rx1.jrn").size(), 1);
+    EXPECT_TRUE(d().RecordWorkDone());
+    EngineLock lock(d().Mutex());
+    d().Window = nullptr;
+}
+
+TEST_F(RecordWorkFaults, AWorkFileThatCannotBeSavedIsTriedAtMostOncePerFileTick)
+{
+    const QString workFile = d().PendingWorkFile();
+    int saves = 0;
+    f.diskStep = [&](const char*, const QString& path) {
+        if (path != workFile)
+            return true;
+        ++saves;
+        return false;
+    };
+    d().StartRecFile();
+    const std::int64_t period = 2000;
+    for (std::int64_t t = 0; t < period; t += 100) {
+        Receive("ABCDEFGHIJ");
+        f.rig.Advance(100);
+    }
+    EXPECT_GT(saves, 0);
+    EXPECT_LE(saves, period / TTxScanner::FileInterval + 1);
+}
+
+TEST_F(RecordWorkFaults, TheTextOfAConnectionIsKeptSoThatAKillLosesNoMoreThanTheLastSecond)
+{
+    // A kill during a write of the work file leaves the write before it:
+    // what came in since then is lost. For that to be at most the last
+    // second, the writes follow each other closely enough that one more
+    // write (allowed this long) fits into the second too.
+    constexpr std::uint64_t writeAllowance = 200;
+    const QString workFile = d().PendingWorkFile();
+    std::vector<std::uint64_t> writes;
+    f.diskStep = [&](const char* step, const QString& path) {
+        if (path == workFile && std::strcmp(step, "replace") == 0)
+            writes.push_back(f.rig.clock.tickMs());
+        return true;
+    };
+    d().StartRecFile();
+    for (int i = 0; i < 40; ++i) { // a character every 150 ms, as at 50 baud
+        Receive("A");
+        f.rig.Advance(150);
+    }
+    ASSERT_GT(writes.size(), 2u);
+    for (std::size_t i = 1; i < writes.size(); ++i)
+        EXPECT_LE(writes[i] - writes[i - 1] + writeAllowance, 1000u) << "write " << i;
+}
+
+TEST(RecordWorkCrash, ADamagedWorkFileIsKeptAsideAndWhatCanBeReadOfItIsFinished)
+{
+    FileWorkRig g;
+    TTxChannelDriver& r = g.Driver();
+    bool refused = true; // the journal line waits in the work file
+    g.diskStep = [&](const char*, const QString& path) { return !(refused && path.endsWith("rx1.jrn")); };
+    r.StartRecFile();
+    const QString first = r.ConnectionFile;
+    const QByteArray header = AnsiToOem(RecordFileHeader({r.ConnectionStart, 1, {}, r.Numbering().TlgRecNo}));
+    for (char ch : QByteArray("FIRST RECEPTION"))
+        r.PutRxByte(static_cast<std::uint8_t>(ch));
+    r.FlushRxBuffer();
+    r.Events.raise(DriverEvent::WriteRxJournal);
+    g.Tick();
+    r.ResetCounters();
+    g.rig.Advance(1000);
+    r.StartRecFile(); // a second reception is in progress
+    const QString second = r.ConnectionFile;
+    const QByteArray header2 = AnsiToOem(RecordFileHeader({r.ConnectionStart, 1, {}, r.Numbering().TlgRecNo}));
+    const QByteArray text(300, 'b');
+    for (char ch : text)
+        r.PutRxByte(static_cast<std::uint8_t>(ch));
+    g.rig.Advance(1200);
+    const QString workFile = r.PendingWorkFile();
+    QByteArray kept = FileWorkRig::Read(workFile);
+    ASSERT_FALSE(kept.isEmpty());
+    kept.chop(12); // cut: its end is lost
+    FileWorkRig::Write(workFile, kept);
+    refused = false;
+    g.Restart(); // killed
+    g.rig.Advance(200);
+    // Kept aside as it was, under a name of its own, and said so.
+    const QStringList aside = QDir(g.rig.dir.path())
+                                  .entryList({QFileInfo(workFile).fileName() + ".*"}, QDir::Files | QDir::Hidden);
+    ASSERT_EQ(aside.size(), 1) << aside.join(' ').toStdString();
+    EXPECT_EQ(FileWorkRig::Read(g.rig.dir.filePath(aside[0])), kept);
+    const QStringList logged = g.LogWith(aside[0]);
+    ASSERT_EQ(logged.size(), 1);
+    EXPECT_TRUE(logged[0].contains("поврежден")) << logged[0].toStdString();
+    // What could be read is finished: the reception in progress stands as unfinished.
+    EXPECT_EQ(FileWorkRig::Read(first), header + "FIRST RECEPTION");
+    EXPECT_EQ(FileWorkRig::Read(ChangeFileExt(second, ".RE")), header2 + text);
+    EXPECT_TRUE(FileWorkRig::Read(g.rig.dir.filePath("rx1.jrn")).contains("TLG00002.RE "));
+    EXPECT_FALSE(QFile::exists(workFile));
 }
 
 TEST(RecordWorkCrash, AReceptionCutByACrashStandsAsUnfinishedWithItsJournalLine)

@@ -120,8 +120,8 @@ TEST_F(TelegramFinishingFaults, AFailedFinishingKeepsTheTelegramAndIsTriedAgainO
         const char* failureLine; // logged once while it fails
     };
     const Case cases[] = {
-        {"append to the .TRS", ".TRS", "replace", true, "Ошибка записи файла"},
-        {"delete after the append", ".TLG", "remove", true, "Не могу удалить файл"},
+        {"append to the .TRS", ".TRS", "append", true, "Ошибка записи файла"},
+        {"delete after the append", ".TLG", "remove", true, "Ошибка записи файла"},
         {"rename to .TRS", ".TLG", "rename", false, "Не могу переименовать файл"},
     };
     int n = 10;
@@ -141,6 +141,7 @@ TEST_F(TelegramFinishingFaults, AFailedFinishingKeepsTheTelegramAndIsTriedAgainO
         EXPECT_EQ(f.LogWith(QString::fromUtf8(c.failureLine)).filter(name).size(), 1) << c.name;
         EXPECT_EQ(f.LogWith("обработан полностью").filter(name).size(), 1) << c.name;
         refused.clear();
+        f.rig.Advance(1100); // the pending work's next try
         Scan();
         Scan();
         EXPECT_FALSE(Exists(name + ".TLG")) << c.name;
@@ -149,6 +150,20 @@ TEST_F(TelegramFinishingFaults, AFailedFinishingKeepsTheTelegramAndIsTriedAgainO
             << c.name;
     }
     EXPECT_TRUE(Files().filter(".kvnew").isEmpty());
+}
+
+TEST_F(TelegramFinishingFaults, ATelegramSentAgainByteForByteIsAppendedToItsTrsAgain)
+{
+    // Sent once; the operator activates it again and it is sent again.
+    Put("TEL00006.TRS", "|*51234\r\nТЕКСТ\r\n");
+    Put("TEL00006.TLG", "|#51234\r\nТЕКСТ\r\n");
+    Scan();
+    ASSERT_TRUE(Chosen());
+    Succeed();
+    for (int i = 0; i < 3; ++i)
+        Scan();
+    EXPECT_FALSE(Exists("TEL00006.TLG"));
+    EXPECT_EQ(Get("TEL00006.TRS"), "|*51234\r\nТЕКСТ\r\n|*51234\r\nТЕКСТ\r\n");
 }
 
 TEST_F(TelegramFinishingFaults, ARenameCutBetweenLinkAndUnlinkIsFinishedNotAppendedToItself)

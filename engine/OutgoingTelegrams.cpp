@@ -57,6 +57,10 @@ void OutgoingTelegrams::Log(const QString& line) const
 bool OutgoingTelegrams::Scan()
 {
     try {
+        if (SelectionHeld()) {
+            scanning_ = false;
+            return true;
+        }
         if (!scanning_) {
             scanning_ = true;
             scanFresh_ = TlgPath.isEmpty();
@@ -66,7 +70,15 @@ bool OutgoingTelegrams::Scan()
                 known_.BeginListing();
             } else if (ProcessOutgoingFile()) {
                 return EndScan(true);
+            } else if (lookUpPending_) {
+                return false;
             }
+        } else if (lookUpPending_ && !TlgPath.isEmpty()) {
+            // The number that waited for the directory, from its own mark.
+            if (ProcessOutgoingFile())
+                return EndScan(true);
+            if (lookUpPending_)
+                return false;
         }
         switch (ContinueListing()) {
         case ListingResult::Selected:
@@ -76,6 +88,7 @@ bool OutgoingTelegrams::Scan()
                 known_.Prune();
             return EndScan(false);
         case ListingResult::SliceUsed:
+        case ListingResult::LookUpPending:
             return false;
         }
     } catch (...) {
@@ -109,6 +122,8 @@ OutgoingTelegrams::ListingResult OutgoingTelegrams::ContinueListing()
             continue;
         if (OpenOutgoingFile(name) && ProcessOutgoingFile())
             return ListingResult::Selected;
+        if (lookUpPending_)
+            return ListingResult::LookUpPending;
     }
     return ListingResult::Exhausted;
 }
@@ -154,6 +169,7 @@ bool OutgoingTelegrams::CallSucceeded(const QString& number, DoneMark& mark)
         return false;
     }
     mark = {SelectedPath, SelectedLine, SelectedPos, number};
+    handed_ = false; // its call has ended
     MarkNumberDone();
     doneMarks_.append(mark);
     Publish(false);
@@ -177,17 +193,37 @@ void OutgoingTelegrams::DoneMarkWritten(const DoneMark& mark, bool gone)
                 .arg(mark.path, mark.number));
         if (mark.path == TlgPath) {
             FinishFile(); // its other numbers are not called
+            lookUpPending_ = false;
             Publish(false);
         }
         return;
     }
     if (mark.path != TlgPath || TlgPath.isEmpty())
         return;
+    // A call under way keeps its destination; its end continues the telegram.
+    if (SelectionHeld())
+        return;
     SearchLine = 0;
     SearchPos = 1;
     DestinationFound = false;
-    ProcessOutgoingFile();
+    // The telegram's next destination ends a scan under way: its later
+    // files are not gone through for another one.
+    if (ProcessOutgoingFile())
+        scanning_ = false;
     Publish(false);
+}
+
+bool OutgoingTelegrams::SelectionHeld()
+{
+    if (!handed_)
+        return false;
+    EngineLock lock(d_.Mutex());
+    // Taken (or dropped) by the idle element, which runs again: the call
+    // made with it has ended. A call that succeeded ends it earlier, at
+    // CallSucceeded.
+    if (!d_.Events.has(DriverEvent::DestinationChosen) && d_.IdleStepRunning())
+        handed_ = false;
+    return handed_;
 }
 
 bool OutgoingTelegrams::DoneMarkWaiting(const QString& path) const
@@ -207,6 +243,12 @@ void OutgoingTelegrams::OverlayDoneMarks()
 
 void OutgoingTelegrams::Publish(bool scanEnded)
 {
+    // The line side reads the telegram's lines, its path and the number
+    // while it calls: they stay as its call began until that call has ended.
+    if (SelectionHeld()) {
+        announce_ = false;
+        return;
+    }
     ChannelWindow* window = nullptr;
     {
         EngineLock lock(d_.Mutex());
@@ -220,6 +262,7 @@ void OutgoingTelegrams::Publish(bool scanEnded)
             d_.Address = Address;
             d_.SetExpectedAnswerBack(ExpectedAnswerBack);
             d_.Events.raise(DriverEvent::DestinationChosen);
+            handed_ = true;
             window = d_.Window;
         }
     }
@@ -238,6 +281,7 @@ bool OutgoingTelegrams::OpenOutgoingFile(const QString& name)
     SearchPos = 1;
     DestinationFound = false;
     LastFileResult = 0;
+    lookUpPending_ = false;
     FileStamp stamp;
     const bool stamped = StampOfFile(TlgPath, stamp); // before reading: a later change shows
     try {
@@ -263,15 +307,20 @@ bool OutgoingTelegrams::OpenOutgoingFile(const QString& name)
 
 bool OutgoingTelegrams::ProcessOutgoingFile()
 {
-    const Selection r = SelectNextDestination();
+    lookUpPending_ = false;
+    Selection r = SelectNextDestination();
     switch (r) {
     case Selected:
-        if (!Number.isEmpty())
-            LookUpSubscriber();
+        if (!Number.isEmpty() && !LookUpSubscriber()) {
+            KeepForLookUp();
+            r = Waiting;
+            break;
+        }
+        ForgetLogged(TlgPath); // a telegram that is called is no finished one
         announce_ = true;
         break;
     case NoAddress:
-        Log(QStringLiteral("Файл \"%1\" содержит некорректный заголовок").arg(TlgPath));
+        LogOnce(TlgPath, QStringLiteral("Файл \"%1\" содержит некорректный заголовок").arg(TlgPath));
         if (LastFileResult == 0) {
             RenameTo(QStringLiteral(".ERR"));
             FinishFile();
@@ -283,7 +332,7 @@ bool OutgoingTelegrams::ProcessOutgoingFile()
     case OnlyBlocked: {
         if (DoneMarkWaiting(TlgPath))
             break; // finished once its done mark is on disk
-        Log(QStringLiteral("Файл \"%1\" содержит только \"неэффективные\" номера").arg(TlgPath));
+        LogOnce(TlgPath, QStringLiteral("Файл \"%1\" содержит только \"неэффективные\" номера").arg(TlgPath));
         QString ext = QStringLiteral(".LER");
         {
             EngineLock lock(d_.Mutex());
@@ -380,11 +429,21 @@ void OutgoingTelegrams::FinishFile()
         d_.Environment().RefreshFolder(d_.TransmDir);
 }
 
-void OutgoingTelegrams::LookUpSubscriber()
+void OutgoingTelegrams::KeepForLookUp()
+{
+    SearchLine = static_cast<std::uint16_t>(SelectedLine);
+    SearchPos = static_cast<std::uint16_t>(SelectedPos);
+    DestinationFound = false;
+    SelectedPath.clear();
+    SelectedLine = -1;
+    lookUpPending_ = true;
+}
+
+bool OutgoingTelegrams::LookUpSubscriber()
 {
     SubscriberLookup* directory = d_.Environment().Directory;
     if (!directory)
-        return;
+        return true;
     SubscriberRecord record;
     QString error;
     switch (directory->LocateSubscriber(Number, record, error)) {
@@ -401,12 +460,14 @@ void OutgoingTelegrams::LookUpSubscriber()
         directoryFailureLogged_ = false;
         break;
     case SubscriberLookup::Result::Unavailable:
-        // Taken as not found: the telegram goes on with what the file says.
+        // Not taken as not found: the number is not called without the
+        // answerback the directory may hold for it.
         if (!directoryFailureLogged_)
             Log(QStringLiteral("Канал %1: [Справочник абонентов недоступен: %2]").arg(d_.Channel).arg(error));
         directoryFailureLogged_ = true;
-        break;
+        return false;
     }
+    return true;
 }
 
 // ---------------------------------------------------------------- the numbers
@@ -461,12 +522,36 @@ OutgoingTelegrams::Selection OutgoingTelegrams::FinalOutcome() const
     for (const QString& l : TlgLines) {
         if (!IsAddressLine(l))
             break;
-        if (l.contains(u'*'))
+        if (HasDoneMark(l))
             done = true;
         else if (l.contains(u'~'))
             return OnlyBlocked;
     }
     return done ? AllDone : NoAddress;
+}
+
+bool OutgoingTelegrams::HasDoneMark(const QString& l)
+{
+    for (qsizetype i = 0; i < l.size(); ++i) {
+        const QChar mark = l[i];
+        if (mark != u'#' && mark != u'*' && mark != u'~')
+            continue;
+        qsizetype end = i + 1;
+        while (end < l.size() && IsNumberChar(l[end]))
+            ++end;
+        if (end == i + 1)
+            continue; // no number follows
+        if (mark == u'*')
+            return true;
+        i = end - 1;
+        // The expected answerback right after the number is passed over whole.
+        if (end < l.size() && l[end] == u'(') {
+            const qsizetype close = l.indexOf(u')', end + 1);
+            if (close > 0)
+                i = close;
+        }
+    }
+    return false;
 }
 
 OutgoingTelegrams::NumberCheck OutgoingTelegrams::CheckNumber(const QString& n, int index, int h)

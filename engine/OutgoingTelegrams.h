@@ -63,7 +63,11 @@ public:
     // A long listing is gone through over several file ticks, a slice of
     // time each: false while the scan goes on, true when it has ended.
     // Files known unchanged whose numbers all wait for their retry are
-    // not read again.
+    // not read again. One destination at a time: while the line side
+    // holds the one handed to it (not yet taken, or its call not ended),
+    // a scan ends at once and chooses none. While the subscriber directory
+    // cannot be read, the number chosen waits for it: the scan goes on at
+    // the next file tick with that number.
     bool Scan();
     // The call to the selected destination succeeded (Events $2): its line
     // is marked done in memory at once, so that the number is never called
@@ -72,7 +76,9 @@ public:
     bool CallSucceeded(const QString& number, DoneMark& mark);
     // A done mark is on disk (or its telegram was deleted meanwhile, Gone):
     // the telegram's next destination is chosen at once, a deleted one
-    // stays deleted and is dropped.
+    // stays deleted and is dropped. Not while the line side holds a
+    // destination: that call's end continues the telegram. A destination
+    // chosen here ends a scan under way.
     void DoneMarkWritten(const DoneMark& mark, bool gone);
     // A done mark waits to be written into Path (the file work was restarted).
     void NoteDoneMarkWaiting(const DoneMark& mark);
@@ -134,7 +140,7 @@ public:
     int SliceMinFiles = 32;
 
 private:
-    enum class ListingResult { Selected, Exhausted, SliceUsed };
+    enum class ListingResult { Selected, Exhausted, SliceUsed, LookUpPending };
     ListingResult ContinueListing();
     bool EndScan(bool selected);
     // File Name of the listing is known unchanged, and every number a
@@ -147,6 +153,17 @@ private:
     // With no '#' left: AllDone when every address line that holds marks
     // has a done one, OnlyBlocked when a line holds only blocked ones.
     Selection FinalOutcome() const;
+    // L has a done mark: a '*' followed by a number. A '*' elsewhere (the
+    // Russian-letters shift, in an expected answerback or in the text
+    // around the numbers) marks nothing.
+    static bool HasDoneMark(const QString& l);
+    // The destination handed to the line side is still its own: not yet
+    // taken, or taken and its call not ended (the line not back in the
+    // idle step).
+    bool SelectionHeld();
+    // The number just selected is kept for another look-up in the
+    // directory: the next pass finds its '#' again.
+    void KeepForLookUp();
     // Line Index of Lines has a '#' at 1-based H followed by number N.
     static bool MarkStandsAt(const QStringList& lines, int index, int h, const QString& n);
     // The first '#' followed by N in the address lines.
@@ -170,13 +187,16 @@ private:
     void ForgetLogged(const QString& path);
     void FinishFile();
     void FinishAllDone();
-    void LookUpSubscriber();
+    // False while the directory cannot be read.
+    bool LookUpSubscriber();
     // Hands the current telegram (and a new destination) to the driver.
     void Publish(bool scanEnded);
     void Log(const QString& line) const;
 
     TTxChannelDriver& d_;
     bool announce_ = false;            // a destination waits to be handed to the driver
+    bool handed_ = false;              // one was handed, and may still be the line side's
+    bool lookUpPending_ = false;       // the current file's selected number waits for the directory
     bool scanning_ = false;            // a scan goes on at the next file tick
     bool scanFresh_ = false;           // it began with a listing of its own
     KnownTelegrams known_;

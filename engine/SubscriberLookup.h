@@ -19,7 +19,10 @@ public:
     enum class Result {
         Found,      // Record holds the subscriber
         NotFound,   // no subscriber has that number
-        Unavailable // the table is closed or failed; Error says why
+        Unavailable // the table cannot be read now (closed while subscribers are
+                    // imported, or not opened at start); Error says why. The
+                    // number is not called meanwhile: the scan asks again on
+                    // the next file tick.
     };
 
     virtual ~SubscriberLookup() = default;

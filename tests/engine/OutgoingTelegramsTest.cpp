@@ -191,6 +191,39 @@ TEST_F(OutgoingTelegramsTest, EachOutcomeGivesTheFileItsExtension)
     EXPECT_EQ(Get("TEL00015.NC"), "|*51234\r\n|~70001\r\nТЕКСТ\r\n");
 }
 
+TEST_F(OutgoingTelegramsTest, OnlyTheMarkBeforeANumberCountsAsDoneNotAShiftElsewhereInTheLine)
+{
+    // '*' is also the Russian-letters shift, in an expected answerback or
+    // anywhere else in an address line: a line is done only where a '*'
+    // stands before a number.
+    struct Case {
+        const char* text;
+        const char* extension;
+        const char* after;
+    };
+    GivenUp("352", FailureCodes::Nc);
+    GivenUp("2345", FailureCodes::Occ);
+    const Case cases[] = {
+        {"|#|*#352\r\nТЕКСТ\r\n", ".NC", "|~|*~352\r\nТЕКСТ\r\n"},
+        {"|      #2345(2345 *ТЕЛЕКС)\r\nТЕКСТ\r\n", ".OCC", "|      ~2345(2345 *ТЕЛЕКС)\r\nТЕКСТ\r\n"},
+        {"|~51234(51234 *АБ)\r\n|*51235\r\nТЕКСТ\r\n", ".LER", "|~51234(51234 *АБ)\r\n|*51235\r\nТЕКСТ\r\n"},
+        {"|*51234(51234 *АБ)\r\nТЕКСТ\r\n", ".TRS", "|*51234(51234 *АБ)\r\nТЕКСТ\r\n"},
+    };
+    int n = 120;
+    for (const Case& c : cases) {
+        const QString name = QStringLiteral("TEL%1.TLG").arg(++n, 5, 10, QLatin1Char('0'));
+        Put(name, QString::fromUtf8(c.text));
+        // A pass blocks at most one number a line; a later scan lists the folder again.
+        for (int i = 0; i < 6 && Exists(name); ++i) {
+            Scan();
+            EXPECT_FALSE(Chosen()) << c.text;
+        }
+        const QString renamed = ChangeFileExt(name, QString::fromUtf8(c.extension));
+        ASSERT_TRUE(Exists(renamed)) << c.text;
+        EXPECT_EQ(Get(renamed), QString::fromUtf8(c.after));
+    }
+}
+
 TEST_F(OutgoingTelegramsTest, ARenameNeverReplacesAFile)
 {
     Put("TEL00020.ERR", "СТАРЫЙ\r\n");
@@ -367,19 +400,39 @@ TEST_F(OutgoingTelegramsTest, OnlyTheCallSucceededRequestMarksANumberDone)
     EXPECT_EQ(Get("TEL00051.TRS"), "|*51234\r\nТЕКСТ\r\n");
 }
 
-TEST_F(OutgoingTelegramsTest, AClosedDirectoryCountsAsNotFoundAndIsLoggedOnce)
+TEST_F(OutgoingTelegramsTest, WhileTheDirectoryIsClosedTheScanIsTriedAgainAtEveryFileTick)
 {
-    f.directory.closed = true;
+    f.directory.subscribers["51234"] = {QStringLiteral("ПЕТРОВ"), QStringLiteral("51234 ПЕТР")};
+    f.directory.closed = true; // an import under way, or a table that failed to open
     Put("TEL00060.TLG", "|#51234(АБ 1)\r\n|#51235\r\nТЕКСТ\r\n");
+    d().Events.raise(DriverEvent::ScanOutgoing);
+    for (int i = 0; i < 3; ++i) {
+        f.Tick();
+        EXPECT_FALSE(Chosen());
+        EXPECT_TRUE(d().Events.has(DriverEvent::ScanOutgoing)) << "the scan is not over";
+    }
+    EXPECT_EQ(f.directory.lookups, 3);
+    EXPECT_EQ(f.LogWith("Справочник абонентов недоступен").size(), 1);
+    f.directory.closed = false;
+    f.Tick();
+    ASSERT_TRUE(Chosen());
+    EXPECT_FALSE(d().Events.has(DriverEvent::ScanOutgoing));
+    EXPECT_EQ(d().Number, "51234") << "the number looked up is not passed over";
+    EXPECT_EQ(d().ExpectedAnswerBack, "51234 ПЕТР");
+    EXPECT_EQ(d().Address, "ПЕТРОВ");
+    EXPECT_EQ(d().ScanDelay, 0);
+    EXPECT_EQ(d().Alarm, 0);
+
+    // The next destination, chosen when the done mark is written: the same.
+    f.directory.closed = true;
+    Succeed();
+    EXPECT_FALSE(Chosen());
+    EXPECT_EQ(f.LogWith("Справочник абонентов недоступен").size(), 2);
+    f.directory.closed = false;
     Scan();
     ASSERT_TRUE(Chosen());
-    EXPECT_EQ(d().ExpectedAnswerBack, "АБ 1");
-    Succeed();
-    ASSERT_TRUE(Chosen());
     EXPECT_EQ(d().Number, "51235");
-    EXPECT_EQ(f.directory.lookups, 2);
-    EXPECT_EQ(f.LogWith("Справочник абонентов недоступен").size(), 1);
-    EXPECT_EQ(d().Alarm, 0);
+    EXPECT_EQ(d().ExpectedAnswerBack, "51235");
 }
 
 TEST_F(OutgoingTelegramsTest, AFileThatCannotBeReadIsPassedOverAndLoggedOnce)

@@ -166,6 +166,38 @@ TEST_F(TelegramFinishingFaults, ATelegramSentAgainByteForByteIsAppendedToItsTrsA
     EXPECT_EQ(Get("TEL00006.TRS"), "|*51234\r\nТЕКСТ\r\n|*51234\r\nТЕКСТ\r\n");
 }
 
+TEST_F(TelegramFinishingFaults, AnOutcomeWhoseRenameFailsIsLoggedOnceWithTheFailure)
+{
+    struct Case {
+        const char* text;
+        const char* extension;
+        const char* outcomeLine; // logged once while the rename fails
+    };
+    const Case cases[] = {
+        {"ТЕКСТ БЕЗ АДРЕСА\r\n", ".ERR", "содержит некорректный заголовок"},
+        {"|~51234\r\nТЕКСТ\r\n", ".LER", "содержит только \"неэффективные\" номера"},
+    };
+    int n = 20;
+    for (const Case& c : cases) {
+        const QString name = QStringLiteral("TEL%1").arg(++n, 5, 10, QLatin1Char('0'));
+        Put(name + ".TLG", QString::fromUtf8(c.text));
+        refused = name + ".TLG";
+        refusedStep = "rename";
+        for (int i = 0; i < 4; ++i)
+            Scan();
+        EXPECT_TRUE(Exists(name + ".TLG")) << c.text;
+        const QString outcome = QStringLiteral("Файл \"%1\" %2").arg(f.Out(name + ".TLG"), QString::fromUtf8(c.outcomeLine));
+        EXPECT_EQ(f.LogWith(outcome).size(), 1) << c.text;
+        EXPECT_EQ(f.LogWith("Не могу переименовать файл").filter(name).size(), 1) << c.text;
+        refused.clear();
+        Scan();
+        EXPECT_FALSE(Exists(name + ".TLG")) << c.text;
+        EXPECT_EQ(Get(name + QString::fromUtf8(c.extension)), QString::fromUtf8(c.text));
+        EXPECT_EQ(f.LogWith(outcome).size(), 1) << c.text;
+        EXPECT_EQ(f.LogWith("переименован в").filter(name).size(), 1) << c.text;
+    }
+}
+
 TEST_F(TelegramFinishingFaults, ARenameCutBetweenLinkAndUnlinkIsFinishedNotAppendedToItself)
 {
     Put("TEL00005.TLG", "|*51234\r\nТЕКСТ\r\n");

@@ -192,13 +192,55 @@ TEST_F(AbonentDirectoryTest, KeyFiltersOfTheRecordFormAndTheQuickSearch)
     // Pasted text keeps to the lengths as well.
     QApplication::clipboard()->setText(letters70);
     f.AbNameEdit()->clear();
-    f.AbNameEdit()->paste();
+    QTest::keyClick(f.AbNameEdit(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(f.AbNameEdit()->text(), letters70.left(60));
     d.SearchButton(1)->click();
     Retype(d.EntryEdit(), "abc " + letters70);
     EXPECT_EQ(d.EntryEdit()->text(), ("abc " + letters70).left(20));
     QTest::keyClick(d.EntryEdit(), Qt::Key_Backspace);
     EXPECT_EQ(d.EntryEdit()->text().size(), 19);
+}
+
+// A table whose fields are wider than the form's typing limits: what the
+// form reads from it is shown and saved whole; only typing stops at the limit.
+TEST_F(AbonentDirectoryTest, ValuesLongerThanTheTypingLimitsAreKeptWhole)
+{
+    module.reset();
+    ASSERT_TRUE(QFile::remove(DbFile(QStringLiteral("abonents.db"))));
+    QList<TableColumn> columns = AbonentsTableColumns();
+    columns[1] = TextColumn(QStringLiteral("ABONENT_No"), 30);
+    columns[2] = TextColumn(QStringLiteral("ABONENT_Name"), 100);
+    columns[4] = TextColumn(QStringLiteral("ABONENT_AnsBk"), 30);
+    const QString number = QStringLiteral("+7-495-123456789012345678");   // 25
+    const QString name = QString(80, u'Ж');
+    const QString answerBack = QStringLiteral("123456789012345678 ZAVOD"); // 24
+    QString error;
+    ASSERT_TRUE(WriteTableFile(DbFile(QStringLiteral("abonents.db")), QStringLiteral("abonents.db"), columns,
+                               {{1, number, name, QVariant(), answerBack}}, error))
+        << error.toStdString();
+    Start();
+    box.shown.clear();
+    TAbonentAddressDlg& d = Dialog();
+    QStringList shown;
+    form.Fill = [&](QDialog& dialog) {
+        auto& f = static_cast<TAbonentEditForm&>(dialog);
+        shown << f.AbNoEdit()->text() << f.AbAnsBkEdit()->text() << f.AbNameEdit()->text();
+        // Typing adds nothing to a field at or over its limit; Backspace works.
+        TypeKeys(f.AbNameEdit(), QStringLiteral("Я"));
+        TypeKeys(f.AbAnsBkEdit(), QStringLiteral("X"));
+        EXPECT_EQ(f.AbNameEdit()->text(), name);
+        EXPECT_EQ(f.AbAnsBkEdit()->text(), answerBack);
+        QTest::keyClick(f.AbAnsBkEdit(), Qt::Key_Backspace);
+        EXPECT_EQ(f.AbAnsBkEdit()->text(), answerBack.chopped(1));
+        TypeKeys(f.AbAnsBkEdit(), QStringLiteral("D")); // still 23 of 20
+        EXPECT_EQ(f.AbAnsBkEdit()->text(), answerBack.chopped(1));
+    };
+    d.EditActionExecute();
+    EXPECT_EQ(shown, QStringList({number, answerBack, name}));
+    EXPECT_EQ(Current(), number);
+    EXPECT_EQ(Current(u"ABONENT_Name"), name);
+    EXPECT_EQ(Current(u"ABONENT_AnsBk"), answerBack.chopped(1));
+    EXPECT_TRUE(box.shown.isEmpty()) << box.texts().join('\n').toStdString();
 }
 
 TEST_F(AbonentDirectoryTest, QuickSearchByNumberNameAndAnswerback)

@@ -234,6 +234,33 @@ TEST_F(CountryCodesTest, EditChangesOnlyTheRecordShownThoughOthersShareItsCode)
     EXPECT_TRUE(box.shown.isEmpty());
 }
 
+// The shipped table holds names longer than the 40 characters the form
+// lets the operator type: an edit shows and keeps them whole.
+TEST_F(CountryCodesTest, EditKeepsANameLongerThanTheTypingLimitWhole)
+{
+    const QString name = QStringLiteral("Остров Святой Елены, Остров Вознесения и Тристан-да-Кунья");
+    ASSERT_GT(name.size(), TCodeEditForm::NameLength);
+    QString error;
+    ASSERT_TRUE(WriteTableFile(DbFile(QStringLiteral("COUNTRY.DB")), QStringLiteral("country.db"),
+                               CountryTableColumns(), {{1, name, "290", "SH"}, {2, "Россия", "7", "RU"}}, error))
+        << error.toStdString();
+    Open();
+    TCountryDBListDlg& d = Dialog();
+    QString shown;
+    form.Fill = [&](QDialog& dialog) {
+        auto& f = static_cast<TCodeEditForm&>(dialog);
+        shown = f.NameEdit()->text();
+        TypeKeys(f.NameEdit(), QStringLiteral("Я"));
+        EXPECT_EQ(f.NameEdit()->text(), name);
+        Retype(f.LettEdit(), QStringLiteral("shn"));
+    };
+    d.EditActionExecute();
+    EXPECT_EQ(shown, name);
+    EXPECT_EQ(Column(u"COUNTRY_NAME"), QStringList({name, "Россия"}));
+    EXPECT_EQ(Column(u"COUNTRY_LETT"), QStringList({"SHN", "RU"}));
+    EXPECT_TRUE(box.shown.isEmpty()) << box.texts().join('\n').toStdString();
+}
+
 TEST_F(CountryCodesTest, AddRefusesOnlyTheSameCodeUnderTheSameName)
 {
     WriteCountries();

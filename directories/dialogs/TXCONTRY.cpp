@@ -229,11 +229,14 @@ void TCountryDBListDlg::AddActionExecute()
     if (ExecForm(form) == QDialog::Accepted) {
         const QString code = form.CodeEdit()->text();
         const QString name = form.NameEdit()->text();
-        // Countries share dial codes and may share names: only the same
-        // code under the same name is the same country.
+        // Countries share dial codes, so a known code under a new name is
+        // another country; a known name is the same country, whatever its
+        // code.
         if (const int row = FindCountry(code, name); row >= 0) {
             q.MoveTo(row);
             ShowMessage(*env_.Box, QStringLiteral("Уже существует запись с кодом: ") + code, MessageIcon::Warning);
+        } else if (q.Locate(u"COUNTRY_NAME", name)) {
+            ShowMessage(*env_.Box, QStringLiteral("Уже существует запись с именем: ") + name, MessageIcon::Warning);
         } else {
             PrepareCountryAdd(module_.DynamicQuery, code, name, form.LettEdit()->text());
             ExecAndRelocate(QString(), code, name);

@@ -261,7 +261,7 @@ TEST_F(CountryCodesTest, EditKeepsANameLongerThanTheTypingLimitWhole)
     EXPECT_TRUE(box.shown.isEmpty()) << box.texts().join('\n').toStdString();
 }
 
-TEST_F(CountryCodesTest, AddRefusesOnlyTheSameCodeUnderTheSameName)
+TEST_F(CountryCodesTest, AddRefusesAKnownNameButTakesASharedCodeUnderANewName)
 {
     WriteCountries();
     Open();
@@ -276,17 +276,25 @@ TEST_F(CountryCodesTest, AddRefusesOnlyTheSameCodeUnderTheSameName)
     EXPECT_EQ(Current(), "Казахстан");
     EXPECT_EQ(q().RecordCount(), 7);
 
-    // A shared code under another name, and a known name under another code.
+    // A shared code under another name is another country.
     Types("ab", "7", "Абхазия");
     d.AddActionExecute();
     EXPECT_EQ(Current(), "Абхазия");
     EXPECT_EQ(Current(u"COUNTRY_CODE"), "7");
-    Types("cg", "2420", "Конго");
-    d.AddActionExecute();
-    EXPECT_EQ(Current(u"COUNTRY_CODE"), "2420");
-    EXPECT_EQ(Current(), "Конго");
-    EXPECT_EQ(q().RecordCount(), 9);
+    EXPECT_EQ(q().RecordCount(), 8);
     EXPECT_EQ(box.shown.size(), 1);
+
+    // A known name under another code: warned, that country current, nothing added.
+    Types("ua", "3800", "Украина");
+    d.AddActionExecute();
+    ASSERT_EQ(box.shown.size(), 2);
+    EXPECT_EQ(box.shown[1].text, "Уже существует запись с именем: Украина");
+    EXPECT_EQ(box.shown[1].icon, MessageIcon::Warning);
+    EXPECT_EQ(box.shown[1].buttons, MessageButtons::Ok);
+    EXPECT_EQ(Current(), "Украина");
+    EXPECT_EQ(Current(u"COUNTRY_CODE"), "380");
+    EXPECT_EQ(q().RecordCount(), 8);
+    EXPECT_FALSE(Column(u"COUNTRY_CODE").contains("3800"));
 }
 
 TEST_F(CountryCodesTest, DeleteRemovesTheOneRecordEvenWithAQuoteInItsName)

@@ -21,6 +21,12 @@ const QString Caption = QStringLiteral("Korvane 2");
 } // namespace
 
 TTxDataModule::TTxDataModule(const QString& dbPath, MessageBox& box, QObject* parent)
+    : TTxDataModule(dbPath, box, std::nullopt, parent)
+{
+}
+
+TTxDataModule::TTxDataModule(const QString& dbPath, MessageBox& box,
+                             std::optional<std::chrono::milliseconds> paradoxDeadline, QObject* parent)
     : QObject(parent),
       m_connection(NewConnectionName(u"directories")),
       CountryQuery(m_connection),
@@ -28,6 +34,7 @@ TTxDataModule::TTxDataModule(const QString& dbPath, MessageBox& box, QObject* pa
       AbonentQuery(m_connection),
       m_dbPath(dbPath),
       m_box(box),
+      m_paradoxDeadline(paradoxDeadline),
       m_abonents{AbonentsFileName(), QStringLiteral("abonents")},
       m_country{CountryFileName(), QStringLiteral("country")}
 {
@@ -124,7 +131,9 @@ void TTxDataModule::SetAside(const QString& path, const QString& reason)
 bool TTxDataModule::ImportParadox(const QString& path, const Table& table, QString& error)
 {
     ParadoxContents contents;
-    if (!ReadParadoxTable(path, contents, error))
+    const bool read = m_paradoxDeadline ? ReadParadoxTable(path, contents, error, *m_paradoxDeadline)
+                                        : ReadParadoxTable(path, contents, error);
+    if (!read)
         return false;
     // The Paradox file moves aside first, so that the new table takes its
     // name; should the new table fail, the Paradox file comes back.

@@ -23,6 +23,9 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
+#include <optional>
+
 namespace korvane {
 
 class TTxDataModule : public QObject {
@@ -42,6 +45,10 @@ public:
     // creates the subscriber table when it is missing and opens both
     // queries. Failures are shown in Box, each table's on its own.
     TTxDataModule(const QString& dbPath, MessageBox& box, QObject* parent = nullptr);
+    // The same, with the time an old Paradox table's reading may take
+    // (by the file's size when not given).
+    TTxDataModule(const QString& dbPath, MessageBox& box, std::optional<std::chrono::milliseconds> paradoxDeadline,
+                  QObject* parent = nullptr);
     ~TTxDataModule() override;
 
     BrowseQuery CountryQuery;
@@ -110,6 +117,7 @@ private:
 
     QString m_dbPath;
     MessageBox& m_box;
+    std::optional<std::chrono::milliseconds> m_paradoxDeadline;
     Table m_abonents;
     Table m_country;
     QString m_countryError;

@@ -264,7 +264,7 @@ bool TCountryDBListDlg::ExecAndRelocate(const QString& id, const QString& code, 
     BrowseQuery& q = module_.CountryQuery;
     q.DisableControls();
     bool done = module_.DynamicQuery.ExecSQL();
-    QString error = module_.DynamicQuery.LastError();
+    QString error = done ? QString() : QStringLiteral("Запись не сохранена: ") + module_.CountryChangeError();
     if (done) {
         q.Close();
         done = q.Open();
@@ -298,7 +298,7 @@ void TCountryDBListDlg::DeleteActionExecute()
         return;
     PrepareCountryDelete(module_.DynamicQuery, id);
     if (!module_.DynamicQuery.ExecSQL()) {
-        ShowMessage(*env_.Box, module_.DynamicQuery.LastError(), MessageIcon::Error);
+        ShowMessage(*env_.Box, QStringLiteral("Запись не удалена: ") + module_.CountryChangeError(), MessageIcon::Error);
         return;
     }
     q.DisableControls();

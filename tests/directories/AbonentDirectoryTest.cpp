@@ -12,6 +12,7 @@
 #include "directories/dialogs/AbonentImportFile.h"
 #include "directories/dialogs/DirectoryGrid.h"
 #include "directories/dialogs/Txabnent.h"
+#include "platform/CodePages.h"
 #include "support/HelpNote.h"
 #include "support/OemText.h"
 #include "widgets/LayoutScale.h"
@@ -442,9 +443,11 @@ TEST_F(RefusingTableTest, RefusedImportRecordsAreCountedAndReported)
     EXPECT_EQ(Column(u"ABONENT_No"), QStringList({"100", "200"}));
     ASSERT_EQ(box.shown.size(), 1);
     EXPECT_EQ(box.shown[0].icon, MessageIcon::Warning);
-    EXPECT_TRUE(box.shown[0].text.startsWith(QStringLiteral("Не импортировано записей: 2. Первая из них: \"%1\": ")
-                                                  .arg(longNumber)))
-        << box.shown[0].text.toStdString();
+    // The reason in the operator's words, with the table named.
+    EXPECT_EQ(box.shown[0].text,
+              QStringLiteral("Не импортировано записей: 2. Первая из них: \"%1\": поле «Номер абонента» таблицы %2 "
+                             "вмещает не более 20 знаков")
+                  .arg(longNumber, module->AbonentTablePath()));
 }
 
 TEST_F(RefusingTableTest, ARefusedEditOrAddIsReportedAndChangesNothing)
@@ -460,8 +463,69 @@ TEST_F(RefusingTableTest, ARefusedEditOrAddIsReportedAndChangesNothing)
     ASSERT_EQ(box.shown.size(), 2);
     for (const auto& shown : box.shown) {
         EXPECT_EQ(shown.icon, MessageIcon::Error);
-        EXPECT_TRUE(shown.text.contains(QStringLiteral("CHECK"), Qt::CaseInsensitive)) << shown.text.toStdString();
+        EXPECT_EQ(shown.text, QStringLiteral("Запись не сохранена: таблица %1 не принимает такое значение")
+                                  .arg(module->AbonentTablePath()));
     }
+}
+
+// A table that may only be read: every change says so, naming the file.
+TEST_F(AbonentDirectoryTest, ChangesToATableThatMayOnlyBeReadAreReportedInRussian)
+{
+    AddSubscribers({{"100", "ПЕРВЫЙ", "A"}});
+    TAbonentAddressDlg& d = Dialog();
+    // What SQLite answers for a read-only file or folder.
+    module->DynamicQuery.Clear();
+    module->DynamicQuery.Add(QStringLiteral("PRAGMA query_only = ON"));
+    ASSERT_TRUE(module->DynamicQuery.ExecSQL());
+    const QString reason = QStringLiteral("таблица %1 доступна только для чтения (нет права записи в файл или в его папку)")
+                               .arg(module->AbonentTablePath());
+    Types("200", "b", "второй");
+    d.AddActionExecute();
+    Types(QString(), "c", "первый");
+    d.EditActionExecute();
+    d.DeleteActionExecute(); // Yes
+    Import(ImportFile({"300", "ТРЕТИЙ", ""}));
+    EXPECT_EQ(box.texts(), QStringList({"Запись не сохранена: " + reason, "Запись не сохранена: " + reason,
+                                        "Вы уверены, что хотите удалить \rзапись: \"100 ПЕРВЫЙ\"?",
+                                        "Запись не удалена: " + reason,
+                                        "Не импортировано записей: 1. Первая из них: \"300\": " + reason}));
+    EXPECT_EQ(Column(u"ABONENT_No"), QStringList({"100"}));
+}
+
+// What goes wrong with the import file is said in Russian, the file named;
+// a file in the Windows code page is recognised and taken only when the
+// operator agrees.
+TEST_F(AbonentDirectoryTest, ImportFileProblemsAreSaidInTheOperatorsWords)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.txt")));
+    Import(dir.filePath(QStringLiteral("folder.txt")));
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_EQ(box.shown[0].text, QStringLiteral("Импорт невозможен: %1 — это папка, а не файл")
+                                     .arg(QDir::toNativeSeparators(dir.filePath(QStringLiteral("folder.txt")))));
+    EXPECT_TRUE(q().Active());
+
+    QByteArray ansi;
+    for (const char* line : {"64477", "МОРСКОЙ ПОРТ, ПРИЁМНАЯ", "", "812", "Петров и сыновья", ""})
+        ansi += codepage::toCp1251(QString::fromUtf8(line)) + "\r\n";
+    const QString path = dir.filePath(QStringLiteral("windows.txt"));
+    ASSERT_TRUE(WriteFileBytes(path, ansi));
+    box.shown.clear();
+    box.answers = {MessageResult::No};
+    Import(path);
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_EQ(box.shown[0].icon, MessageIcon::Question);
+    EXPECT_EQ(box.shown[0].buttons, MessageButtons::YesNo);
+    EXPECT_TRUE(box.shown[0].text.contains(QDir::toNativeSeparators(path))) << box.shown[0].text.toStdString();
+    EXPECT_TRUE(box.shown[0].text.contains(QStringLiteral("CP1251"))) << box.shown[0].text.toStdString();
+    EXPECT_TRUE(q().IsEmpty());
+    EXPECT_TRUE(q().Active());
+    Import(path); // Yes
+    EXPECT_EQ(Column(u"ABONENT_Name"), QStringList({"МОРСКОЙ ПОРТ, ПРИЁМНАЯ", "Петров и сыновья"}));
+    // A file in the DOS code page is taken without a question.
+    box.shown.clear();
+    Import(ImportFile({"100", "ПЕРВЫЙ", "", "200", "второй абонент", ""}));
+    EXPECT_TRUE(box.shown.isEmpty()) << box.texts().join('\n').toStdString();
+    EXPECT_EQ(Column(u"ABONENT_Name").mid(2), QStringList({"ПЕРВЫЙ", "второй абонент"}));
 }
 
 TEST_F(AbonentDirectoryTest, ACancelledOrFailedImportOpensTheTableAgain)

@@ -55,8 +55,11 @@ TAbonentAddressDlg::TAbonentAddressDlg(TTxDataModule& module, DirectoryDialogEnv
     frame_ = BuildDirectoryDialogFrame(
         *this, {edit_, add_, delete_, nullptr, telegram_, nullptr, import_},
         {QStringLiteral("Номер"), QStringLiteral("Название"), QStringLiteral("Автоответ")}, module_.AbonentQuery,
-        {{QStringLiteral("ABONENT_ID"), QStringLiteral("№"), 26},
-         {QStringLiteral("ABONENT_No"), QStringLiteral("Номер"), 80},
+        // The record number up to six digits and the number's 20 characters
+        // are shown whole, whatever the font.
+        {{QStringLiteral("ABONENT_ID"), QStringLiteral("№"), 26, 6, QStringLiteral("0123456789")},
+         {QStringLiteral("ABONENT_No"), QStringLiteral("Номер"), 80, TAbonentEditForm::NumberLength,
+          QStringLiteral("0123456789+-.")},
          {QStringLiteral("ABONENT_Name"), QStringLiteral("Название"), 220},
          {QStringLiteral("ABONENT_AnsBk"), QStringLiteral("Автоответ"), 100}});
 
@@ -323,7 +326,10 @@ void TAbonentAddressDlg::ImportActionExecute()
     if (env_.ChooseImportFile) {
         path = env_.ChooseImportFile();
     } else {
-        QFileDialog* dlg = OpenImportDlg();
+        // Used once and destroyed with everything it opened: its completion
+        // list would otherwise stay on the screen after it closes.
+        const std::unique_ptr<QFileDialog> dlg(OpenImportDlg());
+        importDlg_ = nullptr;
         if (dlg->exec() == QDialog::Accepted && !dlg->selectedFiles().isEmpty())
             path = dlg->selectedFiles().constFirst();
     }

@@ -29,7 +29,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QStyle>
 #include <QToolBar>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -121,7 +123,9 @@ TEST_F(AbonentDirectoryTest, TheWindowCarriesItsTextsInTheirOrder)
     const LayoutScale scale(d.AbonentDBGrid());
     const int widths[] = {26, 80, 220, 100};
     for (int c = 0; c < 4; ++c)
-        EXPECT_EQ(d.AbonentDBGrid()->ColumnWidth(c), scale.X(widths[c])) << c;
+        EXPECT_GE(d.AbonentDBGrid()->ColumnWidth(c), scale.X(widths[c])) << c;
+    EXPECT_EQ(d.AbonentDBGrid()->ColumnWidth(2), scale.X(220));
+    EXPECT_EQ(d.AbonentDBGrid()->ColumnWidth(3), scale.X(100));
     EXPECT_EQ(d.OKBtn()->text(), "OK");
     EXPECT_EQ(d.HelpBtn()->text(), "&Help");
     EXPECT_EQ(d.OpenImportDlg()->nameFilters(), QStringList({"Text Files (*.txt)", "All Files (*.*)"}));
@@ -632,6 +636,72 @@ TEST_F(AbonentDirectoryTest, HelpButtonAndF1ShowTheHelpNoteAndLogTheRequest)
     EXPECT_EQ(box.texts(), QStringList({HelpNoteText(80), HelpNoteText(80)}));
     EXPECT_EQ(box.shown[0].icon, MessageIcon::Information);
     EXPECT_EQ(log.Text().count(QStringLiteral("Запрошена справка, раздел 80")), 2);
+}
+
+// "№" holds a six-digit record number and "Номер" a number of 20
+// characters: neither is cut.
+TEST_F(AbonentDirectoryTest, RecordNumbersAndSubscriberNumbersAreShownWhole)
+{
+    const QStringList numbers = {"+7-495-1234567890123", "88888888888888888888", "+-.+-.+-.+-.+-.+-.+-", "1"};
+    for (const QString& n : numbers)
+        PrepareAbonentAdd(module->DynamicQuery, n, QStringLiteral("АБОНЕНТ"), QString()), module->DynamicQuery.ExecSQL();
+    module->DynamicQuery.Clear();
+    module->DynamicQuery.Add(QStringLiteral("UPDATE \"ABONENTS.DB\" SET ABONENT_ID = 999999 WHERE ABONENT_No = '1'"));
+    ASSERT_TRUE(module->DynamicQuery.ExecSQL()) << module->DynamicQuery.LastError().toStdString();
+    ASSERT_TRUE(module->OpenAbonentQuery(QStringLiteral("ABONENT_ID")));
+    TAbonentAddressDlg& d = Dialog();
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    DirectoryGrid& grid = *d.AbonentDBGrid();
+    const QFontMetrics metrics(grid.font());
+    // The item view's text margins, as it elides a text that does not fit.
+    const int margin = grid.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1;
+    for (int row = 0; row < q().RecordCount(); ++row) {
+        for (const QStringView field : {u"ABONENT_ID", u"ABONENT_No"}) {
+            const QString text = q().CellText(row, q().FieldIndex(field));
+            const QRect cell = grid.visualRect(grid.model()->index(row, q().FieldIndex(field)));
+            EXPECT_LE(metrics.horizontalAdvance(text) + 2 * margin, cell.width()) << text.toStdString();
+            // The column lies inside the grid's view, not cut by its edge.
+            EXPECT_LE(cell.right(), grid.viewport()->width()) << text.toStdString();
+        }
+    }
+    EXPECT_EQ(q().CellText(3, q().FieldIndex(u"ABONENT_ID")), "999999");
+}
+
+// The import's own file dialog, with its file name typed (which opens the
+// completion list): once it closes, nothing of it stays on the screen.
+TEST_F(AbonentDirectoryTest, TheImportsFileDialogLeavesNothingOnTheScreen)
+{
+    ImportFile({"100", "ПЕРВЫЙ", ""}, QStringLiteral("import.txt"));
+    ImportFile({"200", "ВТОРОЙ", ""}, QStringLiteral("import2.txt"));
+    DirectoryDialogEnvironment env;
+    env.Box = &box;
+    TAbonentAddressDlg d(*module, env);
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    bool typed = false;
+    QTimer::singleShot(0, &d, [&] {
+        auto* fileDialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(fileDialog, nullptr);
+        fileDialog->setDirectory(dir.path());
+        auto* name = fileDialog->findChild<QLineEdit*>();
+        ASSERT_NE(name, nullptr);
+        name->setFocus();
+        QTest::keyClicks(name, "imp");
+        QTest::qWait(200); // the completion list opens
+        QTest::keyClicks(name, "ort.txt");
+        QTest::keyClick(name, Qt::Key_Return);
+        typed = true;
+    });
+    d.ImportActionExecute();
+    QApplication::processEvents();
+    ASSERT_TRUE(typed);
+    EXPECT_EQ(Column(u"ABONENT_No"), QStringList({"100"}));
+    QStringList visible;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w != &d)
+            visible << w->metaObject()->className();
+    EXPECT_TRUE(visible.isEmpty()) << visible.join(' ').toStdString();
 }
 
 } // namespace

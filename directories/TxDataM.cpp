@@ -138,7 +138,10 @@ bool TTxDataModule::CreateAbonentsTable(const QString& name, QString& error)
         error = QStringLiteral("Не найдена папка базы данных ") + QDir::toNativeSeparators(m_dbPath);
         return false;
     }
-    return WriteTableFile(path, fileName.toLower(), AbonentsTableColumns(), {}, error);
+    if (WriteTableFile(path, fileName.toLower(), AbonentsTableColumns(), {}, error))
+        return true;
+    error = QStringLiteral("Таблица абонентов не создана: ") + error;
+    return false;
 }
 
 void TTxDataModule::SetAside(const QString& path, const QString& reason)

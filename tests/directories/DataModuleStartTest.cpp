@@ -77,6 +77,23 @@ TEST_F(StartTest, MissingDatabaseFolderLeavesBothQueriesClosedAndLookUpsUnavaila
     EXPECT_FALSE(QFileInfo::exists(DbPath())) << "the folder is not created behind the operator's back";
 }
 
+// A folder where no file may be created: the subscriber table's creation
+// is refused in the operator's words, naming the file.
+TEST_F(StartTest, SubscriberTableThatCannotBeCreatedIsReportedInRussian)
+{
+    const QString folder = QStringLiteral("/proc/sys/vm"); // not even the superuser creates files here
+    if (!QFileInfo(folder).isDir())
+        GTEST_SKIP() << "no /proc/sys/vm";
+    module = std::make_unique<TTxDataModule>(folder, box);
+    EXPECT_FALSE(module->AbonentQuery.Active());
+    ASSERT_FALSE(box.shown.isEmpty());
+    EXPECT_EQ(box.shown[0].text.toStdString(),
+              QStringLiteral("Таблица абонентов не создана: таблица /proc/sys/vm/abonents.db не открывается "
+                             "(нет доступа к файлу или к его папке)")
+                  .toStdString());
+    module.reset();
+}
+
 TEST_F(StartTest, TableFilesAreFoundWithoutRegardToLetterCase)
 {
     // Tables written under upper-case names, as the old system's folder has them.

@@ -1,10 +1,13 @@
 #include "directories/ParadoxTable.h"
 
 #include "directories/DirectoryTables.h"
+#include "directories/ParadoxChildReader.h"
 #include "platform/CodePages.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QTime>
 
@@ -34,14 +37,8 @@ void CollectError(pxdoc_t*, int level, const char* message, void* data)
         errors->Text = QString::fromLocal8Bit(message);
 }
 
-struct PxDocDeleter {
-    void operator()(pxdoc_t* doc) const
-    {
-        PX_close(doc);
-        PX_delete(doc);
-    }
-};
-using PxDoc = std::unique_ptr<pxdoc_t, PxDocDeleter>;
+// A document that opens no file: pxlib's conversions of field values.
+using PxDecoder = std::unique_ptr<pxdoc_t, decltype(&PX_delete)>;
 
 // Frees what pxlib allocated for a field value.
 struct PxText {
@@ -59,6 +56,24 @@ unsigned U16(const QByteArray& b, qint64 at)
     return static_cast<unsigned char>(b[at]) | static_cast<unsigned>(static_cast<unsigned char>(b[at + 1])) << 8;
 }
 
+// A table protected by a password: pxlib would decrypt its blocks with
+// the header's key and follow chains that nothing here has checked. The
+// key is the word at 0x25, or, when that holds the mark FF00FF00, the one
+// the data header of a table of level 4 and later keeps at 0x5C. An empty
+// string when the table is not encrypted.
+QString CheckEncryption(const QByteArray& head)
+{
+    const auto u32 = [&](qint64 at) { return U16(head, at) | static_cast<quint32>(U16(head, at + 2)) << 16; };
+    constexpr quint32 SeeDataHeader = 0xFF00FF00;
+    const quint32 first = u32(0x25);
+    if (first == 0)
+        return {};
+    const unsigned fileVersion = static_cast<unsigned char>(head[0x39]);
+    if (first == SeeDataHeader && fileVersion >= 5 && head.size() >= 0x60 && u32(0x5C) == 0)
+        return {};
+    return QStringLiteral("таблица зашифрована (защищена паролем), такие таблицы программа не читает");
+}
+
 // What pxlib takes on trust, checked first: the chain of data blocks from
 // the header's first block must end within the header's count of blocks
 // without coming back on itself (pxlib would walk a loop for ever), and
@@ -69,9 +84,11 @@ QString CheckDataBlocks(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return file.errorString();
-    const QByteArray head = file.read(0x20);
-    if (head.size() < 0x20)
+    const QByteArray head = file.read(0x60);
+    if (head.size() < 0x58)
         return QStringLiteral("заголовок обрезан");
+    if (const QString encrypted = CheckEncryption(head); !encrypted.isEmpty())
+        return encrypted;
     const unsigned recordSize = U16(head, 0x00);
     const qint64 headerSize = U16(head, 0x02);
     const qint64 blockSize = static_cast<qint64>(static_cast<unsigned char>(head[0x05])) * 1024;
@@ -146,36 +163,36 @@ QString Decode(const char* text, int codePage)
 
 bool ReadParadoxTable(const QString& path, ParadoxContents& contents, QString& error)
 {
+    return ReadParadoxTable(path, contents, error, ParadoxReadDeadline(QFileInfo(path).size()));
+}
+
+bool ReadParadoxTable(const QString& path, ParadoxContents& contents, QString& error,
+                      std::chrono::milliseconds deadline)
+{
     static std::once_flag booted;
     std::call_once(booted, [] { PX_boot(); });
 
+    if (const QString damage = CheckDataBlocks(path); !damage.isEmpty()) {
+        error = QStringLiteral("Таблица Paradox %1 не читается: %2").arg(QDir::toNativeSeparators(path), damage);
+        return false;
+    }
+    // pxlib's own walk through the file runs in a child process under the
+    // deadline; here only the records it read are taken apart.
+    ParadoxRecords read;
+    if (!ReadParadoxRecords(path, deadline, read, error))
+        return false;
+
     PxErrors errors;
-    pxdoc_t* raw = PX_new3(CollectError, nullptr, nullptr, nullptr, &errors);
-    if (!raw) {
+    const PxDecoder decoder(PX_new3(CollectError, nullptr, nullptr, nullptr, &errors), &PX_delete);
+    if (!decoder) {
         error = QStringLiteral("pxlib: нет памяти");
         return false;
     }
-    std::unique_ptr<pxdoc_t, decltype(&PX_delete)> fresh(raw, &PX_delete);
-    if (const QString damage = CheckDataBlocks(path); !damage.isEmpty()) {
-        error = QStringLiteral("Повреждена таблица Paradox %1: %2").arg(path, damage);
-        return false;
-    }
-    if (PX_open_file(raw, QFile::encodeName(path).constData()) < 0) {
-        error = errors.Text.isEmpty() ? QStringLiteral("Не таблица Paradox: ") + path : errors.Text;
-        return false;
-    }
-    fresh.release();
-    PxDoc doc(raw);
+    pxdoc_t* raw = decoder.get();
 
-    const int fieldCount = PX_get_num_fields(raw);
-    const int recordCount = PX_get_num_records(raw);
-    const int recordSize = PX_get_recordsize(raw);
-    pxfield_t* fields = PX_get_fields(raw);
-    if (fieldCount <= 0 || recordCount < 0 || recordSize <= 0 || !fields) {
-        error = QStringLiteral("Повреждён заголовок таблицы Paradox: ") + path;
-        return false;
-    }
-    const int codePage = raw->px_head ? raw->px_head->px_doscodepage : 0;
+    const int fieldCount = static_cast<int>(read.Fields.size());
+    const int recordSize = read.RecordSize;
+    const int codePage = read.CodePage;
 
     struct Field {
         int Type;
@@ -187,23 +204,24 @@ bool ReadParadoxTable(const QString& path, ParadoxContents& contents, QString& e
     int offset = 0;
     bool autoIncTaken = false;
     for (int i = 0; i < fieldCount; ++i) {
-        const pxfield_t& f = fields[i];
-        const int length = TypeLength(f.px_ftype);
-        if ((length > 0 && f.px_flen != length) || (f.px_ftype == pxfAlpha && (f.px_flen < 1 || f.px_flen > 255))
-            || f.px_flen < 0) {
+        const ParadoxFieldInfo& f = read.Fields[i];
+        const QString fieldName = Decode(f.Name.constData(), codePage);
+        const int length = TypeLength(f.Type);
+        if ((length > 0 && f.Length != length) || (f.Type == pxfAlpha && (f.Length < 1 || f.Length > 255))
+            || f.Length < 0) {
             error = QStringLiteral("Повреждён заголовок таблицы Paradox %1: поле %2 типа %3 длиной %4")
-                        .arg(path, Decode(f.px_fname ? f.px_fname : "", codePage))
-                        .arg(static_cast<int>(f.px_ftype))
-                        .arg(f.px_flen);
+                        .arg(path, fieldName)
+                        .arg(f.Type)
+                        .arg(f.Length);
             return false;
         }
-        layout.append({f.px_ftype, offset, f.px_flen});
-        offset += f.px_flen;
+        layout.append({f.Type, offset, f.Length});
+        offset += f.Length;
         QString declaration;
-        switch (f.px_ftype) {
+        switch (f.Type) {
         case pxfAlpha:
             // The new table keeps the field's size.
-            declaration = TextColumn(Decode(f.px_fname ? f.px_fname : "", codePage), f.px_flen).Declaration;
+            declaration = TextColumn(fieldName, f.Length).Declaration;
             break;
         case pxfShort:
             declaration = QStringLiteral("SMALLINT");
@@ -233,27 +251,20 @@ bool ReadParadoxTable(const QString& path, ParadoxContents& contents, QString& e
             declaration = QStringLiteral("TEXT");
             break;
         }
-        out.Columns.append({Decode(f.px_fname ? f.px_fname : "", codePage), declaration});
+        out.Columns.append({fieldName, declaration});
     }
     if (offset > recordSize) {
         error = QStringLiteral("Повреждён заголовок таблицы Paradox: ") + path;
         return false;
     }
 
-    QByteArray record(recordSize, '\0');
     QSet<long> autoIncValues;
     int autoIncColumn = -1;
     for (int i = 0; i < fieldCount && autoIncColumn < 0; ++i) {
         if (layout[i].Type == pxfAutoInc)
             autoIncColumn = i;
     }
-    for (int r = 0; r < recordCount; ++r) {
-        record.fill('\0');
-        if (!PX_get_record(raw, r, record.data())) {
-            error = errors.Text.isEmpty() ? QStringLiteral("Не читается запись %1 таблицы Paradox: %2").arg(r + 1).arg(path)
-                                          : errors.Text;
-            return false;
-        }
+    for (QByteArray& record : read.Records) {
         QVariantList row;
         row.reserve(fieldCount);
         for (int i = 0; i < fieldCount; ++i) {

@@ -11,6 +11,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <chrono>
+
 namespace korvane {
 
 struct ParadoxContents {
@@ -18,8 +20,12 @@ struct ParadoxContents {
     QList<QVariantList> Rows;
 };
 
-// False with Error set when pxlib cannot read the file or one of its
-// records.
+// False with Error set when the file is damaged or encrypted, when pxlib
+// cannot read it or one of its records, or when pxlib has not read it by
+// Deadline (ParadoxReadDeadline of its size when not given): pxlib runs in
+// a child process, so that no table can hold the program.
 bool ReadParadoxTable(const QString& path, ParadoxContents& contents, QString& error);
+bool ReadParadoxTable(const QString& path, ParadoxContents& contents, QString& error,
+                      std::chrono::milliseconds deadline);
 
 } // namespace korvane

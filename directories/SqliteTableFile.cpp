@@ -1,5 +1,7 @@
 #include "directories/SqliteTableFile.h"
 
+#include "directories/TableErrorText.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -24,7 +26,7 @@ QString QuoteIdentifier(const QString& name)
 namespace {
 
 bool FillTable(const QString& file, const QString& tableName, const QList<TableColumn>& columns,
-               const QList<QVariantList>& rows, QString& error)
+               const QList<QVariantList>& rows, QSqlError& error)
 {
     const QString connection = NewConnectionName(u"write");
     bool ok = false;
@@ -32,7 +34,7 @@ bool FillTable(const QString& file, const QString& tableName, const QList<TableC
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setDatabaseName(file);
         if (!db.open()) {
-            error = db.lastError().text();
+            error = db.lastError();
         } else {
             QStringList defs;
             QStringList names;
@@ -57,10 +59,10 @@ bool FillTable(const QString& file, const QString& tableName, const QList<TableC
                 }
             }
             if (!ok) {
-                error = query.lastError().isValid() ? query.lastError().text() : db.lastError().text();
+                error = query.lastError().isValid() ? query.lastError() : db.lastError();
                 db.rollback();
             } else if (!db.commit()) {
-                error = db.lastError().text();
+                error = db.lastError();
                 ok = false;
             }
             query.finish();
@@ -81,7 +83,10 @@ bool WriteTableFile(const QString& path, const QString& tableName, const QList<T
         return false;
     }
     const QString temporary = path + QStringLiteral(".tmp-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    if (!FillTable(temporary, tableName, columns, rows, error)) {
+    QSqlError sqlError;
+    if (!FillTable(temporary, tableName, columns, rows, sqlError)) {
+        // Told of the table's own file, not of the temporary one.
+        error = TableErrorReason(sqlError, sqlError.text(), path);
         QFile::remove(temporary);
         return false;
     }

@@ -89,6 +89,7 @@ StatementQuery::Positional StatementQuery::ToPositional(const QString& sql)
 bool StatementQuery::ExecSQL()
 {
     m_error.clear();
+    m_sqlError = QSqlError();
     m_rowsAffected = 0;
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     if (!db.isOpen()) {
@@ -100,7 +101,8 @@ bool StatementQuery::ExecSQL()
         const Positional statement = ToPositional(m_sql.join(u'\n'));
         auto query = std::make_unique<QSqlQuery>(db);
         if (!query->prepare(statement.Sql)) {
-            m_error = query->lastError().text();
+            m_sqlError = query->lastError();
+            m_error = m_sqlError.text();
             return false;
         }
         m_prepared = std::move(query);
@@ -122,8 +124,10 @@ bool StatementQuery::ExecSQL()
         query.bindValue(static_cast<int>(i), it->isNull() ? QStringLiteral("") : *it);
     }
     const bool done = query.exec();
-    if (!done)
-        m_error = query.lastError().text();
+    if (!done) {
+        m_sqlError = query.lastError();
+        m_error = m_sqlError.text();
+    }
     else
         m_rowsAffected = query.numRowsAffected();
     Release();
@@ -156,6 +160,7 @@ bool StatementQuery::Commit()
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     if (db.commit())
         return true;
+    m_sqlError = db.isOpen() ? db.lastError() : QSqlError();
     m_error = db.isOpen() ? db.lastError().text() : QStringLiteral("База данных не открыта");
     return false;
 }

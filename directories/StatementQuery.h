@@ -7,6 +7,7 @@
 // spliced into the statement.
 
 #include <QHash>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
@@ -30,6 +31,9 @@ public:
     // refuses it or a parameter of the statement has no value.
     bool ExecSQL();
     QString LastError() const { return m_error; }
+    // The database's error behind LastError; none when the statement never
+    // reached the database.
+    QSqlError LastSqlError() const { return m_sqlError; }
     int RowsAffected() const { return m_rowsAffected; }
 
     // Runs the statements that follow as one transaction, up to Commit: a
@@ -55,6 +59,7 @@ private:
     QStringList m_sql;
     QHash<QString, QString> m_params; // case-folded name -> value
     QString m_error;
+    QSqlError m_sqlError;
     int m_rowsAffected = 0;
     // Inside a transaction: the last statement, prepared.
     bool m_inTransaction = false;

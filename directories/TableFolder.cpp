@@ -4,7 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace korvane {
 
@@ -24,11 +28,30 @@ QString FindTableFile(const QString& folder, const QString& name)
     return found;
 }
 
+QString TableFileAccessProblem(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd >= 0) {
+        ::close(fd);
+        return {};
+    }
+    switch (errno) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("у программы нет прав на чтение файла");
+    case ENOENT:
+    case ELOOP:
+        return QStringLiteral("файл не найден");
+    default:
+        return QStringLiteral("файл не открывается для чтения");
+    }
+}
+
 TableFileKind ClassifyTableFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return TableFileKind::Unknown;
+        return TableFileKind::Inaccessible;
     const QByteArray head = file.read(100);
     static constexpr char sqliteMagic[] = "SQLite format 3";
     if (head.size() >= 16 && std::memcmp(head.constData(), sqliteMagic, 16) == 0)

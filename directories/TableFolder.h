@@ -17,8 +17,13 @@ enum class TableFileKind {
     Sqlite,  // an SQLite database
     Paradox, // a Paradox table header (whether pxlib reads it is found out then)
     Unknown, // anything else, an empty file included
+    Inaccessible, // the program may not open it for reading
 };
 TableFileKind ClassifyTableFile(const QString& path);
+
+// Why the file cannot be opened for reading, in the operator's words
+// ("нет прав на чтение файла"); empty when it can.
+QString TableFileAccessProblem(const QString& path);
 
 // Renames Path to Path + Suffix, or Path + Suffix + ".1", ".2", ... when
 // that name is taken; an existing file is never replaced. Answers the new

@@ -3,6 +3,7 @@
 #include "directories/DirectoryTables.h"
 #include "directories/ParadoxTable.h"
 #include "directories/SqliteTableFile.h"
+#include "directories/TableErrorText.h"
 #include "directories/TableFolder.h"
 
 #include <QDir>
@@ -18,9 +19,21 @@ namespace {
 
 const QString Caption = QStringLiteral("Korvane 2");
 
+QString Inaccessible(const QString& path, const QString& reason)
+{
+    return QStringLiteral("Таблица %1 недоступна: %2. Файл оставлен как есть.")
+        .arg(QDir::toNativeSeparators(path), reason.isEmpty() ? QStringLiteral("файл не открывается") : reason);
+}
+
 } // namespace
 
 TTxDataModule::TTxDataModule(const QString& dbPath, MessageBox& box, QObject* parent)
+    : TTxDataModule(dbPath, box, std::nullopt, parent)
+{
+}
+
+TTxDataModule::TTxDataModule(const QString& dbPath, MessageBox& box,
+                             std::optional<std::chrono::milliseconds> paradoxDeadline, QObject* parent)
     : QObject(parent),
       m_connection(NewConnectionName(u"directories")),
       CountryQuery(m_connection),
@@ -28,6 +41,7 @@ TTxDataModule::TTxDataModule(const QString& dbPath, MessageBox& box, QObject* pa
       AbonentQuery(m_connection),
       m_dbPath(dbPath),
       m_box(box),
+      m_paradoxDeadline(paradoxDeadline),
       m_abonents{AbonentsFileName(), QStringLiteral("abonents")},
       m_country{CountryFileName(), QStringLiteral("country")}
 {
@@ -98,6 +112,24 @@ void TTxDataModule::DataModuleCreate()
         Report(m_abonentError);
 }
 
+QString TTxDataModule::TablePath(const Table& table) const
+{
+    if (!table.Path.isEmpty())
+        return table.Path;
+    const QString found = FindTableFile(m_dbPath, table.FileName);
+    return found.isEmpty() ? QDir(m_dbPath).filePath(table.FileName) : found;
+}
+
+QString TTxDataModule::AbonentChangeError() const
+{
+    return TableErrorReason(DynamicQuery.LastSqlError(), DynamicQuery.LastError(), AbonentTablePath());
+}
+
+QString TTxDataModule::CountryChangeError() const
+{
+    return TableErrorReason(DynamicQuery.LastSqlError(), DynamicQuery.LastError(), CountryTablePath());
+}
+
 bool TTxDataModule::CreateAbonentsTable(const QString& name, QString& error)
 {
     const QString fileName = QFileInfo(name).fileName();
@@ -106,7 +138,10 @@ bool TTxDataModule::CreateAbonentsTable(const QString& name, QString& error)
         error = QStringLiteral("Не найдена папка базы данных ") + QDir::toNativeSeparators(m_dbPath);
         return false;
     }
-    return WriteTableFile(path, fileName.toLower(), AbonentsTableColumns(), {}, error);
+    if (WriteTableFile(path, fileName.toLower(), AbonentsTableColumns(), {}, error))
+        return true;
+    error = QStringLiteral("Таблица абонентов не создана: ") + error;
+    return false;
 }
 
 void TTxDataModule::SetAside(const QString& path, const QString& reason)
@@ -124,7 +159,9 @@ void TTxDataModule::SetAside(const QString& path, const QString& reason)
 bool TTxDataModule::ImportParadox(const QString& path, const Table& table, QString& error)
 {
     ParadoxContents contents;
-    if (!ReadParadoxTable(path, contents, error))
+    const bool read = m_paradoxDeadline ? ReadParadoxTable(path, contents, error, *m_paradoxDeadline)
+                                        : ReadParadoxTable(path, contents, error);
+    if (!read)
         return false;
     // The Paradox file moves aside first, so that the new table takes its
     // name; should the new table fail, the Paradox file comes back.
@@ -143,24 +180,34 @@ bool TTxDataModule::ImportParadox(const QString& path, const Table& table, QStri
     return true;
 }
 
-bool TTxDataModule::Attach(Table& table, const QString& path, QString& error)
+bool TTxDataModule::Attach(Table& table, const QString& path, QString& error, bool& damaged)
 {
+    damaged = false;
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     if (!db.isOpen()) {
         error = QStringLiteral("База данных не открыта");
         return false;
     }
+    const auto fail = [&](const QSqlError& sqlError) {
+        bool numeric = false;
+        const int code = sqlError.nativeErrorCode().toInt(&numeric) & 0xFF;
+        // Only a file that is not a database, or a damaged one, is moved
+        // aside; one the program may not open stays as it is.
+        damaged = numeric && (code == 11 || code == 26);
+        error = TableErrorReason(sqlError, sqlError.text(), path);
+    };
     QSqlQuery query(db);
     query.prepare(QStringLiteral("ATTACH DATABASE ? AS ") + table.Schema);
     query.bindValue(0, path);
     if (!query.exec()) {
-        error = query.lastError().text();
+        fail(query.lastError());
         return false;
     }
     table.Attached = true;
+    table.Path = path;
     // Reading the schema finds a damaged database now, not at the first query.
     if (!query.exec(QStringLiteral("SELECT count(*) FROM ") + table.Schema + QStringLiteral(".sqlite_master"))) {
-        error = query.lastError().text();
+        fail(query.lastError());
         query.finish();
         Detach(table);
         return false;
@@ -175,6 +222,7 @@ void TTxDataModule::Detach(Table& table)
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.exec(QStringLiteral("DETACH DATABASE ") + table.Schema);
     table.Attached = false;
+    table.Path.clear();
 }
 
 bool TTxDataModule::PrepareTable(Table& table, bool& missing, QString& error)
@@ -207,9 +255,18 @@ bool TTxDataModule::PrepareTable(Table& table, bool& missing, QString& error)
         missing = !QFileInfo::exists(path);
         error = QStringLiteral("Не найдена таблица ") + QDir::toNativeSeparators(path);
         return false;
+    case TableFileKind::Inaccessible:
+        // Not the program's to replace: the operator's table stays as it is.
+        error = Inaccessible(path, TableFileAccessProblem(path));
+        return false;
     }
     QString attachError;
-    if (!Attach(table, path, attachError)) {
+    bool damaged = false;
+    if (!Attach(table, path, attachError, damaged)) {
+        if (!damaged) {
+            error = Inaccessible(path, attachError);
+            return false;
+        }
         SetAside(path, attachError);
         missing = !QFileInfo::exists(path);
         error = missing ? QStringLiteral("Не найдена таблица ") + QDir::toNativeSeparators(path) : attachError;

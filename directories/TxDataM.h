@@ -23,6 +23,9 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
+#include <optional>
+
 namespace korvane {
 
 class TTxDataModule : public QObject {
@@ -42,6 +45,10 @@ public:
     // creates the subscriber table when it is missing and opens both
     // queries. Failures are shown in Box, each table's on its own.
     TTxDataModule(const QString& dbPath, MessageBox& box, QObject* parent = nullptr);
+    // The same, with the time an old Paradox table's reading may take
+    // (by the file's size when not given).
+    TTxDataModule(const QString& dbPath, MessageBox& box, std::optional<std::chrono::milliseconds> paradoxDeadline,
+                  QObject* parent = nullptr);
     ~TTxDataModule() override;
 
     BrowseQuery CountryQuery;
@@ -85,6 +92,14 @@ public:
     bool CreateAbonentsTable(const QString& name, QString& error);
 
     const QString& DatabaseFolder() const { return m_dbPath; }
+    // The file of the table (as found in the folder, else as it would be
+    // created).
+    QString AbonentTablePath() const { return TablePath(m_abonents); }
+    QString CountryTablePath() const { return TablePath(m_country); }
+    // Why the last statement of DynamicQuery on that table failed, in the
+    // operator's words, with the table's file named.
+    QString AbonentChangeError() const;
+    QString CountryChangeError() const;
     // Why the last opening of the query failed; empty after a success.
     QString CountryError() const { return m_countryError; }
     QString AbonentError() const { return m_abonentError; }
@@ -94,7 +109,9 @@ private:
         QString FileName; // "abonents.db"
         QString Schema;   // the name the connection attaches it under
         bool Attached = false;
+        QString Path; // the file attached
     };
+    QString TablePath(const Table& table) const;
 
     void DataModuleCreate();
     // Finds the table's file, reads a Paradox table into SQLite, moves an
@@ -102,7 +119,7 @@ private:
     // Missing is set when no file is there (nothing is reported then).
     bool PrepareTable(Table& table, bool& missing, QString& error);
     bool ImportParadox(const QString& path, const Table& table, QString& error);
-    bool Attach(Table& table, const QString& path, QString& error);
+    bool Attach(Table& table, const QString& path, QString& error, bool& damaged);
     void Detach(Table& table);
     void SetAside(const QString& path, const QString& reason);
     bool OpenQuery(BrowseQuery& query, Table& table, const QString& orderBy, QString& error);
@@ -110,6 +127,7 @@ private:
 
     QString m_dbPath;
     MessageBox& m_box;
+    std::optional<std::chrono::milliseconds> m_paradoxDeadline;
     Table m_abonents;
     Table m_country;
     QString m_countryError;

@@ -22,16 +22,14 @@ TAbonentEditForm::TAbonentEditForm(QWidget* parent) : QDialog(parent)
     no_ = new QLineEdit;
     ansBk_ = new QLineEdit;
     name_ = new QLineEdit;
-    // The lengths hold for pasted text too.
-    no_->setMaxLength(NumberLength);
-    ansBk_->setMaxLength(AnswerBackLength);
-    name_->setMaxLength(NameLength);
     no_->setMinimumWidth(scale.X(150));
     ansBk_->setMinimumWidth(scale.X(150));
     name_->setMinimumWidth(scale.X(360));
     noLabel_->setBuddy(no_);
     ansBkLabel_->setBuddy(ansBk_);
     nameLabel_->setBuddy(name_);
+    // The lengths bound what is typed or pasted; a value read from a table
+    // whose fields are wider is shown and kept whole.
     KeyFilter::Install(no_, keyrules::NumberChars(NumberLength));
     KeyFilter::Install(ansBk_, keyrules::AnyCapitalized(AnswerBackLength));
     KeyFilter::Install(name_, keyrules::AnyCapitalized(NameLength));

@@ -56,15 +56,15 @@ TCodeEditForm::TCodeEditForm(MessageBox& box, QWidget* parent) : QDialog(parent)
     codeLabel_ = new QLabel;
     nameLabel_ = new QLabel;
     lettLabel_ = new QLabel;
-    lett_->setMaxLength(LettLength);
-    code_->setMaxLength(CodeLength);
-    name_->setMaxLength(NameLength);
     lett_->setMinimumWidth(scale.X(60));
     code_->setMinimumWidth(scale.X(60));
     name_->setMinimumWidth(scale.X(260));
     codeLabel_->setBuddy(code_);
     nameLabel_->setBuddy(name_);
     lettLabel_->setBuddy(lett_);
+    // The lengths bound what is typed or pasted; a longer value read from
+    // the table (the shipped table has names over 40 characters) is shown
+    // and kept whole.
     KeyFilter::Install(lett_, keyrules::CountryLetters());
     KeyFilter::Install(code_, keyrules::CountryCode());
     KeyFilter::Install(name_, keyrules::CountryName());

@@ -50,9 +50,9 @@ DirectoryDialogFrame BuildDirectoryDialogFrame(QDialog& dialog, const QList<QAct
 
     f.Grid = new DirectoryGrid(query, columns);
     int width = 0;
-    for (const GridColumn& c : columns)
-        width += c.Width;
-    f.Grid->setMinimumSize(scale.X(width) + f.Grid->verticalScrollBar()->sizeHint().width() +
+    for (int c = 0; c < f.Grid->ColumnCount(); ++c)
+        width += f.Grid->LaidOutWidth(c);
+    f.Grid->setMinimumSize(width + f.Grid->verticalScrollBar()->sizeHint().width() +
                                2 * f.Grid->frameWidth() + scale.X(4),
                            scale.Y(260));
     f.CallLabel = new QLabel;

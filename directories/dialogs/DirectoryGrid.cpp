@@ -4,7 +4,9 @@
 #include "support/SortMarks.h"
 #include "widgets/LayoutScale.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyle>
 #include <QIdentityProxyModel>
 #include <QItemSelectionModel>
 
@@ -71,22 +73,36 @@ DirectoryGrid::~DirectoryGrid() = default;
 // The dialog's columns in its order; the query's other fields hidden.
 void DirectoryGrid::Layout()
 {
-    const LayoutScale scale(this);
     QHeaderView* header = horizontalHeader();
     const int fields = model_->columnCount();
     for (int s = 0; s < fields; ++s)
         setColumnHidden(s, true);
     int visual = 0;
-    for (const GridColumn& column : columns_) {
-        const int s = model_->FieldColumn(column.Field);
+    for (int c = 0; c < ColumnCount(); ++c) {
+        const int s = model_->FieldColumn(columns_[c].Field);
         if (s < 0)
             continue;
         setColumnHidden(s, false);
         header->moveSection(header->visualIndex(s), visual++);
-        setColumnWidth(s, scale.X(column.Width));
+        setColumnWidth(s, LaidOutWidth(c));
     }
     ShowTitles();
     SelectCurrent(query_.CurrentRow());
+}
+
+int DirectoryGrid::LaidOutWidth(int index) const
+{
+    const GridColumn& column = columns_[index];
+    const int scaled = LayoutScale(this).X(column.Width);
+    if (column.FitChars <= 0 || column.FitCharSet.isEmpty())
+        return scaled;
+    const QFontMetrics metrics(font());
+    int widest = 0;
+    for (const QChar c : column.FitCharSet)
+        widest = std::max(widest, metrics.horizontalAdvance(c));
+    // The cell's text margins on both sides and the grid line.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return std::max(scaled, column.FitChars * widest + 2 * margin + 2);
 }
 
 void DirectoryGrid::ShowTitles()

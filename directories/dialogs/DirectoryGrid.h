@@ -23,6 +23,10 @@ struct GridColumn {
     QString Field;
     QString Title;
     int Width = 64; // laid-out pixels
+    // The column is at least wide enough to show FitChars characters of
+    // FitCharSet (each as wide as the widest of them) whole.
+    int FitChars = 0;
+    QString FitCharSet;
 };
 
 class DirectoryGrid : public QTableView {
@@ -38,6 +42,9 @@ public:
     QString Title(int column) const { return columns_[column].Title; }
     // The width a column has on the screen.
     int ColumnWidth(int column) const;
+    // The width a column is laid out with: its width scaled to the font,
+    // or more when its FitChars need it.
+    int LaidOutWidth(int column) const;
 
     // The sort cycle of a title click: every other title loses its mark;
     // Column's title goes from plain or "> " to "< " (ascending) and from

@@ -3,17 +3,29 @@
 // The key filters of the directory dialogs' text fields: a rule sees each
 // typed character and the field's current length and answers the character
 // to insert (a Latin lower-case letter may come back as its capital) or
-// nothing to refuse the key. Backspace always passes; keys that type no
-// character (arrows, Delete, Home, Enter, Escape, Tab) are no business of
-// the rules.
+// nothing to refuse it. Backspace always passes; keys that type no
+// character (arrows, Delete, Home, Enter, Escape, Tab) and the editing
+// shortcuts (Ctrl+A, Ctrl+C, Ctrl+X, Ctrl+Z) are no business of the rules.
+// Text that arrives otherwise (pasted with Ctrl+V, Shift+Insert, the
+// field's context menu (its commands in the operator's words) or the
+// middle button, dropped, or committed by an input
+// method) passes the same rule character by character, as if typed; line
+// ends and other control characters in it are dropped. A value the program
+// puts into the field (setText) is never cut or filtered.
 
 #include <QChar>
+#include <QClipboard>
 #include <QObject>
 
 #include <functional>
 #include <optional>
 
+class QContextMenuEvent;
+class QDropEvent;
+class QInputMethodEvent;
+class QKeyEvent;
 class QLineEdit;
+class QMouseEvent;
 
 namespace korvane {
 
@@ -21,9 +33,13 @@ using KeyRule = std::function<std::optional<QChar>(QChar key, qsizetype length)>
 
 class KeyFilter : public QObject {
 public:
-    // Filters the keys typed into Edit; the filter belongs to Edit.
+    // Filters what is typed or pasted into Edit; the filter belongs to Edit.
     static KeyFilter* Install(QLineEdit* edit, KeyRule rule);
     void SetRule(KeyRule rule) { rule_ = std::move(rule); }
+
+    // Inserts Text at the cursor as if typed, replacing the selection:
+    // what the rule refuses is left out.
+    void InsertFiltered(const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -31,8 +47,17 @@ protected:
 private:
     KeyFilter(QLineEdit* edit, KeyRule rule);
 
+    bool KeyPress(QKeyEvent* key);
+    bool ContextMenu(QContextMenuEvent* event);
+    bool Drop(QDropEvent* event);
+    bool MiddleButtonPaste(QMouseEvent* event);
+    bool InputMethod(QInputMethodEvent* event);
+    void Paste(QClipboard::Mode mode);
+    QString Filtered(const QString& text, qsizetype length) const;
+
     QLineEdit* edit_;
     KeyRule rule_;
+    bool forwarding_ = false;
 };
 
 // The rules of the fields.

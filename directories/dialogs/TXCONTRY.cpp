@@ -229,11 +229,14 @@ void TCountryDBListDlg::AddActionExecute()
     if (ExecForm(form) == QDialog::Accepted) {
         const QString code = form.CodeEdit()->text();
         const QString name = form.NameEdit()->text();
-        // Countries share dial codes and may share names: only the same
-        // code under the same name is the same country.
+        // Countries share dial codes, so a known code under a new name is
+        // another country; a known name is the same country, whatever its
+        // code.
         if (const int row = FindCountry(code, name); row >= 0) {
             q.MoveTo(row);
             ShowMessage(*env_.Box, QStringLiteral("Уже существует запись с кодом: ") + code, MessageIcon::Warning);
+        } else if (q.Locate(u"COUNTRY_NAME", name)) {
+            ShowMessage(*env_.Box, QStringLiteral("Уже существует запись с именем: ") + name, MessageIcon::Warning);
         } else {
             PrepareCountryAdd(module_.DynamicQuery, code, name, form.LettEdit()->text());
             ExecAndRelocate(QString(), code, name);
@@ -261,7 +264,7 @@ bool TCountryDBListDlg::ExecAndRelocate(const QString& id, const QString& code, 
     BrowseQuery& q = module_.CountryQuery;
     q.DisableControls();
     bool done = module_.DynamicQuery.ExecSQL();
-    QString error = module_.DynamicQuery.LastError();
+    QString error = done ? QString() : QStringLiteral("Запись не сохранена: ") + module_.CountryChangeError();
     if (done) {
         q.Close();
         done = q.Open();
@@ -295,7 +298,7 @@ void TCountryDBListDlg::DeleteActionExecute()
         return;
     PrepareCountryDelete(module_.DynamicQuery, id);
     if (!module_.DynamicQuery.ExecSQL()) {
-        ShowMessage(*env_.Box, module_.DynamicQuery.LastError(), MessageIcon::Error);
+        ShowMessage(*env_.Box, QStringLiteral("Запись не удалена: ") + module_.CountryChangeError(), MessageIcon::Error);
         return;
     }
     q.DisableControls();

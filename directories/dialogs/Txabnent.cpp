@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,8 +55,11 @@ TAbonentAddressDlg::TAbonentAddressDlg(TTxDataModule& module, DirectoryDialogEnv
     frame_ = BuildDirectoryDialogFrame(
         *this, {edit_, add_, delete_, nullptr, telegram_, nullptr, import_},
         {QStringLiteral("Номер"), QStringLiteral("Название"), QStringLiteral("Автоответ")}, module_.AbonentQuery,
-        {{QStringLiteral("ABONENT_ID"), QStringLiteral("№"), 26},
-         {QStringLiteral("ABONENT_No"), QStringLiteral("Номер"), 80},
+        // The record number up to six digits and the number's 20 characters
+        // are shown whole, whatever the font.
+        {{QStringLiteral("ABONENT_ID"), QStringLiteral("№"), 26, 6, QStringLiteral("0123456789")},
+         {QStringLiteral("ABONENT_No"), QStringLiteral("Номер"), 80, TAbonentEditForm::NumberLength,
+          QStringLiteral("0123456789+-.")},
          {QStringLiteral("ABONENT_Name"), QStringLiteral("Название"), 220},
          {QStringLiteral("ABONENT_AnsBk"), QStringLiteral("Автоответ"), 100}});
 
@@ -269,7 +273,7 @@ bool TAbonentAddressDlg::ExecAndRelocate()
     BrowseQuery& q = module_.AbonentQuery;
     q.DisableControls();
     bool done = module_.DynamicQuery.ExecSQL();
-    QString error = module_.DynamicQuery.LastError();
+    QString error = done ? QString() : QStringLiteral("Запись не сохранена: ") + module_.AbonentChangeError();
     if (done) {
         // Read again without laying the grid out anew: a table of 100 000
         // subscribers is not reset for one record.
@@ -300,7 +304,7 @@ void TAbonentAddressDlg::DeleteActionExecute()
         return;
     PrepareAbonentDelete(module_.DynamicQuery, n);
     if (!module_.DynamicQuery.ExecSQL()) {
-        ShowMessage(*env_.Box, module_.DynamicQuery.LastError(), MessageIcon::Error);
+        ShowMessage(*env_.Box, QStringLiteral("Запись не удалена: ") + module_.AbonentChangeError(), MessageIcon::Error);
         return;
     }
     q.DisableControls();
@@ -322,9 +326,25 @@ void TAbonentAddressDlg::ImportActionExecute()
     if (env_.ChooseImportFile) {
         path = env_.ChooseImportFile();
     } else {
-        QFileDialog* dlg = OpenImportDlg();
+        // Used once and destroyed with everything it opened: its completion
+        // list would otherwise stay on the screen after it closes.
+        const std::unique_ptr<QFileDialog> dlg(OpenImportDlg());
+        importDlg_ = nullptr;
         if (dlg->exec() == QDialog::Accepted && !dlg->selectedFiles().isEmpty())
             path = dlg->selectedFiles().constFirst();
+    }
+    // A file in the Windows code page would fill the table with
+    // pseudo-graphics: it is taken as such only when the operator says so.
+    ImportCodePage codePage = ImportCodePage::Oem;
+    if (!path.isEmpty() && AbonentImportFile::LooksLikeAnsi(path)) {
+        const QString question =
+            QStringLiteral("Файл %1 записан, по-видимому, в кодировке Windows (CP1251), а не DOS (CP866): "
+                           "названия из него читались бы псевдографикой.\nИмпортировать его как текст Windows (CP1251)?")
+                .arg(QDir::toNativeSeparators(path));
+        if (ShowMessage(*env_.Box, question, MessageIcon::Question, MessageButtons::YesNo) == MessageResult::Yes)
+            codePage = ImportCodePage::Ansi;
+        else
+            path.clear();
     }
     QString error;
     bool failed = false;
@@ -341,18 +361,18 @@ void TAbonentAddressDlg::ImportActionExecute()
             const QString curNo = QStringLiteral("curNo");
             const QString curName = QStringLiteral("curName");
             failed = !AbonentImportFile::Read(
-                path,
+                path, codePage,
                 [&](const ImportedAbonent& record) {
                     insert.SetParam(curNo, record.Number);
                     insert.SetParam(curName, record.Name);
                     // A record the table refuses is skipped, and counted.
                     if (!insert.ExecSQL() && refused++ == 0)
-                        firstRefused = QStringLiteral("\"%1\": %2").arg(record.Number, insert.LastError());
+                        firstRefused = QStringLiteral("\"%1\": %2").arg(record.Number, module_.AbonentChangeError());
                 },
                 error);
             if (transaction && !insert.Commit() && !failed) {
                 failed = true;
-                error = insert.LastError();
+                error = QStringLiteral("Импорт не сохранён: ") + module_.AbonentChangeError();
             }
         }
         q.Open();

@@ -12,6 +12,7 @@
 #include "directories/dialogs/AbonentImportFile.h"
 #include "directories/dialogs/DirectoryGrid.h"
 #include "directories/dialogs/Txabnent.h"
+#include "platform/CodePages.h"
 #include "support/HelpNote.h"
 #include "support/OemText.h"
 #include "widgets/LayoutScale.h"
@@ -28,7 +29,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QStyle>
 #include <QToolBar>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -120,7 +123,9 @@ TEST_F(AbonentDirectoryTest, TheWindowCarriesItsTextsInTheirOrder)
     const LayoutScale scale(d.AbonentDBGrid());
     const int widths[] = {26, 80, 220, 100};
     for (int c = 0; c < 4; ++c)
-        EXPECT_EQ(d.AbonentDBGrid()->ColumnWidth(c), scale.X(widths[c])) << c;
+        EXPECT_GE(d.AbonentDBGrid()->ColumnWidth(c), scale.X(widths[c])) << c;
+    EXPECT_EQ(d.AbonentDBGrid()->ColumnWidth(2), scale.X(220));
+    EXPECT_EQ(d.AbonentDBGrid()->ColumnWidth(3), scale.X(100));
     EXPECT_EQ(d.OKBtn()->text(), "OK");
     EXPECT_EQ(d.HelpBtn()->text(), "&Help");
     EXPECT_EQ(d.OpenImportDlg()->nameFilters(), QStringList({"Text Files (*.txt)", "All Files (*.*)"}));
@@ -192,13 +197,55 @@ TEST_F(AbonentDirectoryTest, KeyFiltersOfTheRecordFormAndTheQuickSearch)
     // Pasted text keeps to the lengths as well.
     QApplication::clipboard()->setText(letters70);
     f.AbNameEdit()->clear();
-    f.AbNameEdit()->paste();
+    QTest::keyClick(f.AbNameEdit(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(f.AbNameEdit()->text(), letters70.left(60));
     d.SearchButton(1)->click();
     Retype(d.EntryEdit(), "abc " + letters70);
     EXPECT_EQ(d.EntryEdit()->text(), ("abc " + letters70).left(20));
     QTest::keyClick(d.EntryEdit(), Qt::Key_Backspace);
     EXPECT_EQ(d.EntryEdit()->text().size(), 19);
+}
+
+// A table whose fields are wider than the form's typing limits: what the
+// form reads from it is shown and saved whole; only typing stops at the limit.
+TEST_F(AbonentDirectoryTest, ValuesLongerThanTheTypingLimitsAreKeptWhole)
+{
+    module.reset();
+    ASSERT_TRUE(QFile::remove(DbFile(QStringLiteral("abonents.db"))));
+    QList<TableColumn> columns = AbonentsTableColumns();
+    columns[1] = TextColumn(QStringLiteral("ABONENT_No"), 30);
+    columns[2] = TextColumn(QStringLiteral("ABONENT_Name"), 100);
+    columns[4] = TextColumn(QStringLiteral("ABONENT_AnsBk"), 30);
+    const QString number = QStringLiteral("+7-495-123456789012345678");   // 25
+    const QString name = QString(80, u'Ж');
+    const QString answerBack = QStringLiteral("123456789012345678 ZAVOD"); // 24
+    QString error;
+    ASSERT_TRUE(WriteTableFile(DbFile(QStringLiteral("abonents.db")), QStringLiteral("abonents.db"), columns,
+                               {{1, number, name, QVariant(), answerBack}}, error))
+        << error.toStdString();
+    Start();
+    box.shown.clear();
+    TAbonentAddressDlg& d = Dialog();
+    QStringList shown;
+    form.Fill = [&](QDialog& dialog) {
+        auto& f = static_cast<TAbonentEditForm&>(dialog);
+        shown << f.AbNoEdit()->text() << f.AbAnsBkEdit()->text() << f.AbNameEdit()->text();
+        // Typing adds nothing to a field at or over its limit; Backspace works.
+        TypeKeys(f.AbNameEdit(), QStringLiteral("Я"));
+        TypeKeys(f.AbAnsBkEdit(), QStringLiteral("X"));
+        EXPECT_EQ(f.AbNameEdit()->text(), name);
+        EXPECT_EQ(f.AbAnsBkEdit()->text(), answerBack);
+        QTest::keyClick(f.AbAnsBkEdit(), Qt::Key_Backspace);
+        EXPECT_EQ(f.AbAnsBkEdit()->text(), answerBack.chopped(1));
+        TypeKeys(f.AbAnsBkEdit(), QStringLiteral("D")); // still 23 of 20
+        EXPECT_EQ(f.AbAnsBkEdit()->text(), answerBack.chopped(1));
+    };
+    d.EditActionExecute();
+    EXPECT_EQ(shown, QStringList({number, answerBack, name}));
+    EXPECT_EQ(Current(), number);
+    EXPECT_EQ(Current(u"ABONENT_Name"), name);
+    EXPECT_EQ(Current(u"ABONENT_AnsBk"), answerBack.chopped(1));
+    EXPECT_TRUE(box.shown.isEmpty()) << box.texts().join('\n').toStdString();
 }
 
 TEST_F(AbonentDirectoryTest, QuickSearchByNumberNameAndAnswerback)
@@ -400,9 +447,11 @@ TEST_F(RefusingTableTest, RefusedImportRecordsAreCountedAndReported)
     EXPECT_EQ(Column(u"ABONENT_No"), QStringList({"100", "200"}));
     ASSERT_EQ(box.shown.size(), 1);
     EXPECT_EQ(box.shown[0].icon, MessageIcon::Warning);
-    EXPECT_TRUE(box.shown[0].text.startsWith(QStringLiteral("Не импортировано записей: 2. Первая из них: \"%1\": ")
-                                                  .arg(longNumber)))
-        << box.shown[0].text.toStdString();
+    // The reason in the operator's words, with the table named.
+    EXPECT_EQ(box.shown[0].text,
+              QStringLiteral("Не импортировано записей: 2. Первая из них: \"%1\": поле «Номер абонента» таблицы %2 "
+                             "вмещает не более 20 знаков")
+                  .arg(longNumber, module->AbonentTablePath()));
 }
 
 TEST_F(RefusingTableTest, ARefusedEditOrAddIsReportedAndChangesNothing)
@@ -418,8 +467,69 @@ TEST_F(RefusingTableTest, ARefusedEditOrAddIsReportedAndChangesNothing)
     ASSERT_EQ(box.shown.size(), 2);
     for (const auto& shown : box.shown) {
         EXPECT_EQ(shown.icon, MessageIcon::Error);
-        EXPECT_TRUE(shown.text.contains(QStringLiteral("CHECK"), Qt::CaseInsensitive)) << shown.text.toStdString();
+        EXPECT_EQ(shown.text, QStringLiteral("Запись не сохранена: таблица %1 не принимает такое значение")
+                                  .arg(module->AbonentTablePath()));
     }
+}
+
+// A table that may only be read: every change says so, naming the file.
+TEST_F(AbonentDirectoryTest, ChangesToATableThatMayOnlyBeReadAreReportedInRussian)
+{
+    AddSubscribers({{"100", "ПЕРВЫЙ", "A"}});
+    TAbonentAddressDlg& d = Dialog();
+    // What SQLite answers for a read-only file or folder.
+    module->DynamicQuery.Clear();
+    module->DynamicQuery.Add(QStringLiteral("PRAGMA query_only = ON"));
+    ASSERT_TRUE(module->DynamicQuery.ExecSQL());
+    const QString reason = QStringLiteral("таблица %1 доступна только для чтения (нет права записи в файл или в его папку)")
+                               .arg(module->AbonentTablePath());
+    Types("200", "b", "второй");
+    d.AddActionExecute();
+    Types(QString(), "c", "первый");
+    d.EditActionExecute();
+    d.DeleteActionExecute(); // Yes
+    Import(ImportFile({"300", "ТРЕТИЙ", ""}));
+    EXPECT_EQ(box.texts(), QStringList({"Запись не сохранена: " + reason, "Запись не сохранена: " + reason,
+                                        "Вы уверены, что хотите удалить \rзапись: \"100 ПЕРВЫЙ\"?",
+                                        "Запись не удалена: " + reason,
+                                        "Не импортировано записей: 1. Первая из них: \"300\": " + reason}));
+    EXPECT_EQ(Column(u"ABONENT_No"), QStringList({"100"}));
+}
+
+// What goes wrong with the import file is said in Russian, the file named;
+// a file in the Windows code page is recognised and taken only when the
+// operator agrees.
+TEST_F(AbonentDirectoryTest, ImportFileProblemsAreSaidInTheOperatorsWords)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.txt")));
+    Import(dir.filePath(QStringLiteral("folder.txt")));
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_EQ(box.shown[0].text, QStringLiteral("Импорт невозможен: %1 — это папка, а не файл")
+                                     .arg(QDir::toNativeSeparators(dir.filePath(QStringLiteral("folder.txt")))));
+    EXPECT_TRUE(q().Active());
+
+    QByteArray ansi;
+    for (const char* line : {"64477", "МОРСКОЙ ПОРТ, ПРИЁМНАЯ", "", "812", "Петров и сыновья", ""})
+        ansi += codepage::toCp1251(QString::fromUtf8(line)) + "\r\n";
+    const QString path = dir.filePath(QStringLiteral("windows.txt"));
+    ASSERT_TRUE(WriteFileBytes(path, ansi));
+    box.shown.clear();
+    box.answers = {MessageResult::No};
+    Import(path);
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_EQ(box.shown[0].icon, MessageIcon::Question);
+    EXPECT_EQ(box.shown[0].buttons, MessageButtons::YesNo);
+    EXPECT_TRUE(box.shown[0].text.contains(QDir::toNativeSeparators(path))) << box.shown[0].text.toStdString();
+    EXPECT_TRUE(box.shown[0].text.contains(QStringLiteral("CP1251"))) << box.shown[0].text.toStdString();
+    EXPECT_TRUE(q().IsEmpty());
+    EXPECT_TRUE(q().Active());
+    Import(path); // Yes
+    EXPECT_EQ(Column(u"ABONENT_Name"), QStringList({"МОРСКОЙ ПОРТ, ПРИЁМНАЯ", "Петров и сыновья"}));
+    // A file in the DOS code page is taken without a question.
+    box.shown.clear();
+    Import(ImportFile({"100", "ПЕРВЫЙ", "", "200", "второй абонент", ""}));
+    EXPECT_TRUE(box.shown.isEmpty()) << box.texts().join('\n').toStdString();
+    EXPECT_EQ(Column(u"ABONENT_Name").mid(2), QStringList({"ПЕРВЫЙ", "второй абонент"}));
 }
 
 TEST_F(AbonentDirectoryTest, ACancelledOrFailedImportOpensTheTableAgain)
@@ -526,6 +636,72 @@ TEST_F(AbonentDirectoryTest, HelpButtonAndF1ShowTheHelpNoteAndLogTheRequest)
     EXPECT_EQ(box.texts(), QStringList({HelpNoteText(80), HelpNoteText(80)}));
     EXPECT_EQ(box.shown[0].icon, MessageIcon::Information);
     EXPECT_EQ(log.Text().count(QStringLiteral("Запрошена справка, раздел 80")), 2);
+}
+
+// "№" holds a six-digit record number and "Номер" a number of 20
+// characters: neither is cut.
+TEST_F(AbonentDirectoryTest, RecordNumbersAndSubscriberNumbersAreShownWhole)
+{
+    const QStringList numbers = {"+7-495-1234567890123", "88888888888888888888", "+-.+-.+-.+-.+-.+-.+-", "1"};
+    for (const QString& n : numbers)
+        PrepareAbonentAdd(module->DynamicQuery, n, QStringLiteral("АБОНЕНТ"), QString()), module->DynamicQuery.ExecSQL();
+    module->DynamicQuery.Clear();
+    module->DynamicQuery.Add(QStringLiteral("UPDATE \"ABONENTS.DB\" SET ABONENT_ID = 999999 WHERE ABONENT_No = '1'"));
+    ASSERT_TRUE(module->DynamicQuery.ExecSQL()) << module->DynamicQuery.LastError().toStdString();
+    ASSERT_TRUE(module->OpenAbonentQuery(QStringLiteral("ABONENT_ID")));
+    TAbonentAddressDlg& d = Dialog();
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    DirectoryGrid& grid = *d.AbonentDBGrid();
+    const QFontMetrics metrics(grid.font());
+    // The item view's text margins, as it elides a text that does not fit.
+    const int margin = grid.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1;
+    for (int row = 0; row < q().RecordCount(); ++row) {
+        for (const QStringView field : {u"ABONENT_ID", u"ABONENT_No"}) {
+            const QString text = q().CellText(row, q().FieldIndex(field));
+            const QRect cell = grid.visualRect(grid.model()->index(row, q().FieldIndex(field)));
+            EXPECT_LE(metrics.horizontalAdvance(text) + 2 * margin, cell.width()) << text.toStdString();
+            // The column lies inside the grid's view, not cut by its edge.
+            EXPECT_LE(cell.right(), grid.viewport()->width()) << text.toStdString();
+        }
+    }
+    EXPECT_EQ(q().CellText(3, q().FieldIndex(u"ABONENT_ID")), "999999");
+}
+
+// The import's own file dialog, with its file name typed (which opens the
+// completion list): once it closes, nothing of it stays on the screen.
+TEST_F(AbonentDirectoryTest, TheImportsFileDialogLeavesNothingOnTheScreen)
+{
+    ImportFile({"100", "ПЕРВЫЙ", ""}, QStringLiteral("import.txt"));
+    ImportFile({"200", "ВТОРОЙ", ""}, QStringLiteral("import2.txt"));
+    DirectoryDialogEnvironment env;
+    env.Box = &box;
+    TAbonentAddressDlg d(*module, env);
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    bool typed = false;
+    QTimer::singleShot(0, &d, [&] {
+        auto* fileDialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(fileDialog, nullptr);
+        fileDialog->setDirectory(dir.path());
+        auto* name = fileDialog->findChild<QLineEdit*>();
+        ASSERT_NE(name, nullptr);
+        name->setFocus();
+        QTest::keyClicks(name, "imp");
+        QTest::qWait(200); // the completion list opens
+        QTest::keyClicks(name, "ort.txt");
+        QTest::keyClick(name, Qt::Key_Return);
+        typed = true;
+    });
+    d.ImportActionExecute();
+    QApplication::processEvents();
+    ASSERT_TRUE(typed);
+    EXPECT_EQ(Column(u"ABONENT_No"), QStringList({"100"}));
+    QStringList visible;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w != &d)
+            visible << w->metaObject()->className();
+    EXPECT_TRUE(visible.isEmpty()) << visible.join(' ').toStdString();
 }
 
 } // namespace

@@ -234,7 +234,34 @@ TEST_F(CountryCodesTest, EditChangesOnlyTheRecordShownThoughOthersShareItsCode)
     EXPECT_TRUE(box.shown.isEmpty());
 }
 
-TEST_F(CountryCodesTest, AddRefusesOnlyTheSameCodeUnderTheSameName)
+// The shipped table holds names longer than the 40 characters the form
+// lets the operator type: an edit shows and keeps them whole.
+TEST_F(CountryCodesTest, EditKeepsANameLongerThanTheTypingLimitWhole)
+{
+    const QString name = QStringLiteral("Остров Святой Елены, Остров Вознесения и Тристан-да-Кунья");
+    ASSERT_GT(name.size(), TCodeEditForm::NameLength);
+    QString error;
+    ASSERT_TRUE(WriteTableFile(DbFile(QStringLiteral("COUNTRY.DB")), QStringLiteral("country.db"),
+                               CountryTableColumns(), {{1, name, "290", "SH"}, {2, "Россия", "7", "RU"}}, error))
+        << error.toStdString();
+    Open();
+    TCountryDBListDlg& d = Dialog();
+    QString shown;
+    form.Fill = [&](QDialog& dialog) {
+        auto& f = static_cast<TCodeEditForm&>(dialog);
+        shown = f.NameEdit()->text();
+        TypeKeys(f.NameEdit(), QStringLiteral("Я"));
+        EXPECT_EQ(f.NameEdit()->text(), name);
+        Retype(f.LettEdit(), QStringLiteral("shn"));
+    };
+    d.EditActionExecute();
+    EXPECT_EQ(shown, name);
+    EXPECT_EQ(Column(u"COUNTRY_NAME"), QStringList({name, "Россия"}));
+    EXPECT_EQ(Column(u"COUNTRY_LETT"), QStringList({"SHN", "RU"}));
+    EXPECT_TRUE(box.shown.isEmpty()) << box.texts().join('\n').toStdString();
+}
+
+TEST_F(CountryCodesTest, AddRefusesAKnownNameButTakesASharedCodeUnderANewName)
 {
     WriteCountries();
     Open();
@@ -249,17 +276,25 @@ TEST_F(CountryCodesTest, AddRefusesOnlyTheSameCodeUnderTheSameName)
     EXPECT_EQ(Current(), "Казахстан");
     EXPECT_EQ(q().RecordCount(), 7);
 
-    // A shared code under another name, and a known name under another code.
+    // A shared code under another name is another country.
     Types("ab", "7", "Абхазия");
     d.AddActionExecute();
     EXPECT_EQ(Current(), "Абхазия");
     EXPECT_EQ(Current(u"COUNTRY_CODE"), "7");
-    Types("cg", "2420", "Конго");
-    d.AddActionExecute();
-    EXPECT_EQ(Current(u"COUNTRY_CODE"), "2420");
-    EXPECT_EQ(Current(), "Конго");
-    EXPECT_EQ(q().RecordCount(), 9);
+    EXPECT_EQ(q().RecordCount(), 8);
     EXPECT_EQ(box.shown.size(), 1);
+
+    // A known name under another code: warned, that country current, nothing added.
+    Types("ua", "3800", "Украина");
+    d.AddActionExecute();
+    ASSERT_EQ(box.shown.size(), 2);
+    EXPECT_EQ(box.shown[1].text, "Уже существует запись с именем: Украина");
+    EXPECT_EQ(box.shown[1].icon, MessageIcon::Warning);
+    EXPECT_EQ(box.shown[1].buttons, MessageButtons::Ok);
+    EXPECT_EQ(Current(), "Украина");
+    EXPECT_EQ(Current(u"COUNTRY_CODE"), "380");
+    EXPECT_EQ(q().RecordCount(), 8);
+    EXPECT_FALSE(Column(u"COUNTRY_CODE").contains("3800"));
 }
 
 TEST_F(CountryCodesTest, DeleteRemovesTheOneRecordEvenWithAQuoteInItsName)

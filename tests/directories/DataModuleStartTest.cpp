@@ -77,6 +77,23 @@ TEST_F(StartTest, MissingDatabaseFolderLeavesBothQueriesClosedAndLookUpsUnavaila
     EXPECT_FALSE(QFileInfo::exists(DbPath())) << "the folder is not created behind the operator's back";
 }
 
+// A folder where no file may be created: the subscriber table's creation
+// is refused in the operator's words, naming the file.
+TEST_F(StartTest, SubscriberTableThatCannotBeCreatedIsReportedInRussian)
+{
+    const QString folder = QStringLiteral("/proc/sys/vm"); // not even the superuser creates files here
+    if (!QFileInfo(folder).isDir())
+        GTEST_SKIP() << "no /proc/sys/vm";
+    module = std::make_unique<TTxDataModule>(folder, box);
+    EXPECT_FALSE(module->AbonentQuery.Active());
+    ASSERT_FALSE(box.shown.isEmpty());
+    EXPECT_EQ(box.shown[0].text.toStdString(),
+              QStringLiteral("Таблица абонентов не создана: таблица /proc/sys/vm/abonents.db не открывается "
+                             "(нет доступа к файлу или к его папке)")
+                  .toStdString());
+    module.reset();
+}
+
 TEST_F(StartTest, TableFilesAreFoundWithoutRegardToLetterCase)
 {
     // Tables written under upper-case names, as the old system's folder has them.
@@ -133,6 +150,35 @@ INSTANTIATE_TEST_SUITE_P(
                       BadFileCase{"DamagedParadoxHeader",
                                   QByteArray::fromHex("2e000008020100") + QByteArray(0x900, '\x7f')}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A subscriber table the program may not open is the operator's to mend:
+// reported as not accessible, never moved aside nor replaced.
+TEST_F(StartTest, SubscriberTableThatMayNotBeOpenedIsReportedAndKeptAsItIs)
+{
+    const QString path = DbFile(QStringLiteral("ABONENTS.DB"));
+    QString error;
+    ASSERT_TRUE(WriteTableFile(path, QStringLiteral("abonents.db"), AbonentsTableColumns(), {{1, "777", "СКЛАД"}},
+                               error));
+    QFile(path).setPermissions(QFileDevice::WriteOwner);
+    if (TableFileAccessProblem(path).isEmpty()) {
+        // The superuser reads any file: a file even he may not read stands in.
+        ASSERT_TRUE(QFile::remove(path));
+        ASSERT_TRUE(QFile::link(QStringLiteral("/proc/sys/vm/drop_caches"), path));
+    }
+    if (TableFileAccessProblem(path).isEmpty())
+        GTEST_SKIP() << "no file here that the program may not read";
+
+    TTxDataModule& m = Start();
+    EXPECT_TRUE(QFileInfo::exists(path) || QFileInfo(path).isSymLink());
+    EXPECT_EQ(QDir(DbPath()).entryList(QDir::Files | QDir::System), QStringList({"ABONENTS.DB"}));
+    EXPECT_FALSE(m.AbonentQuery.Active());
+    ASSERT_FALSE(box.shown.isEmpty());
+    EXPECT_EQ(box.shown[0].text,
+              QStringLiteral("Таблица %1 недоступна: у программы нет прав на чтение файла. Файл оставлен как есть.")
+                  .arg(path));
+    EXPECT_EQ(box.texts().filter(QStringLiteral("ABONENTS.DB")).size(), 1) << box.texts().join('\n').toStdString();
+    QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
 
 TEST_F(StartTest, UnreadableCountryTableIsKeptAsideAndSubscribersStillOpen)
 {

@@ -29,10 +29,10 @@ protected:
 
     void SetUp() override { ASSERT_TRUE(QDir().mkpath(DbPath())); }
 
-    TTxDataModule& Start()
+    TTxDataModule& Start(std::optional<std::chrono::milliseconds> paradoxDeadline = std::nullopt)
     {
         module.reset();
-        module = std::make_unique<TTxDataModule>(DbPath(), box);
+        module = std::make_unique<TTxDataModule>(DbPath(), box, paradoxDeadline);
         return *module;
     }
 

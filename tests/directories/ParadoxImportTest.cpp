@@ -133,5 +133,62 @@ TEST_F(ParadoxImportTest, ParadoxFileWhoseRecordsCannotBeReadIsKeptAside)
     EXPECT_TRUE(box.shown[0].text.contains(QStringLiteral("abonents.db.unreadable")));
 }
 
+// A table that cannot be read safely, or whose reading does not finish in
+// its time, holds nothing up: it is kept aside and reported, and the start
+// goes on with a new subscriber table.
+TEST_F(ParadoxImportTest, TableRefusedOrNotReadInTimeIsKeptAsideAndTheStartGoesOn)
+{
+    struct Case {
+        const char* what;
+        std::optional<quint32> key;
+        std::optional<std::chrono::milliseconds> deadline;
+        QString reason;
+    };
+    const Case cases[] = {
+        {"encrypted", 0x0BADF00D, std::nullopt, QStringLiteral("зашифрована")},
+        // A deadline already passed stands for a reading that does not end.
+        {"not read in time", std::nullopt, std::chrono::milliseconds(0), QStringLiteral("не прочитана")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        module.reset();
+        box.shown.clear();
+        QDir(DbPath()).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(DbPath()));
+        const QString path = DbFile(QStringLiteral("ABONENTS.DB"));
+        ASSERT_TRUE(WriteParadoxFile(path, AbonentFields, {{1, Ansi("12345"), Ansi("ЗАВОД")}}));
+        QByteArray bytes = ReadAll(path);
+        if (c.key)
+            PutLittleEndian(bytes, DataHeaderEncryptionAt, *c.key, 4);
+        WriteAll(path, bytes);
+
+        TTxDataModule& m = Start(c.deadline);
+        EXPECT_EQ(ReadAll(DbFile(QStringLiteral("ABONENTS.DB.unreadable"))), bytes);
+        EXPECT_TRUE(m.AbonentQuery.Active());
+        EXPECT_TRUE(m.AbonentQuery.IsEmpty());
+        ASSERT_FALSE(box.shown.isEmpty());
+        EXPECT_TRUE(box.shown[0].text.contains(QStringLiteral("ABONENTS.DB.unreadable"))) << box.shown[0].text.toStdString();
+        EXPECT_TRUE(box.shown[0].text.contains(c.reason)) << box.shown[0].text.toStdString();
+    }
+}
+
+// The deadline leaves room for a big table: 100 000 subscribers are read in.
+TEST_F(ParadoxImportTest, TableOf100000SubscribersIsReadIn)
+{
+    constexpr int Records = 100000;
+    QList<QVariantList> rows;
+    rows.reserve(Records);
+    for (int i = 1; i <= Records; ++i)
+        rows.append({i, QByteArray::number(1000000 + i), Ansi("АБОНЕНТ ") + QByteArray::number(i), QVariant(),
+                     QByteArray::number(i) + " AB"});
+    ASSERT_TRUE(WriteParadoxFileQuickly(DbFile(QStringLiteral("abonents.db")), AbonentFields, rows));
+    TTxDataModule& m = Start();
+    ASSERT_TRUE(m.AbonentQuery.Active()) << m.AbonentError().toStdString();
+    ASSERT_EQ(m.AbonentQuery.RecordCount(), Records);
+    m.AbonentQuery.Last();
+    EXPECT_EQ(m.AbonentQuery.FieldAsText(u"ABONENT_Name"), QStringLiteral("АБОНЕНТ %1").arg(Records));
+    EXPECT_TRUE(QFileInfo::exists(DbFile(QStringLiteral("abonents.db.paradox"))));
+}
+
 } // namespace
 } // namespace korvane::test

@@ -3,6 +3,7 @@
 
 #include "ParadoxFile.h"
 
+#include "directories/ParadoxChildReader.h"
 #include "directories/ParadoxTable.h"
 #include "tests/fakes/TestFiles.h"
 
@@ -114,6 +115,57 @@ TEST_F(ParadoxTableTest, BlockChainThatLoopsOrLeavesTheFileIsRefused)
     QByteArray first = sound;
     PutU16(first, FirstBlockAt, blocks + 5);
     EXPECT_FALSE(Read(first));
+}
+
+// A table protected by a password: pxlib would decrypt its blocks with the
+// header's key and walk chains nobody checked. Refused, however its blocks
+// look.
+TEST_F(ParadoxTableTest, EncryptedTableIsRefused)
+{
+    const QByteArray sound = Write(ManyRows(200));
+    ASSERT_EQ(U16(sound, EncryptionAt) | U16(sound, EncryptionAt + 2) << 16, 0xFF00FF00u);
+    ASSERT_TRUE(Read(sound)) << error.toStdString();
+    struct Case {
+        const char* what;
+        qsizetype at;
+        quint32 word;
+    };
+    const Case cases[] = {
+        {"a key in the header", EncryptionAt, 0x5A3C1E07},
+        {"a key in the data header", DataHeaderEncryptionAt, 0x12345678},
+        {"a key of one byte", DataHeaderEncryptionAt, 0x00000001},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QByteArray bytes = sound;
+        PutLittleEndian(bytes, c.at, c.word, 4);
+        contents = {};
+        EXPECT_FALSE(Read(bytes));
+        EXPECT_TRUE(error.contains(Path())) << error.toStdString();
+        EXPECT_TRUE(error.contains(QStringLiteral("зашифрована"))) << error.toStdString();
+        EXPECT_TRUE(contents.Rows.isEmpty());
+    }
+}
+
+// pxlib itself walks a chain that comes back on itself for ever: its
+// reading is stopped at the deadline and the table refused.
+TEST_F(ParadoxTableTest, PxlibThatDoesNotFinishIsStoppedAtTheDeadline)
+{
+    QByteArray looping = Write(ManyRows(200));
+    PutU16(looping, BlockAt(looping, 1), 1); // the first block follows itself
+    ASSERT_TRUE(WriteFileBytes(Path(), looping));
+    ParadoxRecords records;
+    EXPECT_FALSE(ReadParadoxRecords(Path(), std::chrono::milliseconds(300), records, error));
+    EXPECT_TRUE(error.contains(Path())) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("не прочитана"))) << error.toStdString();
+    EXPECT_TRUE(records.Records.isEmpty());
+
+    // The same reader on the sound table hands back every record.
+    const QByteArray sound = Write(ManyRows(200));
+    error.clear();
+    ASSERT_TRUE(ReadParadoxRecords(Path(), ParadoxReadDeadline(sound.size()), records, error)) << error.toStdString();
+    EXPECT_EQ(records.Records.size(), 200);
+    EXPECT_EQ(records.Fields.size(), Fields.size());
 }
 
 // A number field left empty reads as no value, whatever lies next to it.

@@ -18,23 +18,6 @@ QString DateTimeText(const QDateTime& at)
     return QLocale().toString(at.date(), QLocale::ShortFormat) + u' ' + LongTimeText(at.time());
 }
 
-bool FileItem::operator<(const QTreeWidgetItem& other) const
-{
-    const auto* o = dynamic_cast<const FileItem*>(&other);
-    if (!o)
-        return QTreeWidgetItem::operator<(other);
-    switch (sortColumn_) {
-    case TFileViewForm::SizeColumn:
-        return data_.Size < o->data_.Size;
-    case TFileViewForm::TypeColumn:
-        return data_.TypeText.compare(o->data_.TypeText, Qt::CaseSensitive) < 0;
-    case TFileViewForm::DateColumn:
-        return data_.Time < o->data_.Time;
-    default:
-        return text(0).compare(o->text(0), Qt::CaseSensitive) < 0;
-    }
-}
-
 QIcon PictureIcon(const QStyle& style, int picture)
 {
     switch (picture) {

@@ -1,8 +1,8 @@
 #pragma once
 
-// What the folder browser's list and tree items carry: the record of an
-// item and its picture in item data, the list's sort by the browser's rule,
-// the size and date texts. Used by the browser's own files only.
+// What the folder browser's tree nodes and list rows carry: the record of a
+// node and the picture in item data, the size and date texts, the pictures.
+// Used by the browser's own files only.
 
 #include "ui/TxFileView.h"
 
@@ -21,18 +21,6 @@ inline constexpr int PictureRole = Qt::UserRole + 1;
 QString Kb(double bytes);
 // The locale's short date and long time.
 QString DateTimeText(const QDateTime& at);
-
-// A file of the list: it sorts by the browser's sort column (the direction
-// is applied by the list's sort).
-class FileItem final : public QTreeWidgetItem {
-public:
-    FileItem(const TFileData& data, const int& sortColumn) : data_(data), sortColumn_(sortColumn) {}
-    bool operator<(const QTreeWidgetItem& other) const override;
-
-private:
-    const TFileData& data_;
-    const int& sortColumn_;
-};
 
 // The icon of a picture index (TFileViewForm::Picture).
 QIcon PictureIcon(const QStyle& style, int picture);

@@ -378,9 +378,12 @@ void TMainForm::MergeChildMenus(QWidget* child)
     // The child's top items take the place of the main window's of the
     // same group; the channel window's "&Телетайп" (20) stands before
     // "Телеграмма" (30), the editor's "&Файл" (0) and "&Редактор" (1) first.
+    // A child closed is freed before the area names the next active one:
+    // its menus have then left the bar with it.
     QMenuBar* bar = menuBar();
-    for (QAction* a : mergedMenus_)
-        bar->removeAction(a);
+    for (const QPointer<QAction>& a : std::as_const(mergedMenus_))
+        if (a)
+            bar->removeAction(a);
     mergedMenus_.clear();
     fileMenu_->menuAction()->setVisible(true);
     telegramMenu_->menuAction()->setVisible(true);

@@ -249,8 +249,9 @@ private:
     WindowsMenu* windows_ = nullptr;
     SettingsCommands* settings_ = nullptr;
     HelpCommands* help_ = nullptr;
-    // The menus of the active child that stand in for the main window's.
-    QList<QAction*> mergedMenus_;
+    // The menus of the active child that stand in for the main window's;
+    // null once the child (which owns them) is gone.
+    QList<QPointer<QAction>> mergedMenus_;
 };
 
 } // namespace korvane

@@ -6,12 +6,14 @@
 #include "support/FileError.h"
 #include "support/OemText.h"
 #include "ui/FileViewItems.h"
+#include "ui/FileViewListModel.h"
 #include "ui/FolderPath.h"
 #include "widgets/LayoutScale.h"
 #include "ui/StatusPanels.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -20,10 +22,12 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStyle>
 #include <QToolBar>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -35,7 +39,11 @@ using namespace fileview;
 
 TFileViewForm::Picture TFileViewForm::PictureOf(const QString& fileName)
 {
-    const QString ext = QFileInfo(fileName).suffix().toUpper();
+    return PictureOfType(QFileInfo(fileName).suffix().toUpper());
+}
+
+TFileViewForm::Picture TFileViewForm::PictureOfType(const QString& ext)
+{
     if (ext == u"PTC" || ext == u"REC")
         return RecordFile;
     if (ext == u"PT" || ext == u"RE")
@@ -70,11 +78,17 @@ QDateTime TFileViewForm::FromDosDateTime(std::int32_t packed)
     return QDateTime(d, t);
 }
 
-int TFileViewForm::PictureIndex(const QTreeWidgetItem* item)
+int TFileViewForm::PictureIndex(const QTreeWidgetItem* node)
 {
-    if (!item)
+    if (!node)
         return NoPicture;
-    const QVariant v = item->data(0, PictureRole);
+    const QVariant v = node->data(0, PictureRole);
+    return v.isValid() ? v.toInt() : int(NoPicture);
+}
+
+int TFileViewForm::PictureIndex(const QModelIndex& row)
+{
+    const QVariant v = row.siblingAtColumn(0).data(PictureRole);
     return v.isValid() ? v.toInt() : int(NoPicture);
 }
 
@@ -194,10 +208,14 @@ void TFileViewForm::BuildWidgets()
             SetPicture(*node, *style(), ChannelCollapsed);
     });
 
-    list_ = new QTreeWidget;
+    model_ = new FileListModel(*style(), this);
+    list_ = new QTreeView;
     list_->setObjectName(QStringLiteral("FileListView"));
+    list_->setModel(model_);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setRootIsDecorated(false);
+    list_->setItemsExpandable(false);
+    list_->setUniformRowHeights(true);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setSortingEnabled(false);
     list_->header()->setSortIndicatorShown(false);
@@ -207,8 +225,14 @@ void TFileViewForm::BuildWidgets()
         if (column >= 0 && column < 4)
             sorts[column]->trigger();
     });
-    connect(list_, &QTreeWidget::itemSelectionChanged, this, &TFileViewForm::FileListViewSelectItem);
-    connect(list_, &QTreeWidget::currentItemChanged, this, [this] { UpdateActions(); });
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!quiet_)
+            FileListViewSelectItem();
+    });
+    connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+        if (!quiet_)
+            UpdateActions();
+    });
 
     viewer_ = new QPlainTextEdit;
     viewer_->setObjectName(QStringLiteral("FileRichEdit"));
@@ -279,10 +303,8 @@ void TFileViewForm::BuildMenus()
 
 void TFileViewForm::InitColumns()
 {
-    list_->setColumnCount(4);
-    list_->setHeaderLabels({QStringLiteral("Имя"), QStringLiteral("Размер"), QStringLiteral("Тип"),
-                            QStringLiteral("Изменен")});
-    for (int c = 0; c < 4; ++c)
+    // The captions come from the list's model.
+    for (int c = 0; c < FileListModel::Columns; ++c)
         list_->resizeColumnToContents(c);
 }
 
@@ -372,84 +394,97 @@ void TFileViewForm::ChannelTreeViewChange()
 
 void TFileViewForm::ListFiles(const QString& folder)
 {
-    double total = 0;
     {
-        const QSignalBlocker block(list_);
-        list_->setUpdatesEnabled(false);
-        list_->clear();
-        files_.clear();
-        const QFileInfoList entries =
-            folder.isEmpty() ? QFileInfoList() : QDir(folder).entryInfoList(QDir::Files, QDir::Unsorted);
-        for (const QFileInfo& info : entries) {
-            auto data = std::make_unique<TFileData>();
-            data->Size = static_cast<std::int32_t>(static_cast<std::uint32_t>(info.size()));
-            data->Time = DosDateTime(info.lastModified());
-            data->TypeText = info.suffix().toUpper();
-            auto* item = new FileItem(*data, sortColumn_);
-            item->setText(0, info.fileName());
-            item->setText(1, Kb(double(static_cast<std::uint32_t>(data->Size))) + QStringLiteral(" Kб"));
-            item->setText(2, data->TypeText);
-            item->setText(3, DateTimeText(FromDosDateTime(data->Time)));
-            item->setData(0, RecordRole, QVariant::fromValue<quintptr>(quintptr(data.get())));
-            const Picture picture = PictureOf(info.fileName());
-            if (picture != NoPicture)
-                SetPicture(*item, *style(), picture);
-            total += double(static_cast<std::uint32_t>(data->Size));
-            files_.push_back(std::move(data));
-            list_->addTopLevelItem(item);
-        }
-        SortList();
-        for (int c = 0; c < 4; ++c)
+        const QScopedValueRollback quiet(quiet_, true);
+        model_->Reset(ReadFolder(folder));
+        for (int c = 0; c < FileListModel::Columns; ++c)
             list_->resizeColumnToContents(c);
-        list_->setUpdatesEnabled(true);
     }
-    status_->SetPanelText(0, QStringLiteral("Файлов: %1").arg(list_->topLevelItemCount()));
-    status_->SetPanelText(1, QStringLiteral("Размер: %1 Kб").arg(Kb(total)));
+    stale_ = false;
+    notedAtClose_.clear();
+    ShowListTotals();
     UpdateActions();
 }
 
-const TFileData* TFileViewForm::FileData(const QTreeWidgetItem* item) const
+void TFileViewForm::ShowListTotals()
 {
-    if (!item || item->treeWidget() != list_)
-        return nullptr;
-    return reinterpret_cast<const TFileData*>(item->data(0, RecordRole).value<quintptr>());
+    double total = 0;
+    for (int row = 0; row < model_->rowCount(); ++row)
+        total += double(static_cast<std::uint32_t>(model_->Entry(row).Data.Size));
+    status_->SetPanelText(0, QStringLiteral("Файлов: %1").arg(model_->rowCount()));
+    status_->SetPanelText(1, QStringLiteral("Размер: %1 Kб").arg(Kb(total)));
 }
 
-QString TFileViewForm::PathOf(const QTreeWidgetItem* item) const
+const TFileData* TFileViewForm::FileData(const QModelIndex& row) const
 {
-    return Folder_ + u'/' + item->text(0);
+    if (!row.isValid() || row.model() != model_)
+        return nullptr;
+    return &model_->Entry(row.row()).Data;
+}
+
+QString TFileViewForm::NameOf(int row) const
+{
+    return model_->Entry(row).Name;
+}
+
+QString TFileViewForm::PathOf(int row) const
+{
+    return Folder_ + u'/' + NameOf(row);
+}
+
+int TFileViewForm::FocusedRow() const
+{
+    const QModelIndex current = list_->selectionModel()->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+QList<int> TFileViewForm::SelectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex& i : list_->selectionModel()->selectedRows())
+        rows.append(i.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 void TFileViewForm::SelectLastFile()
 {
-    list_->clearSelection();
-    const int count = list_->topLevelItemCount();
+    {
+        const QScopedValueRollback quiet(quiet_, true);
+        list_->clearSelection();
+    }
+    const int count = model_->rowCount();
     if (count == 0)
         return;
-    QTreeWidgetItem* last = list_->topLevelItem(count - 1);
     list_->setFocus();
-    FocusItem(last);
+    FocusRow(count - 1);
 }
 
-void TFileViewForm::FocusItem(QTreeWidgetItem* item)
+void TFileViewForm::FocusRow(int row)
 {
-    list_->clearSelection();
-    if (!item) {
-        list_->setCurrentItem(nullptr, 0, QItemSelectionModel::NoUpdate);
+    {
+        const QScopedValueRollback quiet(quiet_, true);
+        list_->clearSelection();
+    }
+    QItemSelectionModel* selection = list_->selectionModel();
+    if (row < 0) {
+        selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
         UpdateActions();
         return;
     }
-    list_->setCurrentItem(item, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    list_->scrollToItem(item);
+    const QModelIndex index = model_->index(row, 0);
+    selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    list_->scrollTo(index);
     UpdateActions();
 }
 
 void TFileViewForm::FileListViewSelectItem()
 {
-    const QList<QTreeWidgetItem*> selected = list_->selectedItems();
-    if (selected.size() == 1 && list_->currentItem() && !Folder_.isEmpty()) {
-        QTreeWidgetItem* item = selected.front();
-        const QString path = PathOf(item);
+    const QList<int> selected = SelectedRows();
+    if (selected.size() == 1 && FocusedRow() >= 0 && !Folder_.isEmpty()) {
+        const int row = selected.front();
+        const QString name = NameOf(row);
+        const QString path = PathOf(row);
         OemLines raw;
         QStringList lines;
         try {
@@ -459,21 +494,21 @@ void TFileViewForm::FileListViewSelectItem()
             viewer_->setPlainText(lines.join(u'\n'));
         } catch (const FileError& e) {
             ClearViewer();
-            status_->SetPanelText(0, item->text(0));
+            status_->SetPanelText(0, name);
             status_->SetPanelText(1, e.message());
             UpdateActions();
             return;
         }
-        const TFileData* data = FileData(item);
-        status_->SetPanelText(0, item->text(0));
+        const TFileData& data = model_->Entry(row).Data;
+        status_->SetPanelText(0, name);
         status_->SetPanelText(1, QStringLiteral("%1 Kб, %2")
-                                     .arg(Kb(double(static_cast<std::uint32_t>(data->Size))),
-                                          DateTimeText(FromDosDateTime(data->Time))));
+                                     .arg(Kb(double(static_cast<std::uint32_t>(data.Size))),
+                                          DateTimeText(FromDosDateTime(data.Time))));
     } else if (selected.size() > 1) {
         ClearViewer();
         double sum = 0;
-        for (const QTreeWidgetItem* item : selected)
-            sum += double(static_cast<std::uint32_t>(FileData(item)->Size));
+        for (const int row : selected)
+            sum += double(static_cast<std::uint32_t>(model_->Entry(row).Data.Size));
         status_->SetPanelText(0, QStringLiteral("Группа из %1 файлов").arg(selected.size()));
         status_->SetPanelText(1, QStringLiteral("Размер группы: %1 Kб").arg(Kb(sum)));
     }
@@ -489,14 +524,14 @@ void TFileViewForm::ClearViewer()
 
 void TFileViewForm::UpdateActions()
 {
-    QTreeWidgetItem* focused = list_->currentItem();
-    const bool listed = list_->topLevelItemCount() > 0 && focused;
+    const int focused = FocusedRow();
+    const bool listed = model_->rowCount() > 0 && focused >= 0;
     const bool lines = !viewerLines_.isEmpty();
     FileDeleteAction->setEnabled(listed);
     PrintAction->setEnabled(lines);
     DOSPrintAction->setEnabled(lines);
     // The viewer must show the focused file: its lines are what is saved.
-    ActivateTLGAction->setEnabled(listed && lines && QFileInfo(focused->text(0)).suffix().toUpper() == u"LER"
+    ActivateTLGAction->setEnabled(listed && lines && model_->Entry(focused).Data.TypeText == u"LER"
                                   && shownFile_ == PathOf(focused));
 }
 
@@ -504,10 +539,9 @@ void TFileViewForm::UpdateActions()
 
 void TFileViewForm::SortList()
 {
-    if (sortColumn_ == NoColumn)
-        return;
-    list_->sortItems(0, sortAscending_ ? Qt::AscendingOrder : Qt::DescendingOrder);
-    list_->header()->setSortIndicatorShown(false);
+    // The selection and the focus stay on their files.
+    const QScopedValueRollback quiet(quiet_, true);
+    model_->SetSort(sortColumn_, sortAscending_);
 }
 
 void TFileViewForm::SetSortColumn(int column)
@@ -558,33 +592,36 @@ void TFileViewForm::RefreshFolder(const QString& path)
 {
     if (!SameFolder(path, Folder_, *paths_))
         return;
-    QTreeWidgetItem* focused = list_->currentItem();
-    if (!focused) {
-        ListFiles(Folder_);
+    if (!isVisible()) {
+        // Listed when the window is next shown.
+        stale_ = true;
         return;
     }
-    const QString noted = focused->text(0);
-    ListFiles(Folder_);
-    // The first item of the prefix; the telegram itself rather than the
-    // record of its transmission when both stand.
-    const auto first = [this](const QString& prefix) -> QTreeWidgetItem* {
-        QTreeWidgetItem* record = nullptr;
-        for (int i = 0; i < list_->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* item = list_->topLevelItem(i);
-            if (!item->text(0).startsWith(prefix))
-                continue;
-            if (!item->text(0).endsWith(QStringLiteral(".PTC"), Qt::CaseInsensitive))
-                return item;
-            if (!record)
-                record = item;
-        }
-        return record;
-    };
-    QTreeWidgetItem* found = first(noted);
+    const int focused = FocusedRow();
+    Relist(focused < 0 ? QString() : NameOf(focused));
+}
+
+void TFileViewForm::Relist(const QString& noted)
+{
+    {
+        const QScopedValueRollback quiet(quiet_, true);
+        model_->Update(ReadFolder(Folder_));
+    }
+    stale_ = false;
+    ShowListTotals();
+    if (noted.isEmpty()) {
+        // Nothing was focused: the list keeps no selection.
+        FocusRow(-1);
+        return;
+    }
+    // The first file of the noted name; the telegram itself rather than the
+    // record of its transmission when both stand; else the same telegram
+    // under a new extension.
+    int found = model_->FirstRowStartingWith(noted);
     const qsizetype dot = noted.indexOf(u'.');
-    if (!found && dot >= 0)
-        found = first(noted.left(dot + 1)); // the same telegram under a new extension
-    FocusItem(found);
+    if (found < 0 && dot >= 0)
+        found = model_->FirstRowStartingWith(noted.left(dot + 1));
+    FocusRow(found);
 }
 
 std::function<void(const QString&)> TFileViewForm::RefreshCallback()

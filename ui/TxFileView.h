@@ -11,8 +11,10 @@
 //
 // Created once, shown modeless; the main window refills the tree from the
 // scanner each time it shows the form. The engine asks it (RefreshFolder)
-// to list a folder again after writing, renaming or printing a file in it.
-// Everything runs on the main thread.
+// to list a folder again after writing, renaming or printing a file in it;
+// while the window is hidden that only marks the list as out of date, and
+// it is listed when the window is shown. Closing the window lets go of the
+// list. Everything runs on the main thread.
 
 #include "support/HelpNote.h"
 
@@ -30,13 +32,19 @@ class QDateTime;
 class QActionGroup;
 class QFont;
 class QMenu;
+class QModelIndex;
 class QPlainTextEdit;
 class QSplitter;
 class QToolBar;
+class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace korvane {
+
+namespace fileview {
+class FileListModel;
+}
 
 class PrinterPort;
 
@@ -105,6 +113,8 @@ public:
         NoPicture = -1,
     };
     static Picture PictureOf(const QString& fileName);
+    // The same from the extension in capitals, without its dot.
+    static Picture PictureOfType(const QString& type);
     // The packed DOS date and time of a moment, and back.
     static std::int32_t DosDateTime(const QDateTime& at);
     static QDateTime FromDosDateTime(std::int32_t packed);
@@ -120,7 +130,8 @@ public:
     // The first folder node of Path selected and listed; no match changes nothing.
     void SelectFolder(const QString& path);
     // Lists the folder shown again when Path names it, keeping the focus on
-    // the same file (or the same telegram under its new extension).
+    // the same file (or the same telegram under its new extension); while
+    // the window is hidden, when it is next shown.
     void RefreshFolder(const QString& path);
     // What the engine's RefreshFolder callback should be: it reaches the
     // form while it exists and does nothing after.
@@ -151,16 +162,17 @@ public:
     QString ShownFile() const { return shownFile_; }
     // The viewer's lines (the file's text converted from the OEM code page).
     QStringList ViewerLines() const { return viewerLines_; }
-    // A file item's record (null for a foreign item).
-    const TFileData* FileData(const QTreeWidgetItem* item) const;
+    // The record of a row of the file list (null for no row).
+    const TFileData* FileData(const QModelIndex& row) const;
     const TTreeNodeData* NodeData(const QTreeWidgetItem* node) const;
-    // The picture an item or node shows (a Picture value, or NoPicture).
-    static int PictureIndex(const QTreeWidgetItem* item);
+    // The picture a node or a row shows (a Picture value, or NoPicture).
+    static int PictureIndex(const QTreeWidgetItem* node);
+    static int PictureIndex(const QModelIndex& row);
     // Re-checks which commands can run (after every change).
     void UpdateActions();
 
     QTreeWidget* ChannelTreeView() const { return tree_; }
-    QTreeWidget* FileListView() const { return list_; }
+    QTreeView* FileListView() const { return list_; }
     QPlainTextEdit* FileRichEdit() const { return viewer_; }
     StatusPanels* StatusBar1() const { return status_; }
     QToolBar* ToolBar1() const { return toolBar1_; }
@@ -187,8 +199,11 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    // The first time: centred on the owner.
+    // The first time: centred on the owner. A list out of date is listed.
     void showEvent(QShowEvent* event) override;
+    // Closed (hidden): the list goes; the focused file is noted for the
+    // next showing.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildActions();
@@ -197,30 +212,43 @@ private:
     void InitColumns();
     void ChannelTreeViewChange();
     void ListFiles(const QString& folder);
+    // The folder shown listed again, the focus on the file Noted (or the
+    // same telegram under a new extension); none with Noted empty.
+    void Relist(const QString& noted);
+    void ShowListTotals();
     void FileListViewSelectItem();
     void ClearViewer();
     void SortList();
     void ShowError(const QString& text);
     PrinterPort* printerPort_ = nullptr; // "DOS Печать", made at its first use
-    QString PathOf(const QTreeWidgetItem* item) const;
-    // Item focused, alone selected and scrolled into view; null: no focus
-    // and the selection cleared.
-    void FocusItem(QTreeWidgetItem* item);
+    QString PathOf(int row) const;
+    QString NameOf(int row) const;
+    int FocusedRow() const;
+    QList<int> SelectedRows() const;
+    // Row focused, alone selected and scrolled into view; -1: no focus and
+    // the selection cleared.
+    void FocusRow(int row);
 
     FileViewEnvironment env_;
     std::unique_ptr<PathMapper> paths_;
     std::vector<std::unique_ptr<TTreeNodeData>> nodes_;
-    std::vector<std::unique_ptr<TFileData>> files_;
     QStringList viewerLines_;
     QString shownFile_;
     QString Folder_;
     bool viewReport_ = false;
     bool shown_ = false;
+    // The folder changed while the window was hidden, or the list was let go.
+    bool stale_ = false;
+    // The file focused when the window was closed.
+    QString notedAtClose_;
+    // Set while the list's selection is changed by the form itself.
+    bool quiet_ = false;
     int sortColumn_ = NameColumn;
     bool sortAscending_ = true;
 
     QTreeWidget* tree_ = nullptr;
-    QTreeWidget* list_ = nullptr;
+    QTreeView* list_ = nullptr;
+    fileview::FileListModel* model_ = nullptr;
     QPlainTextEdit* viewer_ = nullptr;
     StatusPanels* status_ = nullptr;
     QSplitter* splitter1_ = nullptr;

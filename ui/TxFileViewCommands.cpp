@@ -8,19 +8,21 @@
 #include "support/OemText.h"
 #include "ui/BlockedNumbers.h"
 #include "ui/EditorPrinting.h"
+#include "ui/FileViewListModel.h"
 #include "platform/MessageCaptions.h"
 #include "ui/PrintError.h"
 #include "ui/StatusPanels.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QSignalBlocker>
-#include <QTreeWidget>
+#include <QScopedValueRollback>
+#include <QTreeView>
 
 namespace korvane {
 
@@ -30,39 +32,46 @@ void TFileViewForm::FileDeleteActionExecute()
 {
     if (!FileDeleteAction->isEnabled())
         return;
-    const QList<QTreeWidgetItem*> selected = list_->selectedItems();
+    const QList<int> selected = SelectedRows();
     QStringList failed;
     if (selected.size() == 1) {
-        QTreeWidgetItem* item = selected.front();
-        const QString path = PathOf(item);
+        const QString name = NameOf(selected.front());
+        const QString path = PathOf(selected.front());
         if (ShowMessage(*env_.Box, QStringLiteral("Вы уверены в том, что хотите удалить файл:\r") + path,
                         MessageIcon::Question, MessageButtons::YesNo)
             != MessageResult::Yes)
             return;
-        const int index = list_->indexOfTopLevelItem(item);
-        {
-            const QSignalBlocker block(list_);
-            delete list_->takeTopLevelItem(index);
+        // The list may have been listed again while the question was open.
+        const int row = model_->RowOf(name);
+        if (row >= 0) {
+            const QScopedValueRollback quiet(quiet_, true);
+            model_->RemoveRows({row});
         }
         ClearViewer();
         if (!QFile::remove(path) && QFileInfo::exists(path))
             failed << path;
-        const int count = list_->topLevelItemCount();
-        FocusItem(count == 0 ? nullptr : list_->topLevelItem(std::min(index, count - 1)));
+        const int count = model_->rowCount();
+        FocusRow(count == 0 ? -1 : std::min(std::max(row, 0), count - 1));
     } else if (selected.size() > 1) {
+        QStringList names;
+        for (const int row : selected)
+            names << NameOf(row);
         if (ShowMessage(*env_.Box,
                         QStringLiteral("Вы уверены в том, что хотите удалить группу из %1 файлов").arg(selected.size()),
                         MessageIcon::Question, MessageButtons::YesNo)
             != MessageResult::Yes)
             return;
         {
-            const QSignalBlocker block(list_);
-            for (QTreeWidgetItem* item : selected) {
-                const QString path = PathOf(item);
-                delete list_->takeTopLevelItem(list_->indexOfTopLevelItem(item));
+            const QScopedValueRollback quiet(quiet_, true);
+            std::vector<int> rows;
+            for (const QString& name : names) {
+                const QString path = Folder_ + u'/' + name;
                 if (!QFile::remove(path) && QFileInfo::exists(path))
                     failed << path;
+                if (const int row = model_->RowOf(name); row >= 0)
+                    rows.push_back(row);
             }
+            model_->RemoveRows(std::move(rows));
         }
         ClearViewer();
     }
@@ -123,7 +132,7 @@ void TFileViewForm::ActivateTLGActionExecute()
     const ActivatedTelegram activated = ActivateBlockedNumbers(viewerLines_);
     if (!activated.Changed)
         return;
-    const QString oldPath = PathOf(list_->currentItem());
+    const QString oldPath = PathOf(FocusedRow());
     const QFileInfo info(oldPath);
     const QString newName = info.completeBaseName() + QStringLiteral(".TLG");
     const QString newPath = Folder_ + u'/' + newName;
@@ -143,9 +152,9 @@ void TFileViewForm::ActivateTLGActionExecute()
         return;
     }
     ListFiles(Folder_);
-    for (int i = 0; i < list_->topLevelItemCount(); ++i)
-        if (list_->topLevelItem(i)->text(0) == newName) {
-            FocusItem(list_->topLevelItem(i));
+    for (int row = 0; row < model_->rowCount(); ++row)
+        if (NameOf(row) == newName) {
+            FocusRow(row);
             break;
         }
 }
@@ -174,6 +183,29 @@ void TFileViewForm::showEvent(QShowEvent* event)
     }
     shown_ = true;
     QMainWindow::showEvent(event);
+    if (stale_) {
+        const QString noted = std::exchange(notedAtClose_, QString());
+        const int focused = FocusedRow();
+        Relist(focused >= 0 ? NameOf(focused) : noted);
+    }
+}
+
+void TFileViewForm::closeEvent(QCloseEvent* event)
+{
+    QMainWindow::closeEvent(event);
+    if (!event->isAccepted())
+        return;
+    // A closed window is only hidden: what it listed is let go, and the
+    // folder is listed again when it is shown.
+    const int focused = FocusedRow();
+    notedAtClose_ = focused >= 0 ? NameOf(focused) : QString();
+    {
+        const QScopedValueRollback quiet(quiet_, true);
+        model_->Clear();
+    }
+    ClearViewer();
+    stale_ = !Folder_.isEmpty();
+    UpdateActions();
 }
 
 void TFileViewForm::ShowError(const QString& text)

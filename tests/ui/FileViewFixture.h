@@ -16,7 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -103,36 +103,42 @@ struct FileViewFixture : ::testing::Test {
     }
     static QString Oem(const QString& path) { return OemToAnsi(ReadFileBytes(path)); }
 
-    QTreeWidget& List() { return *form->FileListView(); }
+    QTreeView& List() { return *form->FileListView(); }
+    QAbstractItemModel& Rows() { return *List().model(); }
+    // The text of a row's column.
+    QString Text(const QModelIndex& row, int column) { return row.siblingAtColumn(column).data().toString(); }
     QStringList Names()
     {
         QStringList names;
-        for (int i = 0; i < List().topLevelItemCount(); ++i)
-            names << List().topLevelItem(i)->text(0);
+        for (int i = 0; i < Rows().rowCount(); ++i)
+            names << Rows().index(i, 0).data().toString();
         return names;
     }
-    QTreeWidgetItem* Item(const QString& name)
+    QModelIndex Item(const QString& name)
     {
-        for (int i = 0; i < List().topLevelItemCount(); ++i)
-            if (List().topLevelItem(i)->text(0) == name)
-                return List().topLevelItem(i);
+        for (int i = 0; i < Rows().rowCount(); ++i)
+            if (Rows().index(i, 0).data().toString() == name)
+                return Rows().index(i, 0);
         ADD_FAILURE() << "no item " << name.toStdString();
-        return nullptr;
+        return {};
     }
-    // The item focused and alone selected, as a click does.
+    // The row focused and alone selected, as a click does.
     void Click(const QString& name)
     {
-        List().setCurrentItem(Item(name), 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        List().selectionModel()->setCurrentIndex(Item(name),
+                                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
-    QString Focused()
+    // The row focused and added to the selection, as a click with Ctrl does.
+    void CtrlClick(const QString& name)
     {
-        return List().currentItem() ? List().currentItem()->text(0) : QString();
+        List().selectionModel()->setCurrentIndex(Item(name), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
+    QString Focused() { return List().currentIndex().isValid() ? Text(List().currentIndex(), 0) : QString(); }
     QStringList Selected()
     {
         QStringList names;
-        for (QTreeWidgetItem* i : List().selectedItems())
-            names << i->text(0);
+        for (const QModelIndex& i : List().selectionModel()->selectedRows())
+            names << i.data().toString();
         names.sort();
         return names;
     }

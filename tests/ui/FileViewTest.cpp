@@ -9,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QLocale>
 
+#include <QIcon>
+
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -23,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QToolBar>
+#include <QTreeWidget>
 
 using namespace korvane;
 using namespace korvane::test;
@@ -59,8 +62,8 @@ TEST_F(FileViewTexts, CaptionMenusAndToolBars)
               (QStringList{"Печать", "DOS Печать", "Активировать номер", "Удалить файл", "Закрыть"}));
     EXPECT_EQ(Captions(form->EditPopupMenu()->actions()), (QStringList{"&Копировать", "Выделить &Все"}));
     QStringList headers;
-    for (int c = 0; c < List().columnCount(); ++c)
-        headers << List().headerItem()->text(c);
+    for (int c = 0; c < Rows().columnCount(); ++c)
+        headers << Rows().headerData(c, Qt::Horizontal).toString();
     EXPECT_EQ(headers, (QStringList{"Имя", "Размер", "Тип", "Изменен"}));
     EXPECT_FALSE(form->ReportView()) << "a plain list at start";
     EXPECT_EQ(form->SortColumn(), TFileViewForm::NameColumn);
@@ -194,23 +197,27 @@ struct FileViewList : FileViewFixture {
 TEST_F(FileViewList, ItemsShowSizeTypeDateAndThePictureOfTheirKind)
 {
     PutFour();
-    const QTreeWidgetItem* ptc = Item("TEL00003.PTC");
-    EXPECT_EQ(ptc->text(1), QStringLiteral("2.000 Kб"));
-    EXPECT_EQ(ptc->text(2), QStringLiteral("PTC"));
+    const QModelIndex ptc = Item("TEL00003.PTC");
+    EXPECT_EQ(Text(ptc, 1), QStringLiteral("2.000 Kб"));
+    EXPECT_EQ(Text(ptc, 2), QStringLiteral("PTC"));
     const QDateTime at(QDate(2026, 3, 14), QTime(9, 30, 10));
-    EXPECT_EQ(ptc->text(3), QLocale().toString(at.date(), QLocale::ShortFormat) + u' ' + LongTimeText(at.time()));
-    EXPECT_EQ(Item("TEL00002.TRS")->text(1), QStringLiteral("2.930 Kб"));
+    EXPECT_EQ(Text(ptc, 3), QLocale().toString(at.date(), QLocale::ShortFormat) + u' ' + LongTimeText(at.time()));
+    EXPECT_EQ(Text(Item("TEL00002.TRS"), 1), QStringLiteral("2.930 Kб"));
+    EXPECT_EQ(TFileViewForm::PictureIndex(ptc), TFileViewForm::RecordFile);
+    EXPECT_EQ(TFileViewForm::PictureIndex(Item("TEL00002.TRS")), TFileViewForm::SentTelegram);
+    EXPECT_EQ(TFileViewForm::PictureIndex(Item("tel00004.ERR")), TFileViewForm::FailedTelegram);
     const TFileData* d = form->FileData(ptc);
     EXPECT_EQ(d->Size, 2048);
     EXPECT_EQ(d->TypeText, QStringLiteral("PTC"));
     EXPECT_EQ(d->Time, TFileViewForm::DosDateTime(at));
     EXPECT_EQ(TFileViewForm::FromDosDateTime(d->Time), at);
-    EXPECT_EQ(Item("tel00004.ERR")->text(2), QStringLiteral("ERR"));
+    EXPECT_EQ(Text(Item("tel00004.ERR"), 2), QStringLiteral("ERR"));
     EXPECT_FALSE(Names().contains(".hidden"));
     // The last file is selected after the listing; listed anew without a
     // focused file, the panels show the count and the total.
     EXPECT_EQ(Panel(0), Names().back());
-    List().setCurrentItem(nullptr);
+    List().setCurrentIndex(QModelIndex());
+    form->show();
     form->RefreshFolder(out);
     EXPECT_EQ(Panel(0), QStringLiteral("Файлов: 4"));
     EXPECT_EQ(Panel(1), QStringLiteral("Размер: 5.037 Kб"));
@@ -278,6 +285,33 @@ TEST_F(FileViewList, TheTransmittedTelegramsOrderIsOldestFirstWithTheLastFocused
     EXPECT_EQ(Selected(), QStringList{"TEL00001.LER"});
 }
 
+TEST_F(FileViewList, ASortKeepsTheSelectionAndTheFocusOnTheirFiles)
+{
+    PutFour();
+    Click("TEL00001.LER");
+    CtrlClick("TEL00003.PTC");
+    form->SizeSortAction->trigger();
+    EXPECT_EQ(Names(), (QStringList{"TEL00001.LER", "tel00004.ERR", "TEL00003.PTC", "TEL00002.TRS"}));
+    EXPECT_EQ(Selected(), (QStringList{"TEL00001.LER", "TEL00003.PTC"}));
+    EXPECT_EQ(Focused(), QStringLiteral("TEL00003.PTC"));
+    EXPECT_EQ(Panel(0), QStringLiteral("Группа из 2 файлов"));
+}
+
+TEST_F(FileViewList, FilesOfOneKindShowOneSharedPicture)
+{
+    PutFour();
+    Put(out, "TEL00005.PTC", "R\r\n");
+    Put(out, "TEL00006.REC", "R\r\n");
+    form->SelectFolder(out);
+    const auto picture = [this](const char* name) {
+        return Item(QString::fromLatin1(name)).data(Qt::DecorationRole).value<QIcon>();
+    };
+    EXPECT_FALSE(picture("TEL00003.PTC").isNull());
+    EXPECT_EQ(picture("TEL00003.PTC").cacheKey(), picture("TEL00005.PTC").cacheKey());
+    EXPECT_EQ(picture("TEL00003.PTC").cacheKey(), picture("TEL00006.REC").cacheKey());
+    EXPECT_NE(picture("TEL00003.PTC").cacheKey(), picture("TEL00002.TRS").cacheKey());
+}
+
 TEST_F(FileViewList, TheViewModeSwitchesBetweenListAndReport)
 {
     PutFour();
@@ -325,7 +359,7 @@ TEST_F(FileViewSelect, TwoSelectedShowTheGroupAndOneAmongManyDoesNot)
     PutFour();
     Click("TEL00002.TRS");
     EXPECT_EQ(Panel(0), QStringLiteral("TEL00002.TRS"));
-    List().setCurrentItem(Item("TEL00003.PTC"), 0, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    CtrlClick("TEL00003.PTC");
     EXPECT_EQ(Panel(0), QStringLiteral("Группа из 2 файлов"));
     EXPECT_EQ(Panel(1), QStringLiteral("Размер группы: 4.930 Kб"));
     EXPECT_TRUE(form->FileRichEdit()->toPlainText().isEmpty());
@@ -360,7 +394,7 @@ TEST_F(FileViewDelete, AGroupGoesAfterOneQuestion)
 {
     PutFour();
     Click("TEL00001.LER");
-    List().setCurrentItem(Item("tel00004.ERR"), 0, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    CtrlClick("tel00004.ERR");
     form->FileDeleteAction->trigger();
     ASSERT_EQ(box.shown.size(), 1);
     EXPECT_EQ(box.shown[0].text, QStringLiteral("Вы уверены в том, что хотите удалить группу из 2 файлов"));
@@ -493,7 +527,10 @@ TEST_F(FileViewTexts, F1LogsTheRequestAndShowsTheHelpNote)
 
 // ---- The engine's refresh ----
 
-using FileViewRefresh = FileViewList;
+// The engine refreshes the folder of a browser that is shown.
+struct FileViewRefresh : FileViewList {
+    FileViewRefresh() { form->show(); }
+};
 
 TEST_F(FileViewRefresh, ATelegramRenamedBeforeTheRefreshKeepsTheFocusUnderItsNewExtension)
 {
@@ -570,6 +607,95 @@ TEST_F(FileViewRefresh, TheEnginesCallbackOutlivesNoForm)
     EXPECT_EQ(Names(), QStringList{"TEL00001.TLG"});
     form.reset();
     callback(out); // the form is gone: the call reaches nothing (and ASan sees no use after free)
+}
+
+// What the folder becomes on disk between two listings; each case runs in
+// each sort, the list afterwards compared with a fresh listing.
+struct FolderChange {
+    const char* what;
+    std::function<void(const QString& folder)> change;
+};
+
+TEST_F(FileViewRefresh, AFolderListedAgainShowsWhatAFreshListingShowsInEverySort)
+{
+    const QDateTime base(QDate(2026, 3, 14), QTime(9, 30, 10));
+    const FolderChange changes[] = {
+        {"a new file", [&](const QString& f) { Put(f, "TEL00010.TLG", "|      #10\r\n", base.addSecs(30)); }},
+        {"a file gone", [](const QString& f) { QFile::remove(f + "/TEL00002.TRS"); }},
+        {"a file renamed", [](const QString& f) { QFile::rename(f + "/TEL00001.LER", f + "/TEL00001.TLG"); }},
+        {"a file grown and touched",
+         [&](const QString& f) { Put(f, "tel00004.ERR", QString(5000, u'D'), base.addSecs(600)); }},
+        {"everything gone",
+         [](const QString& f) {
+             for (const QString& name : QDir(f).entryList(QDir::Files))
+                 QFile::remove(f + u'/' + name);
+         }},
+        {"nothing changed", [](const QString&) {}},
+    };
+    const std::pair<int, bool> sorts[] = {{TFileViewForm::NameColumn, true},
+                                          {TFileViewForm::SizeColumn, false},
+                                          {TFileViewForm::TypeColumn, true},
+                                          {TFileViewForm::DateColumn, true}};
+    for (const auto& [column, ascending] : sorts)
+        for (const FolderChange& c : changes) {
+            SCOPED_TRACE(std::string(c.what) + ", column " + std::to_string(column));
+            QDir(out).removeRecursively();
+            QDir().mkpath(out);
+            PutFour();
+            form->SetSortState(column, ascending);
+            Click("TEL00003.PTC");
+            c.change(out);
+            form->RefreshFolder(out);
+
+            TFileViewForm fresh(Environment());
+            fresh.FillChannelTree(Channels());
+            fresh.SetSortState(column, ascending);
+            fresh.SelectFolder(out);
+            QStringList expected, expectedSizes;
+            QAbstractItemModel& rows = *fresh.FileListView()->model();
+            for (int i = 0; i < rows.rowCount(); ++i) {
+                expected << rows.index(i, 0).data().toString();
+                expectedSizes << rows.index(i, 1).data().toString();
+            }
+            EXPECT_EQ(Names(), expected);
+            QStringList sizes;
+            for (int i = 0; i < Rows().rowCount(); ++i)
+                sizes << Rows().index(i, 1).data().toString();
+            EXPECT_EQ(sizes, expectedSizes);
+            EXPECT_EQ(Focused(), expected.isEmpty() ? QString() : QStringLiteral("TEL00003.PTC"));
+        }
+}
+
+TEST_F(FileViewList, ARefreshWhileTheBrowserIsHiddenWaitsUntilItIsShown)
+{
+    Put(out, "TEL00001.TLG", "|      #1\r\n");
+    form->SelectFolder(out);
+    Put(out, "TEL00002.TLG", "|      #2\r\n");
+    form->RefreshFolder(out);
+    EXPECT_EQ(Names(), QStringList{"TEL00001.TLG"}) << "not listed while hidden";
+    form->show();
+    EXPECT_EQ(Names(), (QStringList{"TEL00001.TLG", "TEL00002.TLG"}));
+    EXPECT_EQ(Focused(), QStringLiteral("TEL00001.TLG"));
+}
+
+TEST_F(FileViewList, AClosedBrowserLetsGoOfItsListAndListsTheFolderAgainWhenShown)
+{
+    Put(out, "TEL00001.TLG", "|      #1\r\n");
+    Put(out, "TEL00002.TLG", "|      #2\r\n");
+    form->show();
+    form->SelectFolder(out);
+    Click("TEL00001.TLG");
+    form->CloseAction->trigger();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(Names().isEmpty());
+    EXPECT_TRUE(form->ViewerLines().isEmpty());
+    ASSERT_TRUE(QFile::rename(out + "/TEL00001.TLG", out + "/TEL00001.TRS"));
+    form->RefreshFolder(out);
+    EXPECT_TRUE(Names().isEmpty()) << "not listed while closed";
+    form->show();
+    EXPECT_EQ(Names(), (QStringList{"TEL00001.TRS", "TEL00002.TLG"}));
+    EXPECT_EQ(Focused(), QStringLiteral("TEL00001.TRS"));
+    EXPECT_EQ(form->ViewerLines(), QStringList{"|      #1"});
 }
 
 } // namespace

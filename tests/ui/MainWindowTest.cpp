@@ -430,7 +430,9 @@ TEST_F(MainWindowTest, AChannelWindowClosedDuringTheShutDownIsNotWaitedForAfterw
     ASSERT_NE(w, nullptr);
     ASSERT_TRUE(WaitForStepping(1));
     // The operator closes the window while the shut-down waits for it: the
-    // window is freed at once, and the waits must not touch it after that.
+    // window is freed at once, and the waits must not touch it after that,
+    // nor the main window its menus (freed with it) when the area names the
+    // next active child.
     QTimer::singleShot(0, form.get(), [&] {
         ASSERT_FALSE(w.isNull());
         delete w->parentWidget();

@@ -236,10 +236,18 @@ bool PendingFileWork::MarkWaiting(const QString& telegram) const
     });
 }
 
+bool PendingFileWork::SettingWaiting(const QString& path, const QString& section, const QString& key) const
+{
+    return std::any_of(items_.begin(), items_.end(), [&](const FileWorkItem& i) {
+        return i.kind == FileWorkItem::Kind::Setting && i.path == path && i.target.compare(section, Qt::CaseInsensitive) == 0
+               && i.number.compare(key, Qt::CaseInsensitive) == 0;
+    });
+}
+
 bool PendingFileWork::FileWaiting(const QString& path) const
 {
     return std::any_of(items_.begin(), items_.end(), [&](const FileWorkItem& i) {
-        return i.kind != FileWorkItem::Kind::Mark && Touches(i, path);
+        return i.kind != FileWorkItem::Kind::Mark && i.kind != FileWorkItem::Kind::Setting && Touches(i, path);
     });
 }
 
@@ -255,8 +263,9 @@ bool PendingFileWork::Eligible(std::list<FileWorkItem>::const_iterator it, std::
     for (auto e = items_.begin(); e != it; ++e) {
         if (Touches(*e, it->path) || (it->kind == FileWorkItem::Kind::Move && Touches(*e, it->target)))
             return false; // one file's work in the order it was taken
-        if (it->kind == FileWorkItem::Kind::Mark && !it->connection.isEmpty() && e->connection == it->connection)
-            return false; // a number is marked done after its record and journal line
+        if ((it->kind == FileWorkItem::Kind::Mark || it->kind == FileWorkItem::Kind::Setting)
+            && !it->connection.isEmpty() && e->connection == it->connection)
+            return false; // a number is marked done (a setting written) after its record and journal line
     }
     return true;
 }
@@ -333,6 +342,9 @@ void PendingFileWork::Apply(FileWorkItem& item)
         break;
     case FileWorkItem::Kind::Mark:
         ApplyMark(item);
+        break;
+    case FileWorkItem::Kind::Setting:
+        disk_.WriteSetting(item.path, item.target, item.number, QString::fromUtf8(item.bytes));
         break;
     }
 }

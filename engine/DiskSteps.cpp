@@ -1,5 +1,6 @@
 #include "engine/DiskSteps.h"
 
+#include "platform/IniFile.h"
 #include "platform/SafeFileWriter.h"
 #include "support/FileError.h"
 
@@ -113,6 +114,13 @@ bool DiskSteps::Rename(const QString& from, const QString& to) const
 bool DiskSteps::Remove(const QString& path) const
 {
     return Step("remove", path) && ::unlink(QFile::encodeName(path).constData()) == 0;
+}
+
+void DiskSteps::WriteSetting(const QString& path, const QString& section, const QString& key, const QString& value) const
+{
+    IniFile ini(path);
+    if (!Step("setting", path) || !ini.WriteString(section, key, value))
+        throw FileError::writeFailed(path);
 }
 
 bool RenameNoReplace(const QString& from, const QString& to, const DiskStepHook& hook)

@@ -13,7 +13,7 @@
 namespace korvane {
 
 // Called before every disk step with its name ("append", "append-rest",
-// "replace", "rename", "link", "unlink", "remove") and its file. False
+// "replace", "rename", "link", "unlink", "remove", "setting") and its file. False
 // fails the step as the system would refuse it. Empty: every step runs.
 using DiskStepHook = std::function<bool(const char* step, const QString& path)>;
 
@@ -41,6 +41,9 @@ public:
     // the file system has no such rename, To is linked and From unlinked.
     bool Rename(const QString& from, const QString& to) const;
     bool Remove(const QString& path) const;
+    // Key of Section in the INI file Path := Value (the file rewritten
+    // safely, its other entries kept). Throws FileError.
+    void WriteSetting(const QString& path, const QString& section, const QString& key, const QString& value) const;
 
 private:
     bool Step(const char* step, const QString& path) const;

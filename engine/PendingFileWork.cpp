@@ -146,7 +146,7 @@ bool PendingFileWork::Load()
             damage_.connectionRead = true;
         } else if (o.contains(u"item")) {
             FileWorkItem item = ItemFromJson(o[u"item"].toObject());
-            if (item.kind < FileWorkItem::Kind::Append || item.kind > FileWorkItem::Kind::Mark || item.path.isEmpty()) {
+            if (item.kind < FileWorkItem::Kind::Append || item.kind > FileWorkItem::Kind::Setting || item.path.isEmpty()) {
                 whole = false;
                 continue;
             }
@@ -307,10 +307,18 @@ bool PendingFileWork::MarkWaiting(const QString& telegram) const
     });
 }
 
+bool PendingFileWork::SettingWaiting(const QString& path, const QString& section, const QString& key) const
+{
+    return std::any_of(items_.begin(), items_.end(), [&](const FileWorkItem& i) {
+        return i.kind == FileWorkItem::Kind::Setting && i.path == path && i.target.compare(section, Qt::CaseInsensitive) == 0
+               && i.number.compare(key, Qt::CaseInsensitive) == 0;
+    });
+}
+
 bool PendingFileWork::FileWaiting(const QString& path) const
 {
     return std::any_of(items_.begin(), items_.end(), [&](const FileWorkItem& i) {
-        return i.kind != FileWorkItem::Kind::Mark && Touches(i, path);
+        return i.kind != FileWorkItem::Kind::Mark && i.kind != FileWorkItem::Kind::Setting && Touches(i, path);
     });
 }
 
@@ -326,11 +334,12 @@ bool PendingFileWork::Eligible(std::list<FileWorkItem>::const_iterator it, std::
     for (auto e = items_.begin(); e != it; ++e) {
         if (Touches(*e, it->path) || (it->kind == FileWorkItem::Kind::Move && Touches(*e, it->target)))
             return false; // one file's work in the order it was taken
-        // A number is marked done after its record and journal line, and a
-        // journal line names a record only once the record is on disk.
+        // A number is marked done (a setting written) after its record and
+        // journal line, and a journal line names a record only once the
+        // record is on disk.
         const bool journalLine = it->kind == FileWorkItem::Kind::Append && !it->block;
-        if ((it->kind == FileWorkItem::Kind::Mark || journalLine) && !it->connection.isEmpty()
-            && e->connection == it->connection)
+        if ((it->kind == FileWorkItem::Kind::Mark || it->kind == FileWorkItem::Kind::Setting || journalLine)
+            && !it->connection.isEmpty() && e->connection == it->connection)
             return false;
     }
     return true;
@@ -416,6 +425,9 @@ void PendingFileWork::Apply(FileWorkItem& item)
         break;
     case FileWorkItem::Kind::Mark:
         ApplyMark(item);
+        break;
+    case FileWorkItem::Kind::Setting:
+        disk_.WriteSetting(item.path, item.target, item.number, QString::fromUtf8(item.bytes));
         break;
     }
 }

@@ -2,7 +2,8 @@
 
 // The record work a channel's file tick has taken on and not finished yet:
 // record blocks and journal lines to append, a connection's blocks to move
-// under the name its end gave it, done marks to write into telegrams, and
+// under the name its end gave it, done marks to write into telegrams,
+// settings to write into the INI file once a connection is on disk, and
 // the connection in progress with the text it has collected so far. All of
 // it is kept in a small file of the channel (through the safe writer)
 // before any of it touches the record files, and a connection's text often
@@ -33,17 +34,18 @@
 namespace korvane {
 
 struct FileWorkItem {
-    enum class Kind : std::uint8_t { Append = 1, Move = 2, Mark = 3 };
+    enum class Kind : std::uint8_t { Append = 1, Move = 2, Mark = 3, Setting = 4 };
     Kind kind = Kind::Append;
     QString connection;       // the connection it belongs to; empty: none
-    QString path;             // Append: the file; Move: the old name; Mark: the telegram
-    QString target;           // Move: the new name
-    QByteArray bytes;         // Append: what is appended; Move: the connection's blocks, once read
+    QString path;             // Append: the file; Move: the old name; Mark: the telegram; Setting: the INI file
+    QString target;           // Move: the new name; Setting: the section
+    QByteArray bytes;         // Append: what is appended; Move: the connection's blocks, once read;
+                              // Setting: the value (UTF-8)
     qint64 offset = -1;       // Append: where the bytes go; Move: where the connection's blocks begin
     qint64 targetOffset = -1; // Move: where they go in the new file
     int line = -1;            // Mark: the line and 1-based position of the '#' and its number
     int pos = 0;
-    QString number;
+    QString number;           // Mark: the number; Setting: the key
     bool block = false;        // Append: a record block of the connection (not a journal line)
     std::uint32_t doneBit = 0; // the Events bit raised when the last item with it is done
     int notice = -1;           // a journal line: the journal-changed notice (0 transmit, 1 receive)
@@ -108,11 +110,11 @@ public:
         std::function<void(const FileWorkItem&, const QString&)> failed;     // an item failed (message)
     };
     // One round: every item whose turn it is and whose retry time has come
-    // is done, in order per file (and a journal line or a mark after its
-    // connection's earlier items: a journal line names a record only once
-    // the record is on disk). Where an item lands in its file is decided
-    // and kept on disk before it is written. A failed item waits and is
-    // tried again, RetryMs after each of its first tries and ever longer
+    // is done, in order per file (and a journal line, a mark or a setting
+    // after its connection's earlier items: a journal line names a record
+    // only once the record is on disk). Where an item lands in its file is
+    // decided and kept on disk before it is written. A failed item waits and
+    // is tried again, RetryMs after each of its first tries and ever longer
     // after that, up to MaxRetryMs; the others go on. Now: a millisecond
     // clock. Only: when not empty, only the items of that file are done.
     void Run(std::uint64_t now, const Outcome& outcome, int retryMs = 1000, const QString& only = {});
@@ -125,6 +127,8 @@ public:
     bool Waiting(std::uint32_t doneBit) const;
     // A done mark waits for this telegram.
     bool MarkWaiting(const QString& telegram) const;
+    // A setting of Key in Section of the INI file Path still waiting.
+    bool SettingWaiting(const QString& path, const QString& section, const QString& key) const;
     // A record file with items still waiting for it.
     bool FileWaiting(const QString& path) const;
     // Items of Connection (its record blocks, move, journal line, done

@@ -241,9 +241,11 @@ public:
     // element until AdapterExchangeDone.
     void RunAdapterExchange();
     AdapterExchange& Exchange();
-    // The file tick's part: a telegram fetched from the adapter, once its file
-    // and journal line are written, is marked filed before the adapter deletes it.
-    void SaveAdapterFiledMark();
+    // The file tick's part, around the run of the pending record work: a
+    // telegram fetched from the adapter is marked filed with its file and
+    // journal line, and deleted in the adapter once all three are written.
+    void QueueAdapterFiledMark();
+    void SettleAdapterFiledMark();
 
     // --- File tick ---
     // The driver's part of the file tick, on the main thread, in this order:

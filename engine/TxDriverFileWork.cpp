@@ -38,8 +38,9 @@ void TTxChannelDriver::FileWork()
     // The chunks, journal lines and done marks asked for, then written:
     // a number is marked done after its call's record and journal line.
     TakeRecordWork();
+    QueueAdapterFiledMark();
     RunRecordWork();
-    SaveAdapterFiledMark();
+    SettleAdapterFiledMark();
 
     // A long scan goes on over the following ticks; the request stays until it ends.
     if (Events.has(DriverEvent::ScanOutgoing) && Outgoing().Scan())

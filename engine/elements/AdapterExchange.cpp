@@ -5,10 +5,10 @@
 #include "platform/Clock.h"
 #include "platform/CodePages.h"
 #include "protocols/DriverModes.h"
-#include "support/FileError.h"
 #include "support/TelegraphCode.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace korvane {
 
@@ -248,7 +248,7 @@ void AdapterExchange::RunState()
     const QDateTime now = d_.Environment().Time->now();
     switch (AdapterState) {
     case Begin:
-        AskFiledMark();
+        markAsked_ = true; // read by the file tick once the work a former run left is done
         if (++AdapterWait > 20) {
             d_.Port->SetParams(br__9600, db8, sb1_0, paNone);
             d_.AttachAdapterHandlers();
@@ -483,60 +483,68 @@ void AdapterExchange::FetchTelegram(const QByteArray& reply)
     // repeated before the text may have come garbled.
     markToSave_ = headerReply_;
     markSavePending_ = true;
+    markQueued_ = false;
 }
 
-void AdapterExchange::SaveFiledMark(const PendingFileWork& work)
+void AdapterExchange::QueueFiledMark(PendingFileWork& work)
 {
-    QByteArray header;
-    QString connection;
+    std::vector<FileWorkItem> items;
     {
         EngineLock lock(d_.Mutex());
-        // Marked only once both the file and the journal line are taken on ...
-        if (!markSavePending_ || d_.Events.has(DriverEvent::WriteChunk | DriverEvent::WriteRxJournal))
-            return;
-        header = markToSave_;
-        connection = fetchedConnection_;
+        const AdapterFiledMark mark(d_.Channel, d_.Environment().IniFileName);
+        // A clearing goes before the mark of the telegram fetched after it.
+        if (clearPending_) {
+            items.push_back(mark.SaveAfter({}, {}));
+            clearPending_ = false;
+        }
+        // The mark joins the record and the journal line in the same round
+        // of the work, so that the work file never holds them without it.
+        if (markSavePending_ && !markQueued_ && !d_.Events.has(DriverEvent::WriteChunk | DriverEvent::WriteRxJournal)) {
+            items.push_back(mark.SaveAfter(markToSave_, fetchedConnection_));
+            markQueued_ = true;
+        }
     }
-    // ... and written: a disk that refuses them keeps the exchange waiting.
-    if (work.ConnectionWaiting(connection))
-        return;
-    try {
-        AdapterFiledMark(d_.Channel, d_.Environment().IniFileName).Save(header);
-    } catch (const FileError& e) {
-        // The telegram is filed all the same; only a restart before its deletion would file it twice.
-        d_.Environment().Log(
-            QStringLiteral("== Исключение: %1 [%2]").arg(e.message(), QStringLiteral("AdapterFiledMark.Save")));
-        header.clear();
-    }
-    EngineLock lock(d_.Mutex());
-    filedMark_ = header;
-    markSavePending_ = false;
+    for (FileWorkItem& item : items)
+        work.Add(std::move(item));
 }
 
-void AdapterExchange::AskFiledMark()
+void AdapterExchange::SettleFiledMark(const PendingFileWork& work)
 {
-    if (loadedMark_)
-        return;
-    loadedMark_ = std::make_shared<LoadedMark>();
-    d_.QueueFileWork([slot = loadedMark_, mark = AdapterFiledMark(d_.Channel, d_.Environment().IniFileName)] {
-        const QByteArray header = mark.Load();
-        const std::lock_guard lock(slot->mutex);
-        slot->header = header;
-        slot->known = true;
-    });
+    const AdapterFiledMark mark(d_.Channel, d_.Environment().IniFileName);
+    {
+        EngineLock lock(d_.Mutex());
+        if (markSavePending_ && markQueued_ && !work.ConnectionWaiting(fetchedConnection_)) {
+            // Record, journal line and mark on disk: the adapter may delete it.
+            filedMark_ = markToSave_;
+            markSavePending_ = false;
+            markQueued_ = false;
+        }
+        if (!markAsked_ || markLoaded_)
+            return;
+        // A mark a former run left to the work is read once the work has written it.
+        markHeld_ = mark.Waiting(work);
+        if (markHeld_)
+            return;
+    }
+    const QByteArray header = mark.Load();
+    EngineLock lock(d_.Mutex());
+    loadedMark_ = header;
+    markLoaded_ = true;
 }
 
 bool AdapterExchange::FiledMarkKnown()
 {
     if (markTaken_)
         return true;
-    if (loadedMark_) {
-        const std::lock_guard lock(loadedMark_->mutex);
-        if (loadedMark_->known) {
-            filedMark_ = loadedMark_->header;
-            markTaken_ = true;
-            return true;
-        }
+    if (markLoaded_) {
+        filedMark_ = loadedMark_;
+        markTaken_ = true;
+        return true;
+    }
+    if (markHeld_) {
+        // The mark waits for a disk that refuses it: so does the exchange.
+        AdapterWait = 0;
+        return false;
     }
     if (++AdapterWait > ProgramFileSteps) {
         // The file tick never came to it: the exchange goes on without the mark.
@@ -551,16 +559,9 @@ void AdapterExchange::ClearFiledMark()
 {
     if (filedMark_.isEmpty())
         return;
+    // A mark left behind by a crash names a telegram the adapter no longer holds: harmless.
     filedMark_.clear();
-    d_.QueueFileWork([mark = AdapterFiledMark(d_.Channel, d_.Environment().IniFileName), env = d_.Environment()] {
-        try {
-            mark.Save({});
-        } catch (const FileError& e) {
-            // A mark left behind names a telegram the adapter no longer holds: harmless.
-            env.Log(
-                QStringLiteral("== Исключение: %1 [%2]").arg(e.message(), QStringLiteral("AdapterFiledMark.Save")));
-        }
-    });
+    clearPending_ = true;
 }
 
 void AdapterExchange::Finish()
@@ -584,7 +585,7 @@ void TTxChannelDriver::RunAdapterExchange()
     Exchange().Step();
 }
 
-void TTxChannelDriver::SaveAdapterFiledMark()
+void TTxChannelDriver::QueueAdapterFiledMark()
 {
     AdapterExchange* exchange = nullptr;
     {
@@ -592,7 +593,18 @@ void TTxChannelDriver::SaveAdapterFiledMark()
         exchange = adapterExchange_.get();
     }
     if (exchange)
-        exchange->SaveFiledMark(Work());
+        exchange->QueueFiledMark(Work());
+}
+
+void TTxChannelDriver::SettleAdapterFiledMark()
+{
+    AdapterExchange* exchange = nullptr;
+    {
+        EngineLock lock(Mutex());
+        exchange = adapterExchange_.get();
+    }
+    if (exchange)
+        exchange->SettleFiledMark(Work());
 }
 
 AdapterExchange& TTxChannelDriver::Exchange()

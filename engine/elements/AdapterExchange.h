@@ -18,14 +18,16 @@
 // passes for the next reply.
 //
 // A fetched telegram goes whole into its own record file (in blocks of one
-// receive buffer each), an empty one as a header alone. Once its file and
-// journal line are on disk (not merely taken on by the pending file work:
-// a disk that refuses them holds the exchange, the telegram kept in the
-// adapter), its header as the adapter's ATHTEL reply gave it is marked in
-// the INI file (AdapterFiledMark) before the adapter is told to delete it,
-// and the mark is cleared once the adapter has deleted it: the exchange
-// after a restart of the channels deletes a marked telegram without filing
-// it again.
+// receive buffer each), an empty one as a header alone. Its header as the
+// adapter's ATHTEL reply gave it is marked in the INI file
+// (AdapterFiledMark) by the pending file work, which keeps the mark with
+// the record and the journal line and writes it after them. The adapter is
+// told to delete the telegram only once all three are on disk (a disk that
+// refuses them holds the exchange, the telegram kept in the adapter), and
+// the mark is cleared once the adapter has deleted it. The exchange after
+// a restart of the channels, or after a crash or an exit that left the
+// work unfinished, reads the mark only once the work left is done, and
+// deletes a marked telegram without filing it again.
 //
 // Every member runs with the engine lock held (Step takes it itself).
 
@@ -39,8 +41,6 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
-#include <mutex>
 
 namespace korvane {
 
@@ -96,11 +96,17 @@ public:
     void Step();
     // A byte from the adapter (the port's data-available handler).
     void TakeAdapterByte(std::uint8_t b);
-    // The file tick's part (main thread, engine lock not held): marks the
-    // fetched telegram filed once its file and journal line are on disk,
-    // that is once Work holds nothing of its connection any more; until
-    // then the exchange waits, the telegram kept in the adapter.
-    void SaveFiledMark(const PendingFileWork& work);
+    // The file tick's part (main thread, engine lock not held), before
+    // Work runs: the mark of a telegram whose record and journal line Work
+    // has just taken on joins them, and the clearing of the mark of a
+    // telegram deleted in the adapter joins Work too.
+    void QueueFiledMark(PendingFileWork& work);
+    // ... and after it has run: the fetched telegram counts as filed once
+    // Work holds nothing of its connection any more (its record, journal
+    // line and mark on disk); until then the exchange waits, the telegram
+    // kept in the adapter. The mark a new exchange asks for is read once
+    // no change of it waits in Work.
+    void SettleFiledMark(const PendingFileWork& work);
     // The channel's protocol was restarted before the exchange had ended:
     // the port may be in line mode now, so the exchange starts again from
     // its first state (the port put back into command mode).
@@ -150,19 +156,11 @@ private:
     // last step (else it counts towards the time-out).
     bool Quiet();
     // The mark of the telegram filed before a restart, read by the file tick.
-    void AskFiledMark();
     bool FiledMarkKnown();
     void ClearFiledMark();
 
     // Counts the steps the line has not drained; true when the port is stuck.
     bool Stalled();
-
-    // The mark as read from the INI file, handed over by the file tick.
-    struct LoadedMark {
-        std::mutex mutex;
-        bool known = false;
-        QByteArray header;
-    };
 
     TTxChannelDriver& d_;
     QByteArray reply_;     // what the adapter sent since the last command left the ring
@@ -170,13 +168,18 @@ private:
     bool quiet_ = true;    // ... and none in the step before this one
     int seenReplySize_ = 0;
     int stalled_ = 0;
-    std::shared_ptr<LoadedMark> loadedMark_; // asked for at the exchange's first step
+    bool markAsked_ = false;    // the exchange wants the mark left by a former run
+    bool markLoaded_ = false;   // ... and the file tick has read it
+    bool markHeld_ = false;     // ... or found a change of it still waiting for the disk
+    QByteArray loadedMark_;
     bool markTaken_ = false;
     QByteArray filedMark_;      // the header of the telegram filed and not yet deleted
     QByteArray headerReply_;    // the header as the adapter gave it (ATHTEL), the one compared after a restart
     QByteArray markToSave_;     // the fetched telegram's header, marked once it is written
     QString fetchedConnection_; // the connection of the fetched telegram's record work
-    bool markSavePending_ = false;
+    bool markSavePending_ = false; // the fetched telegram is not yet filed and marked
+    bool markQueued_ = false;      // ... its mark is in the pending work
+    bool clearPending_ = false;    // the mark of a deleted telegram is to be cleared
 };
 
 } // namespace korvane

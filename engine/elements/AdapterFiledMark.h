@@ -5,6 +5,9 @@
 
 namespace korvane {
 
+struct FileWorkItem;
+class PendingFileWork;
+
 // The header of the telegram last filed from a channel's TARVELOX-01 adapter
 // and not yet known to be deleted in it, kept in the channel's section of
 // the INI file (key "AdapterFiled", the header's bytes in hexadecimal).
@@ -12,7 +15,12 @@ namespace korvane {
 // telegram with that header is one already filed, and is deleted in the
 // adapter instead of being filed again.
 //
-// Every call touches the disk: the file tick's thread only, never under the
+// A telegram is marked through the channel's pending file work, after its
+// record and journal line: the mark is kept on disk with them before any of
+// them is written, so that a start after a crash or an exit that left them
+// unwritten writes them and the mark before the exchange asks the adapter.
+//
+// Load and Save touch the disk: the file tick's thread only, never under the
 // engine lock.
 class AdapterFiledMark {
 public:
@@ -23,6 +31,11 @@ public:
     // Marks Header (empty: no mark). Throws FileError when the INI file
     // cannot be written; the mark then stays as it was.
     void Save(const QByteArray& header) const;
+    // The pending work that marks Header (empty: no mark) once everything of
+    // Connection (empty: nothing) before it is on disk.
+    FileWorkItem SaveAfter(const QByteArray& header, const QString& connection) const;
+    // A change of the mark still waits in Work.
+    bool Waiting(const PendingFileWork& work) const;
 
 private:
     int channel_;

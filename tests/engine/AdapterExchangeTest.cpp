@@ -4,9 +4,12 @@
 
 #include "engine/elements/AdapterExchange.h"
 
+#include "engine/PendingFileWork.h"
 #include "support/FileError.h"
 #include "tests/engine/EngineRig.h"
 #include "tests/fakes/TestFiles.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -150,6 +153,45 @@ TEST(AdapterFiledMarks, AFailedWriteThrows)
     ASSERT_TRUE(WriteFileBytes(notAFolder, "x"));
     const QByteArray header = QByteArray::fromHex("01 1A 0C 09 00 3A 3B 17 00 04 00");
     EXPECT_THROW(AdapterFiledMark(1, notAFolder + "/KORVANE2.INI").Save(header), FileError);
+}
+
+// A mark handed to the pending work is kept in the work's file with the
+// record before it, and written only once everything of its telegram's
+// connection is on disk: a start after the program ended with the record
+// refused finds the mark still waiting and writes it after the record.
+TEST(AdapterFiledMarks, ThroughThePendingWorkFollowTheirRecord)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("KORVANE2.INI");
+    const QString record = dir.filePath("TLG00001.REC");
+    const QString workFile = dir.filePath("channel1.work");
+    const AdapterFiledMark mark(1, ini);
+    const QByteArray header = QByteArray::fromHex("01 1A 0C 09 00 3A 3B 17 00 04 00");
+    bool full = true;
+    const DiskStepHook disk = [&](const char*, const QString& path) { return !(full && path == record); };
+    {
+        PendingFileWork work(workFile, disk);
+        FileWorkItem block;
+        block.connection = "c1";
+        block.path = record;
+        block.bytes = "ABC";
+        block.block = true;
+        work.Add(block);
+        work.Add(mark.SaveAfter(header, "c1"));
+        work.Run(0, {});
+        EXPECT_TRUE(mark.Waiting(work));
+        EXPECT_TRUE(mark.Load().isEmpty()); // its record refused: not marked
+    } // the program ends
+
+    full = false;
+    PendingFileWork work(workFile, disk);
+    ASSERT_TRUE(work.Load());
+    EXPECT_TRUE(mark.Waiting(work));
+    work.Run(0, {});
+    EXPECT_FALSE(mark.Waiting(work));
+    EXPECT_EQ(ReadFileBytes(record), "ABC");
+    EXPECT_EQ(mark.Load(), header);
+    EXPECT_FALSE(QFile::exists(workFile));
 }
 
 } // namespace

@@ -2,7 +2,8 @@
 // virtual time: each goes whole into its own file with its journal line,
 // whatever its length; replies are read from what the adapter sent alone;
 // a telegram already filed when the channels restarted is deleted, not
-// filed again; the note of a fetched telegram ends with it.
+// filed again, whatever point of its filing the program ended at; the note
+// of a fetched telegram ends with it.
 
 #include "tests/sim/AdapterRig.h"
 
@@ -10,10 +11,17 @@
 #include "engine/elements/AdapterFiledMark.h"
 #include "support/OemText.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cstring>
 #include <memory>
+#include <ostream>
 
 using namespace korvane;
 using namespace korvane::test;
@@ -279,6 +287,106 @@ TEST_F(StoredTelegrams, ATelegramNotYetFiledAtARestartIsFetchedAgain)
     EXPECT_EQ(blocks[0].text, "ABC");
     EXPECT_EQ(JournalLines().size(), 1);
 }
+
+// The program ends while the fetched telegram's filing is under way: killed
+// (nothing of it runs on the way out) just before one of the disk steps of
+// that filing, or closed while the disk refuses one of them, the disk
+// refusing it for a while after the start too or not. The start that
+// finishes the work left also marks the telegram filed before the exchange
+// asks the adapter for it: it is filed exactly once and deleted.
+struct EndCase {
+    const char* id;
+    const char* step;  // killed just before this disk step on File; null: closed while the disk refuses File
+    const char* file;  // the end of the file's path
+    bool stillRefused; // closed: the disk refuses File for a while after the start as well
+};
+
+void PrintTo(const EndCase& c, std::ostream* out)
+{
+    *out << c.id;
+}
+
+class ProgramEnds : public StoredTelegrams, public ::testing::WithParamInterface<EndCase> {
+protected:
+    // The channel run in a child process that dies before the step; true when it died there.
+    bool KilledInChild(const char* step, const QString& file)
+    {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            f.rig.configure = [step, file](ScannerEnvironment& env) {
+                env.DiskStep = [step, file](const char* s, const QString& path) {
+                    if (std::strcmp(s, step) == 0 && path.endsWith(file))
+                        ::_exit(0);
+                    return true;
+                };
+            };
+            f.Start();
+            f.RunToEnd();
+            ::_exit(1);
+        }
+        int status = 0;
+        return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+};
+
+TEST_P(ProgramEnds, TheNextStartFilesTheTelegramOnceAndDeletesIt)
+{
+    const EndCase& c = GetParam();
+    const QString file = QString::fromLatin1(c.file);
+    f.adapter->storeTelegram(Telegram(1, kShortCodes));
+    qsizetype restartAt = 0; // the transcript's length when the program started again
+    if (c.step) {
+        ASSERT_TRUE(KilledInChild(c.step, file)) << "never came to " << c.step << " " << c.file;
+        f.Start();
+    } else {
+        auto full = std::make_shared<std::atomic<bool>>(true);
+        f.rig.configure = [full, file](ScannerEnvironment& env) {
+            env.DiskStep = [full, file](const char*, const QString& path) { return !(*full && path.endsWith(file)); };
+        };
+        f.Start();
+        while (!f.adapter->transcript().contains("> ATGETT."))
+            f.rig.Advance(10);
+        f.rig.Advance(5000); // the file tick tries in vain
+        ASSERT_FALSE(f.adapter->transcript().contains("> ATDELT."));
+        f.rig.scanner.reset(); // the program is closed
+        restartAt = f.adapter->transcript().size();
+        *full = c.stillRefused;
+        f.StartScanner();
+        if (c.stillRefused) {
+            f.rig.Advance(20000);
+            const QStringList t = f.adapter->transcript().mid(restartAt);
+            EXPECT_FALSE(t.contains("> ATGETT.")) << t.join('\n').toStdString();
+            EXPECT_FALSE(t.contains("> ATDELT."));
+            EXPECT_EQ(f.adapter->stored().size(), 1u);
+            *full = false;
+        }
+    }
+    ASSERT_TRUE(f.RunToEnd());
+    const QStringList t = f.adapter->transcript().mid(restartAt);
+    EXPECT_FALSE(t.contains("> ATGETT.")) << t.join('\n').toStdString();
+    EXPECT_EQ(t.count("> ATDELT."), 1);
+    EXPECT_TRUE(f.adapter->stored().empty());
+    ASSERT_EQ(f.Received(), QStringList({"TLG00001.REC"}));
+    ExpectFirstFiledAlone();
+    const QStringList journal = JournalLines();
+    ASSERT_EQ(journal.size(), 1);
+    EXPECT_TRUE(journal[0].startsWith(Note(1, 4) + u' ')) << journal[0].toStdString();
+    EXPECT_TRUE(AdapterFiledMark(1, f.rig.Environment().IniFileName).Load().isEmpty());
+    EXPECT_FALSE(QFile::exists(f.Driver().PendingWorkFile()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, ProgramEnds,
+    ::testing::Values(EndCase{"KilledBeforeTheRecord", "append", "/in1/TLG00001.REC", false},
+                      EndCase{"KilledInTheRecord", "append-rest", "/in1/TLG00001.REC", false},
+                      EndCase{"KilledBeforeTheJournalLine", "append", "/rx1.jrn", false},
+                      EndCase{"KilledBeforeTheMark", "setting", "/KORVANE2.INI", false},
+                      EndCase{"KilledAfterTheMark", "remove", ".work", false},
+                      EndCase{"ClosedWhileTheRecordIsRefused", nullptr, "/in1/TLG00001.REC", false},
+                      EndCase{"ClosedWhileTheJournalLineIsRefused", nullptr, "/rx1.jrn", false},
+                      EndCase{"ClosedWhileTheMarkIsRefused", nullptr, "/KORVANE2.INI", false},
+                      EndCase{"ClosedAndStillRefusedAfterTheStart", nullptr, "/in1/TLG00001.REC", true}),
+    [](const auto& info) { return std::string(info.param.id); });
 
 // The note belongs to the fetched telegram alone: once it is filed, and
 // however the exchange ends, no later header or journal line carries it.

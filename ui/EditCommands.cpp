@@ -71,6 +71,21 @@ EditCommands::EditCommands(const TMainActions& actions, QMdiArea* mdi, QObject* 
         else if (TTxChannelWindow* w = CurrentChild<TTxChannelWindow>(mdi_))
             w->PasteFromClipboard();
     });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { WatchSelectionOf(now); });
+    WatchSelectionOf(QApplication::focusWidget());
+}
+
+void EditCommands::WatchSelectionOf(QWidget* focus)
+{
+    disconnect(selectionWatch_);
+    selectionWatch_ = {};
+    const auto follow = [this] { actions_.EditCopy1->setEnabled(FocusHasSelection()); };
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(focus))
+        selectionWatch_ = connect(plain, &QPlainTextEdit::selectionChanged, this, follow);
+    else if (auto* rich = qobject_cast<QTextEdit*>(focus))
+        selectionWatch_ = connect(rich, &QTextEdit::selectionChanged, this, follow);
+    else if (auto* line = qobject_cast<QLineEdit*>(focus))
+        selectionWatch_ = connect(line, &QLineEdit::selectionChanged, this, follow);
 }
 
 void EditCommands::UpdateEnabled()

@@ -4,9 +4,11 @@
 // to the current telegram editor, and copy and paste also to the current
 // channel window (whose paste goes through the telegraph code to the line).
 
+#include <QMetaObject>
 #include <QObject>
 
 class QMdiArea;
+class QWidget;
 
 namespace korvane {
 
@@ -23,8 +25,13 @@ public:
     void UpdateEnabled();
 
 private:
+    // The copy command follows the selection of the focused text control
+    // as it changes, not only when the focus moves.
+    void WatchSelectionOf(QWidget* focus);
+
     const TMainActions& actions_;
     QMdiArea* mdi_;
+    QMetaObject::Connection selectionWatch_;
 };
 
 } // namespace korvane

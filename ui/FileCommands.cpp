@@ -5,6 +5,7 @@
 #include "directories/dialogs/Txabnent.h"
 #include "engine/TxScanner.h"
 #include "ui/Main.h"
+#include "ui/HelpCommands.h"
 #include "ui/MainActions.h"
 #include "ui/MdiChildren.h"
 #include "ui/TelegramCommands.h"
@@ -130,6 +131,7 @@ void FileCommands::ShowCountries()
 void FileCommands::ShowAbout()
 {
     TfrmAbout about(&form_);
+    connect(&about, &TfrmAbout::HelpRequested, &form_.Help(), &HelpCommands::ShowTopic);
     about.exec();
 }
 
@@ -155,7 +157,9 @@ TelegramAddressee* FileCommands::FirstEditor()
 
 TelegramAddressee* FileCommands::NewTelegram(int channel)
 {
-    TEditForm* e = form_.Telegrams().CreateTelegram(channel);
+    // The directory puts its subscriber's address line in: the new
+    // telegram holds that one line and no empty one besides.
+    TEditForm* e = form_.Telegrams().OpenTelegram(channel);
     if (!e)
         return nullptr;
     static_cast<EditorAddressee&>(*addressee_).Target(e);

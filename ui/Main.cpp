@@ -282,7 +282,8 @@ QMdiSubWindow* TMainForm::AddMdiChild(QWidget* child)
     QMdiSubWindow* sub = mdi_->addSubWindow(child);
     sub->resize(sub->sizeHint() + (laidOut - child->sizeHint()).expandedTo(QSize(0, 0)));
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->setWindowIcon(QIcon());
+    // The program's icon (the toolkit would show its own logo otherwise).
+    sub->setWindowIcon(QApplication::windowIcon());
     return sub;
 }
 

@@ -7,6 +7,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include <algorithm>
+
 namespace korvane {
 
 template <class Window>
@@ -28,6 +30,21 @@ inline void BringChildToFront(QMdiArea* mdi, QWidget* child)
     child->show();
     mdi->setActiveSubWindow(sub);
     sub->raise();
+}
+
+// Shows a new child's frame within the area's visible part: the area's
+// own placement may put it partly beyond the edge when the space beside
+// the children already open is too small. A frame larger than the area
+// is cut to the area's size.
+inline void ShowInsideArea(QMdiArea* mdi, QMdiSubWindow* sub)
+{
+    sub->show();
+    const QRect area = mdi->viewport()->rect();
+    if (area.isEmpty() || area.contains(sub->geometry()))
+        return;
+    sub->resize(sub->size().boundedTo(area.size()));
+    sub->move(std::clamp(sub->x(), 0, area.width() - sub->width()),
+              std::clamp(sub->y(), 0, area.height() - sub->height()));
 }
 
 } // namespace korvane

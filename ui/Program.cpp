@@ -7,10 +7,13 @@
 #include "protocols/DriverModes.h"
 #include "protocols/TxProtoc.h"
 #include "support/LogFile.h"
+#include "ui/ProgramPicture.h"
 #include "ui/TxABForm.h"
 #include "ui/TxFileView.h"
 #include "ui/txAutoPrint.h"
 #include "ui/txBadNumbers.h"
+
+#include <QApplication>
 
 #include <exception>
 
@@ -33,6 +36,9 @@ void WriteLog(const QString& line)
 
 TProgram::TProgram(MainFormEnvironment env)
 {
+    // Every window's title bar, the MDI children's included, shows the
+    // program's own picture.
+    QApplication::setWindowIcon(ProgramIcon());
     MessageBox& box = *env.Box;
     mainForm_ = std::make_unique<TMainForm>(std::move(env));
     // The print form comes before the data module, whose box about a

@@ -1,6 +1,7 @@
 #include "ui/ProtocolEditorPage.h"
 
 #include "protocols/ProtocolModel.h"
+#include "ui/WrapAnywhereLabel.h"
 #include "widgets/LayoutScale.h"
 
 #include <QComboBox>
@@ -42,7 +43,9 @@ TProtocolEditorPage::TProtocolEditorPage(QWidget* parent)
     value_ = new QComboBox;
     value_->installEventFilter(this);
     MakeEditBox();
-    setValue_ = new QLabel;
+    // The value as loaded can be long (up to 68 characters, blanks or not):
+    // it takes as many lines as it needs.
+    setValue_ = new WrapAnywhereLabel;
     minSet_ = new QLabel;
     maxSet_ = new QLabel;
     for (QListWidget* list : {elements_, classes_})
@@ -61,7 +64,7 @@ TProtocolEditorPage::TProtocolEditorPage(QWidget* parent)
     grid->addWidget(params_, 1, 2, 1, 2);
     grid->addWidget(BuddyLabel(QStringLiteral("&Значение"), value_), 2, 2, 1, 2);
     grid->addWidget(value_, 3, 2, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Установлено:")), 4, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Установлено:")), 4, 2, Qt::AlignTop);
     grid->addWidget(setValue_, 4, 3);
     auto* recommended = new QVBoxLayout;
     recommended->addWidget(minSet_);
@@ -186,6 +189,9 @@ void TProtocolEditorPage::ParametrListBoxClick()
     value_->clear();
     value_->setEditText(QString());
     const TParamValue* v = CurrentValue();
+    // A text to go back to is this parameter's own, never one left over
+    // from the parameter shown before.
+    FPrevValueText = v ? v->Value : QString();
     if (!v || !v->Def) {
         setValue_->setText(QStringLiteral("Без параметров"));
         minSet_->setText(QStringLiteral("Без параметров"));
@@ -211,6 +217,7 @@ void TProtocolEditorPage::ParametrListBoxClick()
         value_->addItems(def.Values);
         const qsizetype at = def.valueIndex(v->Value);
         value_->setCurrentIndex(at >= 0 ? int(at) : 0);
+        FPrevValueText = value_->currentText();
     } else {
         minSet_->setText(RangeLabelText(QStringLiteral("Min: "), v->Min));
         maxSet_->setText(RangeLabelText(QStringLiteral("Max: "), v->Max));
@@ -242,6 +249,10 @@ void TProtocolEditorPage::ValueTblComboBoxChange()
         const TParamValue* v = CurrentValue();
         if (!TypedNumberStays(value_->currentText(), v ? v->Max : 0))
             value_->setEditText(FPrevValueText);
+        else
+            // An edit that passes no key through the filter (Delete, a
+            // paste) goes back no further than the last text that stood.
+            FPrevValueText = value_->currentText();
     }
     filling_ = false;
 }

@@ -1,6 +1,7 @@
 #include "ui/SingleInstance.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalSocket>
 
 #include <unistd.h>
@@ -22,9 +23,22 @@ QString SingleInstance::DefaultKey()
     return QStringLiteral("korvane2-%1").arg(::getuid());
 }
 
+QString SingleInstance::RuntimeFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QFileInfo(runtime).isDir())
+        return QDir::cleanPath(runtime);
+    return QStringLiteral("/tmp");
+}
+
 QString SingleInstance::LockPath() const
 {
-    return QDir(QDir::tempPath()).filePath(key_ + QStringLiteral(".lock"));
+    return QDir(RuntimeFolder()).filePath(key_ + QStringLiteral(".lock"));
+}
+
+QString SingleInstance::ServerName() const
+{
+    return QDir(RuntimeFolder()).filePath(key_);
 }
 
 bool SingleInstance::TryBecomeFirst()
@@ -39,11 +53,11 @@ bool SingleInstance::TryBecomeFirst()
     lock_ = std::move(lock);
 
     // A socket left by a killed first instance is ours to replace now.
-    QLocalServer::removeServer(key_);
+    QLocalServer::removeServer(ServerName());
     server_ = std::make_unique<QLocalServer>();
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::AcceptPending);
-    server_->listen(key_);
+    server_->listen(ServerName());
     return true;
 }
 
@@ -62,7 +76,7 @@ void SingleInstance::AcceptPending()
 bool SingleInstance::AskFirstToRaise(int timeoutMs) const
 {
     QLocalSocket socket;
-    socket.connectToServer(key_);
+    socket.connectToServer(ServerName());
     if (!socket.waitForConnected(timeoutMs))
         return false;
     socket.write(RaiseRequest);

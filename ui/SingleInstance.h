@@ -19,13 +19,17 @@ class SingleInstance : public QObject {
     Q_OBJECT
 
 public:
-    // The lock and the socket are named after Key, in the folder of
-    // temporary files (TMPDIR).
+    // The lock and the socket are named after Key, in the user's runtime
+    // folder (RuntimeFolder), whatever TMPDIR says.
     explicit SingleInstance(QString key, QObject* parent = nullptr);
     ~SingleInstance() override;
 
     // "korvane2-<user id>": one instance per user on this machine.
     static QString DefaultKey();
+    // The user's runtime folder (XDG_RUNTIME_DIR) when it names an existing
+    // folder by an absolute path; otherwise /tmp, where the key's user id
+    // keeps users apart.
+    static QString RuntimeFolder();
 
     // Takes the lock when no other living program holds it: this is the
     // first instance. It then listens for later starts.
@@ -35,7 +39,8 @@ public:
     bool AskFirstToRaise(int timeoutMs = 2000) const;
 
     QString LockPath() const;
-    QString ServerName() const { return key_; }
+    // The local socket's full path.
+    QString ServerName() const;
 
 signals:
     // A later start asked for the main window.

@@ -94,6 +94,26 @@ void TelegramCommands::UpdateEnabled()
 
 TEditForm* TelegramCommands::CreateTelegram(int channel)
 {
+    TEditForm* editor = NewEditor(channel);
+    if (!editor)
+        return nullptr;
+    editor->StartTelegram(editor->FileName(), channel, QString());
+    ShowInsideArea(form_.MdiArea(), form_.AddMdiChild(editor));
+    return editor;
+}
+
+TEditForm* TelegramCommands::OpenTelegram(int channel)
+{
+    TEditForm* editor = NewEditor(channel);
+    if (editor)
+        ShowInsideArea(form_.MdiArea(), form_.AddMdiChild(editor));
+    return editor;
+}
+
+// An editor on the channel's next telegram file, not yet shown; the number
+// is used up.
+TEditForm* TelegramCommands::NewEditor(int channel)
+{
     TTxScanner* scanner = form_.ScannerObject();
     TTxChannelDriver* d = scanner ? scanner->Driver(channel) : nullptr;
     if (!d)
@@ -107,8 +127,7 @@ TEditForm* TelegramCommands::CreateTelegram(int channel)
     }
     auto* editor = new TEditForm(form_.EditorEnvironmentFor());
     editor->setAttribute(Qt::WA_DeleteOnClose);
-    editor->StartTelegram(TEditForm::TelegramFileName(dir, number), channel, QString());
-    form_.AddMdiChild(editor)->show();
+    editor->OpenTelegram(TEditForm::TelegramFileName(dir, number), channel);
     return editor;
 }
 
@@ -143,7 +162,7 @@ void TelegramCommands::ShowJournal(int channel, std::uint8_t kind)
         view->ShowTransmitJournal(d->TransmJrnFile);
     else
         view->ShowReceiveJournal(d->ReceiveJrnFile);
-    form_.AddMdiChild(view)->show();
+    ShowInsideArea(form_.MdiArea(), form_.AddMdiChild(view));
 }
 
 } // namespace korvane

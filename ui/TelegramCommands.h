@@ -25,8 +25,11 @@ public:
     TelegramCommands(TMainForm& form, const TMainActions& actions, QMenu* telegramMenu);
 
     // Channel 1..8, a channel with a driver; nothing otherwise. The new
-    // telegram's editor, or null.
+    // telegram's editor, with an empty address line to fill in, or null.
     TEditForm* CreateTelegram(int channel);
+    // The same without the address line: the caller puts the first line in
+    // (the subscriber directory its subscriber's).
+    TEditForm* OpenTelegram(int channel);
     void ShowTransmitJournal(int channel);
     void ShowReceiveJournal(int channel);
 
@@ -43,6 +46,7 @@ public:
     std::array<QMenu*, 5> Items() const { return items_; }
 
 private:
+    TEditForm* NewEditor(int channel);
     void ShowJournal(int channel, std::uint8_t kind);
 
     TMainForm& form_;

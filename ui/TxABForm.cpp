@@ -41,8 +41,8 @@ TABForm::TABForm(MessageBox& box, QWidget* parent, HelpLogWriter log)
 
     ok_ = new QPushButton(QStringLiteral("OK"));
     ok_->setDefault(true);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"));
-    help_ = new QPushButton(QStringLiteral("&Help"));
+    cancel_ = new QPushButton(QStringLiteral("Отмена"));
+    help_ = new QPushButton(QStringLiteral("&Справка"));
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(help_, &QPushButton::clicked, this, &TABForm::HelpBtnClick);

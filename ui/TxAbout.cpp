@@ -2,15 +2,15 @@
 
 #include "ui/AboutPicture.h"
 #include "ui/JpegImage.h"
+#include "ui/ProgramPicture.h"
 #include "widgets/LayoutScale.h"
 
 #include <QFrame>
+#include <QKeyEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPalette>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -25,39 +25,6 @@ QFont PixelFont(const QString& family, int pixels, bool bold = false)
     f.setPixelSize(pixels);
     f.setBold(bold);
     return f;
-}
-
-// The program's own picture: a roll of telegraph tape with a lightning
-// flash, on a transparent ground.
-QPixmap ProgramPicture()
-{
-    QPixmap pm(60, 62);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(120, 100, 60), 1.5));
-    p.setBrush(QColor(238, 226, 190));
-    p.drawEllipse(QRectF(4, 8, 40, 40));
-    p.setBrush(QColor(200, 186, 150));
-    p.drawEllipse(QRectF(17, 21, 14, 14));
-    p.setBrush(QColor(238, 226, 190));
-    p.drawRect(QRectF(24, 40, 32, 8));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(40, 40, 50));
-    for (int i = 0; i < 5; ++i)
-        p.drawEllipse(QPointF(28 + i * 6, 42 + (i % 2) * 3), 1.3, 1.3);
-    QPainterPath flash;
-    flash.moveTo(40, 2);
-    flash.lineTo(30, 22);
-    flash.lineTo(38, 22);
-    flash.lineTo(32, 38);
-    flash.lineTo(50, 16);
-    flash.lineTo(41, 16);
-    flash.lineTo(48, 2);
-    flash.closeSubpath();
-    p.setBrush(QColor(214, 64, 40));
-    p.drawPath(flash);
-    return pm;
 }
 
 QFrame* Panel(QFrame::Shadow shadow)
@@ -186,6 +153,16 @@ bool TfrmAbout::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void TfrmAbout::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        emit HelpRequested(HelpContext);
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TfrmAbout::mousePressEvent(QMouseEvent* event)

@@ -3,11 +3,12 @@
 // "О программе...": the product name and version, a short description,
 // the program's picture and its JPEG picture, and the project's ownership
 // and contact lines. The main window shows it modally; a click anywhere on
-// it closes it.
+// it closes it; F1 asks for its help topic.
 
 #include <QDialog>
 
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QPlainTextEdit;
 
@@ -39,7 +40,12 @@ public:
     // A click on the form or any part of it: the form closes.
     void Panel1Click();
 
+signals:
+    // F1: the help of the box's topic, as the program answers it elsewhere.
+    void HelpRequested(int topic);
+
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 

@@ -217,11 +217,16 @@ QString TEditForm::TelegramFileName(const QString& outgoingDir, int number)
     return QDir(outgoingDir).filePath(QStringLiteral("TEL%1.TLG").arg(number, 5, 10, QChar(u'0')));
 }
 
-void TEditForm::StartTelegram(const QString& fileName, int channel, const QString& number)
+void TEditForm::OpenTelegram(const QString& fileName, int channel)
 {
     FileName_ = fileName;
     setWindowTitle(fileName);
     SetChannel(channel);
+}
+
+void TEditForm::StartTelegram(const QString& fileName, int channel, const QString& number)
+{
+    OpenTelegram(fileName, channel);
     InsertNumberLine(number);
     // A fresh telegram with nothing but its address line has nothing to keep.
     memo_->document()->setModified(false);

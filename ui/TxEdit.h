@@ -94,9 +94,11 @@ public:
 
     // The outgoing folder's next telegram file: <dir>/TEL<number, 5 digits or more>.TLG.
     static QString TelegramFileName(const QString& outgoingDir, int number);
-    // What the telegram command and the subscriber directory do with a new
-    // editor: the file name, the caption, the channel and the first address
-    // line with Number (empty for a new telegram).
+    // A new editor on a telegram file: the file name, the caption and the
+    // channel; the text stays empty.
+    void OpenTelegram(const QString& fileName, int channel);
+    // What the telegram command does with a new editor: OpenTelegram, then
+    // the first address line with Number (empty for a new telegram).
     void StartTelegram(const QString& fileName, int channel, const QString& number);
 
     QString FileName() const { return FileName_; }

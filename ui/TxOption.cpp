@@ -26,6 +26,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace korvane {
 
 namespace {
@@ -40,6 +42,17 @@ const std::array<QString, 5>& AdapterNames()
         QStringLiteral("TARVELOX-01"), QStringLiteral("Ormak-D"),
     };
     return names;
+}
+
+// The captions of the path fields, in the order of PathEdit.
+QString PathCaption(int i)
+{
+    static const std::array<QString, TMultPageDlg::PathCount> captions = {
+        QStringLiteral("Каталог передачи"), QStringLiteral("Каталог приема"),
+        QStringLiteral("Журнал передачи"),  QStringLiteral("Журнал приема"),
+        QStringLiteral("Общий файл передачи"), QStringLiteral("Общий файл приема"),
+    };
+    return captions[std::size_t(i)];
 }
 
 QLabel* BuddyLabel(const QString& caption, QWidget* buddy)
@@ -212,11 +225,6 @@ QWidget* TMultPageDlg::BuildPathsPage()
     const LayoutScale scale(this);
     auto* page = new QWidget;
     auto* group = new QGroupBox(QStringLiteral("Рабочие каталоги и файлы"));
-    const std::array<QString, PathCount> captions = {
-        QStringLiteral("Каталог передачи"), QStringLiteral("Каталог приема"),
-        QStringLiteral("Журнал передачи"),  QStringLiteral("Журнал приема"),
-        QStringLiteral("Общий файл передачи"), QStringLiteral("Общий файл приема"),
-    };
     auto* grid = new QGridLayout(group);
     for (int i = 0; i < PathCount; ++i) {
         auto* edit = new QLineEdit;
@@ -225,7 +233,7 @@ QWidget* TMultPageDlg::BuildPathsPage()
         button->setFixedWidth(scale.X(25));
         paths_[std::size_t(i)] = edit;
         pathButtons_[std::size_t(i)] = button;
-        grid->addWidget(BuddyLabel(captions[std::size_t(i)], edit), 2 * i, 0, 1, 2);
+        grid->addWidget(BuddyLabel(PathCaption(i), edit), 2 * i, 0, 1, 2);
         grid->addWidget(edit, 2 * i + 1, 0);
         grid->addWidget(button, 2 * i + 1, 1);
         connect(button, &QPushButton::clicked, this, [this, i] {
@@ -397,21 +405,41 @@ bool TMultPageDlg::FormCloseQuery()
 void TMultPageDlg::accept()
 {
     StorePendingEdits();
+    for (int i = 0; i < PathCount; ++i)
+        if (!PathFits(i, paths_[std::size_t(i)]->text())) {
+            pages_->setCurrentIndex(PathsPage);
+            paths_[std::size_t(i)]->setFocus();
+            return;
+        }
     if (FormCloseQuery())
         QDialog::accept();
+}
+
+bool TMultPageDlg::PathFits(int i, const QString& path)
+{
+    if (path.size() <= PathLimit)
+        return true;
+    ShowMessage(*env_.Box,
+                QStringLiteral("Поле \"%1\" вмещает не более %2 символов, а путь занимает %3:\r%4")
+                    .arg(PathCaption(i))
+                    .arg(PathLimit)
+                    .arg(path.size())
+                    .arg(path),
+                MessageIcon::Error, MessageButtons::Ok);
+    return false;
 }
 
 void TMultPageDlg::IPBitBtnClick()
 {
     const QString dir = env_.Files->ChooseFolder(this, QStringLiteral("Выберите папку для исходящих телеграмм: "));
-    if (!dir.isEmpty())
+    if (!dir.isEmpty() && PathFits(0, dir))
         paths_[0]->setText(dir);
 }
 
 void TMultPageDlg::BitBtn1Click()
 {
     const QString dir = env_.Files->ChooseFolder(this, QStringLiteral("Выберите папку для входящих телеграмм: "));
-    if (!dir.isEmpty())
+    if (!dir.isEmpty() && PathFits(1, dir))
         paths_[1]->setText(dir);
 }
 
@@ -423,7 +451,8 @@ void TMultPageDlg::SelectLogFile(QLineEdit* edit)
     const QString file = env_.Files->OpenFile(this, folder,
                                               QStringLiteral("Файл протокола (*.ptc)|*.ptc|Все файлы (*.*)|*.*"),
                                               QStringLiteral("PTC"));
-    if (!file.isEmpty())
+    const auto at = std::find(paths_.begin(), paths_.end(), edit);
+    if (!file.isEmpty() && (at == paths_.end() || PathFits(int(at - paths_.begin()), file)))
         edit->setText(file);
 }
 

@@ -78,6 +78,10 @@ public:
     void IPBitBtnClick();
     void BitBtn1Click();
     void SelectLogFile(QLineEdit* edit);
+    // Whether Path fits path field I (PathLimit characters, the capacity of
+    // the record's field); a path that does not is refused with a message
+    // naming the field, never cut.
+    bool PathFits(int i, const QString& path);
 
     int HelpContext() const { return helpContext_; }
 

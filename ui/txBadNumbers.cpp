@@ -169,7 +169,7 @@ TBadNumbersForm::TBadNumbersForm(QWidget* parent) : QDialog(parent)
             [this] { deleteButton_->setEnabled(deleteAction_->isEnabled()); });
     okButton_ = new QPushButton(QStringLiteral("OK"));
     connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
-    helpButton_ = new QPushButton(QStringLiteral("&Help"));
+    helpButton_ = new QPushButton(QStringLiteral("&Справка"));
     connect(helpButton_, &QPushButton::clicked, this, [this] { emit HelpRequested(HelpContext); });
 
     auto* lower = new QGridLayout;

@@ -18,6 +18,8 @@
 
 #include <csignal>
 #include <memory>
+#include <optional>
+#include <vector>
 
 using namespace korvane;
 
@@ -56,12 +58,51 @@ TEST(SingleInstance, NobodyListeningIsNoFirstInstance)
     EXPECT_FALSE(lone.AskFirstToRaise(200));
 }
 
-// The real program, copied into two folders.
+// The runtime folder: XDG_RUNTIME_DIR when it names a folder, /tmp when it
+// is unset, relative or names nothing.
+TEST(SingleInstance, LockAndSocketLieInTheUsersRuntimeFolder)
+{
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    const bool wasSet = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
+    struct Case {
+        const char* name;
+        std::optional<QString> value; // unset when empty
+        QString folder;
+    };
+    const Case cases[] = {
+        {"set", runtime.path(), runtime.path()},
+        {"unset", std::nullopt, QStringLiteral("/tmp")},
+        {"relative", QStringLiteral("run/user"), QStringLiteral("/tmp")},
+        {"missing", runtime.path() + QStringLiteral("/gone"), QStringLiteral("/tmp")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.value)
+            qputenv("XDG_RUNTIME_DIR", c.value->toLocal8Bit());
+        else
+            qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", runtime.path().toLocal8Bit()); // never the way
+        SingleInstance instance(QStringLiteral("k"));
+        EXPECT_EQ(SingleInstance::RuntimeFolder(), c.folder);
+        EXPECT_EQ(instance.LockPath(), c.folder + QStringLiteral("/k.lock"));
+        EXPECT_EQ(instance.ServerName(), c.folder + QStringLiteral("/k"));
+    }
+    qunsetenv("TMPDIR");
+    if (wasSet)
+        qputenv("XDG_RUNTIME_DIR", saved);
+    else
+        qunsetenv("XDG_RUNTIME_DIR");
+}
+
+// The real program, copied into two folders; each start has a TMPDIR of its
+// own, all share one runtime folder.
 class SingleInstanceProgram : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(tmp.isValid() && a.isValid() && b.isValid());
+        ASSERT_TRUE(runtime.isValid() && a.isValid() && b.isValid());
         for (QTemporaryDir* d : {&a, &b})
             ASSERT_TRUE(QFile::copy(QStringLiteral(KORVANE_PROGRAM_FILE), d->filePath(QStringLiteral("korvane2"))));
     }
@@ -70,7 +111,9 @@ protected:
     {
         auto p = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("TMPDIR"), tmp.path());
+        auto& own = tmpDirs.emplace_back(std::make_unique<QTemporaryDir>());
+        env.insert(QStringLiteral("TMPDIR"), own->path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         for (int c = 1; c <= 8; ++c)
             env.insert(QStringLiteral("KORVANE_COM%1").arg(c), QStringLiteral("sim:e2e-nowhere"));
@@ -84,7 +127,7 @@ protected:
     // The first instance has its lock and its socket.
     bool waitUntilListening(QProcess& p)
     {
-        const QString socket = QDir(tmp.path()).filePath(SingleInstance::DefaultKey());
+        const QString socket = QDir(runtime.path()).filePath(SingleInstance::DefaultKey());
         QDeadlineTimer deadline(60000);
         p.waitForStarted(10000);
         while (!deadline.hasExpired() && p.state() == QProcess::Running) {
@@ -101,7 +144,8 @@ protected:
         p.waitForFinished(10000);
     }
 
-    QTemporaryDir tmp, a, b;
+    QTemporaryDir runtime, a, b;
+    std::vector<std::unique_ptr<QTemporaryDir>> tmpDirs;
 };
 
 TEST_F(SingleInstanceProgram, ASecondStartEndsAtOnceAndTouchesNoFile)

@@ -51,8 +51,8 @@ TEST_F(ABFormTest, ShowsTheGroupTheCaptionAndEightNumberedEdits)
         EXPECT_EQ(form.findChildren<QLabel*>().at(c)->buddy(), form.AnswerBack(c));
     }
     EXPECT_EQ(form.OKBtn()->text(), QStringLiteral("OK"));
-    EXPECT_EQ(form.CancelBtn()->text(), QStringLiteral("Cancel"));
-    EXPECT_EQ(form.HelpBtn()->text(), QStringLiteral("&Help"));
+    EXPECT_EQ(form.CancelBtn()->text(), QStringLiteral("Отмена"));
+    EXPECT_EQ(form.HelpBtn()->text(), QStringLiteral("&Справка"));
 }
 
 TEST_F(ABFormTest, SetAndGetCopyTheTextsChannelByChannel)

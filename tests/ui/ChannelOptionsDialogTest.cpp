@@ -6,6 +6,7 @@
 #include "tests/ui/TypeKeys.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -318,6 +320,84 @@ TEST_F(ChannelOptionsDialogTest, ValueConfirmedWithOkWhileTheBoxHasTheFocusIsSto
     EXPECT_EQ(ValueNamed(StepNamed(set->Protocols[0].front(), QStringLiteral("Пауза1")), QStringLiteral("Длительность"))
                   .Value,
               QStringLiteral("60.00"));
+}
+
+// "Установлено:" shows the value as loaded whole, however long (up to the
+// 68 characters of the field), with blanks or without, in the dialog as it
+// opens.
+TEST_F(ChannelOptionsDialogTest, SetValueShowsTheWholeLoadedValue)
+{
+    Record().AdapterType = 1;
+    const QString values[] = {
+        QString(68, u'Ш'),
+        QStringLiteral("ZCZC ПРИЗНАК НАЧАЛА СООБЩЕНИЯ ДЛЯ ДАЛЬНЕЙ СТАНЦИИ С ДЛИННЫМ ТЕКСТОМ+"),
+    };
+    for (const QString& loaded : values) {
+        SCOPED_TRACE(loaded.toStdString());
+        ValueNamed(StepNamed(set->Protocols[0].front(), QStringLiteral("Строка1")), QStringLiteral("Строка")).Value3 =
+            loaded;
+        TMultPageDlg& d = Open();
+        d.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+        d.OptionsPageControl()->setCurrentIndex(TMultPageDlg::ElementsPage);
+        TProtocolEditorPage* editor = d.ElementsEditor();
+        editor->ElementListBox()->setCurrentItem(
+            editor->ElementListBox()->findItems(QStringLiteral("Строка1"), Qt::MatchExactly).front());
+        editor->ParametrListBox()->setCurrentItem(
+            editor->ParametrListBox()->findItems(QStringLiteral("Строка"), Qt::MatchExactly).front());
+        QApplication::processEvents();
+        const QLabel* label = editor->SetValueLabel();
+        ASSERT_EQ(label->text(), loaded);
+        const QRect room = label->contentsRect();
+        const QRect needed = label->fontMetrics().boundingRect(
+            room, Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere, label->text());
+        EXPECT_TRUE(room.contains(needed)) << "room " << room.width() << "x" << room.height() << ", needed "
+                                           << needed.width() << "x" << needed.height();
+        const QRect onDialog(label->mapTo(&d, QPoint(0, 0)), label->size());
+        EXPECT_TRUE(d.rect().contains(onDialog));
+        d.reject();
+    }
+}
+
+// A path longer than the 79 characters of its field in the record is
+// refused with a message naming the field: OK keeps the dialog open on it,
+// a folder or file chosen is not taken; nothing is cut.
+TEST_F(ChannelOptionsDialogTest, PathLongerThanItsFieldIsRefusedNeverCut)
+{
+    Record().AdapterType = 1;
+    TMultPageDlg& d = Open();
+    const QString fits = QStringLiteral("/srv/") + QString(74, u'a');
+    const QString tooLong = fits + QLatin1Char('b');
+    ASSERT_EQ(fits.size(), 79);
+
+    d.PathEdit(1)->setText(tooLong);
+    d.setResult(-1);
+    d.accept();
+    EXPECT_EQ(d.result(), -1); // still open
+    EXPECT_EQ(d.OptionsPageControl()->currentIndex(), int(TMultPageDlg::PathsPage));
+    ASSERT_EQ(box.shown.size(), 1);
+    EXPECT_TRUE(box.shown[0].text.contains(QStringLiteral("\"Каталог приема\""))) << box.shown[0].text.toStdString();
+    EXPECT_TRUE(box.shown[0].text.contains(QStringLiteral("79"))) << box.shown[0].text.toStdString();
+    EXPECT_EQ(d.PathEdit(1)->text(), tooLong);
+
+    box.shown.clear();
+    files.answers = {tooLong, tooLong + QStringLiteral(".PTC")};
+    static_cast<QPushButton*>(d.PathButton(0))->click();
+    static_cast<QPushButton*>(d.PathButton(4))->click();
+    ASSERT_EQ(box.shown.size(), 2);
+    EXPECT_TRUE(box.shown[0].text.contains(QStringLiteral("\"Каталог передачи\""))) << box.shown[0].text.toStdString();
+    EXPECT_TRUE(box.shown[1].text.contains(QStringLiteral("\"Общий файл передачи\"")))
+        << box.shown[1].text.toStdString();
+    EXPECT_EQ(d.PathEdit(0)->text(), Record().TransmDir.text());
+    EXPECT_EQ(d.PathEdit(4)->text(), Record().TransmCommonFile.text());
+
+    box.shown.clear();
+    d.PathEdit(1)->setText(fits);
+    d.accept();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_TRUE(box.shown.isEmpty());
+    d.SaveChannelOptions();
+    EXPECT_EQ(Record().ReceiveDir.text(), fits);
 }
 
 struct PresenceCase {

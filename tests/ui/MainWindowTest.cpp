@@ -25,6 +25,7 @@
 #include "ui/TxEdit.h"
 #include "ui/SettingsCommands.h"
 #include "ui/TxABForm.h"
+#include "ui/TxAbout.h"
 #include "ui/txViewJrn.h"
 #include "ui/TxModeDr.h"
 #include "ui/TxOption.h"
@@ -759,6 +760,64 @@ TEST_F(MainWindowTest, WithNoChildTheCommandsThatNeedOneAreDisabled)
         }
 }
 
+// The copy command follows the editor's selection as it changes, while
+// the focus stays where it is.
+TEST_F(MainWindowTest, CopyFollowsTheEditorsSelection)
+{
+    PutChannelOnLine(1);
+    Start();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->CreateTelegram(1);
+    Idle();
+    auto* editor = qobject_cast<TEditForm*>(form->MdiArea()->currentSubWindow()->widget());
+    ASSERT_NE(editor, nullptr);
+    TEditMemo* memo = editor->Memo1();
+    memo->setFocus();
+    Idle();
+    ASSERT_EQ(QApplication::focusWidget(), memo);
+    QAction* copy = form->Actions().EditCopy1;
+    EXPECT_FALSE(copy->isEnabled());
+
+    // The caret on the address line: Shift+End selects it, Home drops the selection.
+    QTest::keyClick(memo, Qt::Key_Up);
+    QTest::keyClick(memo, Qt::Key_End, Qt::ShiftModifier);
+    ASSERT_TRUE(memo->textCursor().hasSelection());
+    EXPECT_TRUE(copy->isEnabled());
+    QTest::keyClick(memo, Qt::Key_Home);
+    EXPECT_FALSE(copy->isEnabled());
+    memo->selectAll();
+    EXPECT_TRUE(copy->isEnabled());
+    QTextCursor c = memo->textCursor();
+    c.clearSelection();
+    memo->setTextCursor(c);
+    EXPECT_FALSE(copy->isEnabled());
+    memo->document()->setModified(false);
+}
+
+// A second and a third editor open where the operator sees them: within
+// the main window's MDI area.
+TEST_F(MainWindowTest, EveryNewEditorOpensInsideTheMdiArea)
+{
+    PutChannelOnLine(1);
+    Start();
+    form->resize(1000, 720);
+    Idle();
+    const QRect area = form->MdiArea()->viewport()->rect();
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        form->CreateTelegram(1);
+        Idle();
+        QMdiSubWindow* sub = form->MdiArea()->currentSubWindow();
+        ASSERT_NE(sub, nullptr);
+        ASSERT_NE(qobject_cast<TEditForm*>(sub->widget()), nullptr);
+        EXPECT_TRUE(area.contains(sub->geometry()))
+            << "area " << area.width() << "x" << area.height() << ", editor at " << sub->x() << "," << sub->y()
+            << " " << sub->width() << "x" << sub->height();
+        qobject_cast<TEditForm*>(sub->widget())->Memo1()->document()->setModified(false);
+    }
+}
+
 // Telegrams created in a row for one channel get consecutive numbers, and
 // a journal command for a view already open brings that view forward.
 TEST_F(MainWindowTest, TelegramCommandsNumberInARowAndKeepOneJournalViewPerKind)
@@ -914,9 +973,20 @@ TEST_F(MainWindowTest, EveryHelpRequestShowsTheNoteOfItsTopic)
     form->SetBadNumbersForm(&numbers);
     box.shown.clear();
     for (QPushButton* b : numbers.findChildren<QPushButton*>())
-        if (b->text() == QStringLiteral("&Help"))
+        if (b->text() == QStringLiteral("&Справка"))
             b->click();
     EXPECT_EQ(box.texts(), QStringList{HelpNoteText(TBadNumbersForm::HelpContext)});
+
+    // F1 in the About box, shown modally from the main window's command.
+    box.shown.clear();
+    QTimer::singleShot(0, form.get(), [] {
+        QWidget* about = QApplication::activeModalWidget();
+        ASSERT_NE(qobject_cast<TfrmAbout*>(about), nullptr);
+        QTest::keyClick(about, Qt::Key_F1);
+        static_cast<QDialog*>(about)->reject();
+    });
+    form->Actions().AboutAction1->trigger();
+    EXPECT_EQ(box.texts(), QStringList{HelpNoteText(TfrmAbout::HelpContext)});
 }
 
 // Both tool bars show every button, each with its picture, within the

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTableWidget>
 
 #include <gtest/gtest.h>
@@ -67,6 +68,9 @@ TEST_F(NumberListsViewTest, FormColumnsAndLegend)
     EXPECT_EQ(form.DeleteNumberAction()->statusTip(),
               QStringLiteral("Удалить номер из списка и разрешить дальнейшую передачу по этому номеру"));
     EXPECT_FALSE(form.DeleteNumberAction()->isEnabled());
+    EXPECT_EQ(form.DeleteBitBtn()->text(), QStringLiteral("Удалить"));
+    EXPECT_EQ(form.OKBtn()->text(), QStringLiteral("OK"));
+    EXPECT_EQ(form.HelpBtn()->text(), QStringLiteral("&Справка"));
 }
 
 TEST_F(NumberListsViewTest, ScriptedFailuresMoveANumberFromTheUpperViewToTheLower)

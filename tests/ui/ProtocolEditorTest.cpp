@@ -193,6 +193,55 @@ INSTANTIATE_TEST_SUITE_P(
         TypingCase{"JumpNeverStored", "Строка1", "*Отбой", "Отбой1", "x2", "Отбой1", "Отбой1"}),
     [](const ::testing::TestParamInfo<TypingCase>& info) { return std::string(info.param.name); });
 
+// Delete passes no key through the filter: a numeric box it empties goes
+// back to a text of its own parameter, never to one typed into another.
+struct DeleteCase {
+    const char* name;
+    const char* before; // the parameter typed into first ("Режим1" / "Пауза между символами"), or null
+    QString beforeKeys;
+    const char* element;
+    const char* param;
+    const char* loaded;
+    QString keys;      // typed first, then Home and the Deletes
+    int deletes;
+    const char* shown;
+    const char* stored;
+};
+
+class ValueDeleteTest : public ProtocolEditorTest, public ::testing::WithParamInterface<DeleteCase> {};
+
+TEST_P(ValueDeleteTest, EmptiedBoxGoesBackToItsOwnParametersText)
+{
+    const DeleteCase& c = GetParam();
+    if (c.before) {
+        V(QStringLiteral("Режим1"), QStringLiteral("Пауза между символами")).Value = QString::fromUtf8(c.before);
+        Select(QStringLiteral("Режим1"), QStringLiteral("Пауза между символами"));
+        korvane::test::TypeKeys(page.ValueTblComboBox(), c.beforeKeys);
+        Leave();
+    }
+    TParamValue& v = V(QString::fromUtf8(c.element), QString::fromUtf8(c.param));
+    v.Value = QString::fromUtf8(c.loaded);
+    Select(QString::fromUtf8(c.element), QString::fromUtf8(c.param));
+    QComboBox* box = page.ValueTblComboBox();
+    korvane::test::TypeKeys(box, c.keys);
+    QTest::keyClick(box, Qt::Key_Home);
+    for (int i = 0; i < c.deletes; ++i)
+        QTest::keyClick(box, Qt::Key_Delete);
+    EXPECT_EQ(box->currentText(), QString::fromUtf8(c.shown));
+    Leave();
+    EXPECT_EQ(v.Value, QString::fromUtf8(c.stored));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ValueDeleteTest,
+    ::testing::Values(
+        // "300" stood last in the other box, above this one's Max 130.
+        DeleteCase{"NotTheOtherParametersText", "30", "00", "Пауза1", "Длительность", "7", "", 1, "7", "60.00"},
+        DeleteCase{"NotAnEmptyTextFromNowhere", nullptr, "", "Пауза1", "Длительность", "125", "", 3, "5", "60.00"},
+        DeleteCase{"TheLastTextThatStood", nullptr, "", "Режим1", "Пауза между символами", "4", "2", 2, "2",
+                   "2.00"}),
+    [](const ::testing::TestParamInfo<DeleteCase>& info) { return std::string(info.param.name); });
+
 TEST_F(ProtocolEditorTest, JumpTextPutIntoTheBoxIsNotStored)
 {
     Select(QStringLiteral("Переход1"), QStringLiteral("*Элемент"));

@@ -138,3 +138,57 @@ TEST(OperatorDial, ACallDialledWhileADestinationWaitsLeavesTheTelegramToItsOwnSu
 }
 
 } // namespace
+
+namespace {
+
+TEST(OperatorDial, ADialCommandDuringAnAutomaticCallLeavesThatCallItsNumber)
+{
+    FakeChannelWindow window; // outlives the channel's driver
+    ChannelRig c;
+    c.AddChannel(1, kStations);
+    c.rig.modes.Set([](TDriverModes& m) { m.ScanPeriod = 1; });
+    c.PutTelegram(1, QStringLiteral("TEL00001.TLG"), QStringLiteral("|#8-2345(2345 XYZ)\r\nTELEGRAM A\r\n"));
+    c.Start();
+    TTxChannelDriver& d = c.Driver();
+    d.SetWindow(&window);
+
+    // The automatic call to 8-2345 is under way when a dial command for
+    // 8-2399 arrives: in control mode it is refused and left set.
+    ASSERT_TRUE(c.RunUntil(
+        [&] {
+            EngineLock lock(d.Mutex());
+            return d.ConnectionKind == 2 && !d.IdleStepRunning();
+        },
+        120000));
+    window.SetNumber(QStringLiteral("8-2399"));
+    window.SetChannelCommand(ChannelCommands::Dial);
+    QStringList numbersOfTheCall;
+    ASSERT_TRUE(c.RunUntil(
+        [&] {
+            EngineLock lock(d.Mutex());
+            if (!numbersOfTheCall.contains(d.Number))
+                numbersOfTheCall << d.Number;
+            return d.IdleStepRunning();
+        },
+        300000))
+        << "the automatic call's end";
+    c.Advance(5000); // the idle loop, with the command still set
+
+    EXPECT_EQ(numbersOfTheCall, QStringList{"8-2345"});
+    EXPECT_EQ(d.Number, "8-2345");
+    EXPECT_EQ(window.ChannelCommand(), ChannelCommands::Dial);
+    EXPECT_TRUE(window.Calls().contains(QStringLiteral("PostMessageCode(%1)").arg(ChannelMessageCodes::Refused)));
+    EXPECT_TRUE(TextSentTo(c, "2345").contains("TELEGRAM A")) << TextSentTo(c, "2345").toStdString();
+    bool operatorConnected = false;
+    TextSentTo(c, "2399", &operatorConnected);
+    EXPECT_FALSE(operatorConnected);
+    const QStringList journal = c.TxJournal();
+    ASSERT_EQ(journal.size(), 1) << journal.join(u'\n').toStdString();
+    EXPECT_TRUE(journal[0].contains(QStringLiteral("#8-2345"))) << journal[0].toStdString();
+    EXPECT_TRUE(journal[0].contains(QStringLiteral("TEL00001.TLG"))) << journal[0].toStdString();
+    const QString trs = QStringLiteral("TEL00001.TRS");
+    ASSERT_TRUE(c.RunUntil([&] { return ChannelRig::Files(c.OutDir()).contains(trs); }, 5000));
+    EXPECT_EQ(c.OutFile(1, trs), "|*8-2345(2345 XYZ)\r\nTELEGRAM A\r\n");
+}
+
+} // namespace

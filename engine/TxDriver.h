@@ -439,6 +439,15 @@ public:
     std::uint8_t DialPos = 1; // 1-based position in the dialled number of the next character
     QString Address;
     QString ExpectedAnswerBack;
+    // A chosen destination that waits (Events $100) while the operator's
+    // dialled call uses Number: set aside by the idle element's dial and
+    // put back when the line returns to the idle step, so that it is called
+    // with its own number, address and expected answerback.
+    struct SetAsideDestination {
+        bool Held = false;
+        QString Number, Address, ExpectedAnswerBack;
+    };
+    SetAsideDestination WaitingDestination;
     ChannelWindow* Window = nullptr;
     QString TlgFileName;
     std::int32_t ScanDelay = 0;

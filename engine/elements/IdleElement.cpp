@@ -69,10 +69,31 @@ void TTxCheckInputLine::Start()
     // Between connections: the next call dials its own number from the start.
     d.DialNumber.clear();
     d.DialPos = 1;
+    // The operator's call has ended: a destination that waited through it
+    // gets its own number back.
+    const bool waiting = TakeBackWaitingDestination();
     if (d.Window) {
         d.Window->SetTelegramFile(QString());
-        d.Window->SetCallInfo(QString(), QString(), QString(), QString());
+        if (waiting)
+            d.Window->SetCallInfo(d.TlgFileName, d.Number, d.Address, QStringLiteral("AB=") + d.ExpectedAnswerBack);
+        else
+            d.Window->SetCallInfo(QString(), QString(), QString(), QString());
     }
+}
+
+bool TTxCheckInputLine::TakeBackWaitingDestination()
+{
+    TTxChannelDriver& d = Driver();
+    TTxChannelDriver::SetAsideDestination& w = d.WaitingDestination;
+    if (!w.Held)
+        return false;
+    w.Held = false;
+    if (!d.Events.has(DriverEvent::DestinationChosen))
+        return false;
+    d.Number = w.Number;
+    d.Address = w.Address;
+    d.ExpectedAnswerBack = w.ExpectedAnswerBack;
+    return true;
 }
 
 void TTxCheckInputLine::DoIt()
@@ -225,6 +246,15 @@ void TTxCheckInputLine::OperatorCommand()
 void TTxCheckInputLine::Dial()
 {
     TTxChannelDriver& d = Driver();
+    // A destination chosen for the automatic transmission keeps waiting:
+    // its number and answerback are set aside for this call's length, and
+    // this call expects no answerback of its own.
+    if (d.Events.has(DriverEvent::DestinationChosen) && !d.WaitingDestination.Held)
+        d.WaitingDestination = {true, d.Number, d.Address, d.ExpectedAnswerBack};
+    if (d.WaitingDestination.Held) {
+        d.Address.clear();
+        d.ExpectedAnswerBack.clear();
+    }
     d.Number = d.Window->Number().left(ChannelWindow::NumberCapacity);
     JumpTo(OnFailure);
     d.ConnectionKind = 3; // operator dialog

@@ -45,6 +45,9 @@ private:
     void StartTransmission();
     void OperatorCommand();
     void Dial();
+    // Puts back the destination set aside by Dial when it still waits;
+    // true then.
+    bool TakeBackWaitingDestination();
     // One step of the intelligent adapter's exchange; sets the driver's
     // AdapterExchangeDone when the exchange has ended.
     void AdapterExchangeStep();

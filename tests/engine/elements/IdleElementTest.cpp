@@ -213,6 +213,48 @@ TEST_F(Idle, TheDialCommandOpensADialogRecord)
     }
 }
 
+TEST_F(Idle, TheDialSetsAWaitingDestinationAsideUntilTheLineIsBackAtTheIdleStep)
+{
+    Start();
+    TTxChannelDriver& d = D();
+    EnterDialog();
+    ChooseDestination("8-2345", OutFile("TEL00001.TLG"));
+    d.TlgFileName = "TEL00001.TLG";
+    d.Address = "MOSKVA";
+    r.window.SetNumber("8-2399");
+    r.window.SetChannelCommand(ChannelCommands::Dial);
+    r.Advance(50);
+    ASSERT_EQ(r.StepName(), "Вызов");
+    EXPECT_EQ(d.Number, "8-2399");
+    EXPECT_EQ(d.TxJrnNumber, "8-2399");
+    EXPECT_TRUE(d.ExpectedAnswerBack.isEmpty()) << "the operator's call expects no answerback of its own";
+    EXPECT_TRUE(d.Address.isEmpty());
+    EXPECT_TRUE(d.Events.has(DriverEvent::DestinationChosen)) << "the destination still waits";
+
+    // The operator's call ends: the destination has its own number back.
+    r.window.Forget();
+    d.RestartProtocol();
+    r.Advance(50);
+    ASSERT_EQ(r.StepName(), "Покой");
+    EXPECT_EQ(d.Number, "8-2345");
+    EXPECT_EQ(d.ExpectedAnswerBack, "2345 XYZ");
+    EXPECT_EQ(d.Address, "MOSKVA");
+    EXPECT_TRUE(d.Events.has(DriverEvent::DestinationChosen));
+    EXPECT_TRUE(r.window.Calls().contains("SetCallInfo(TEL00001.TLG, 8-2345, MOSKVA, AB=2345 XYZ)"))
+        << r.window.Calls().join('\n').toStdString();
+
+    // A dial without a waiting destination keeps the operator's number.
+    d.Events.clear(DriverEvent::DestinationChosen);
+    r.window.SetNumber("8-2398");
+    r.window.SetChannelCommand(ChannelCommands::Dial);
+    r.Advance(50);
+    ASSERT_EQ(r.StepName(), "Вызов");
+    d.RestartProtocol();
+    r.Advance(50);
+    ASSERT_EQ(r.StepName(), "Покой");
+    EXPECT_EQ(d.Number, "8-2398");
+}
+
 TEST_F(Idle, DialogCommandsTheElementCarriesOutOrLeavesToTheStepping)
 {
     struct Case {

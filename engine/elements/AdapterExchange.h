@@ -95,6 +95,8 @@ public:
     // The file tick's part (main thread, engine lock not held): marks the
     // fetched telegram filed once its file and journal line are written.
     void SaveFiledMark();
+    // A filed mark waits for SaveFiledMark (engine lock held).
+    bool FiledMarkPending() const { return markSavePending_; }
     // The channel's protocol was restarted before the exchange had ended:
     // the port may be in line mode now, so the exchange starts again from
     // its first state (the port put back into command mode).

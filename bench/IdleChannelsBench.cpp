@@ -6,7 +6,8 @@
 // KORVANE_BENCH_CHANNELS channels (default 8). Reported per run: the CPU time
 // of the whole process as % of one core, the context switches of all its
 // threads per second (each one a thread that woke up), and the resident
-// memory at the end of the run.
+// memory at the end of the run. BM_IdleFileTick times the main thread's
+// file tick over the idle channels alone (it runs every 50 ms).
 
 #include "bench/BenchSupport.h"
 #include "engine/ElementCatalog.h"
@@ -179,18 +180,16 @@ public:
     void DoIt() override { ReadInputLine(); }
 };
 
-void BM_IdleScanner(benchmark::State& state)
-{
-    const bool pty = state.range(0) != 0;
-    App();
-    for (auto _ : state) {
+// Idle channels of the scanner running the idle step, on their lines.
+struct IdleScannerRig {
+    explicit IdleScannerRig(bool pty, bool precise = true) : lines(pty, BenchChannels())
+    {
         TDriverModes modes = GlobalModes;
-        modes.PreciseTimer = 1;
+        modes.PreciseTimer = precise ? 1 : 0;
         modes.TlxLogMode = 0;
         ApplyDriverModes(modes);
 
         int err = 0;
-        TProtocolSet set;
         set.Registry = BuildClassRegistry(err);
         TProtocolRec protocol;
         protocol.Name = QStringLiteral("Покой");
@@ -198,20 +197,12 @@ void BM_IdleScanner(benchmark::State& state)
             {QStringLiteral("Ждать"), set.Registry->find(QStringLiteral("Анализ состояния приема")), 0, {}});
         set.Protocols[0].push_back(std::move(protocol));
 
-        QTemporaryDir dir;
-        Lines lines(pty, BenchChannels());
         for (int c = 1; c <= BenchChannels(); ++c) {
             TChannelOptions& r = set.Channels[std::size_t(c - 1)];
             r.AdapterType = 1;
             r.TransmDir.setText(dir.filePath(QStringLiteral("out%1").arg(c)));
             r.ReceiveDir.setText(dir.filePath(QStringLiteral("in%1").arg(c)));
         }
-        ElementCatalog catalog{{QStringLiteral("TTxCheckInputLine"), QStringLiteral("Анализ состояния приема"),
-                                [](TTxChannelDriver& d) { return std::make_unique<IdleStep>(d); }}};
-        QuietBox box;
-        QuietBeep beep;
-        QtTickTimerFactory timers;
-        ScannerEnvironment env;
         env.Box = &box;
         env.Beep = &beep;
         env.Time = &systemClock();
@@ -221,15 +212,47 @@ void BM_IdleScanner(benchmark::State& state)
         env.IniFileName = dir.filePath(QStringLiteral("KORVANE2.INI"));
         env.ProgramFolder = dir.path();
         env.WriteLog = [](const QString&) {};
+        scanner = std::make_unique<TTxScanner>(env);
+        scanner->Start(&set);
+    }
 
-        TTxScanner scanner(env);
-        scanner.Start(&set);
+    TProtocolSet set;
+    QTemporaryDir dir;
+    Lines lines;
+    ElementCatalog catalog{{QStringLiteral("TTxCheckInputLine"), QStringLiteral("Анализ состояния приема"),
+                            [](TTxChannelDriver& d) { return std::make_unique<IdleStep>(d); }}};
+    QuietBox box;
+    QuietBeep beep;
+    QtTickTimerFactory timers;
+    ScannerEnvironment env;
+    std::unique_ptr<TTxScanner> scanner;
+};
+
+void BM_IdleScanner(benchmark::State& state)
+{
+    const bool pty = state.range(0) != 0;
+    App();
+    for (auto _ : state) {
+        IdleScannerRig rig(pty);
         Measure(state);
     }
+}
+
+// The main thread's file tick (every 50 ms) over idle channels, called
+// directly, the other ticks stopped: what it costs per tick.
+void BM_IdleFileTick(benchmark::State& state)
+{
+    App();
+    IdleScannerRig rig(false, false);
+    rig.scanner->FileWorkTimerTimer(); // the first tick: what a former run left is looked for
+    for (auto _ : state)
+        rig.scanner->FileWorkTimerTimer();
+    state.counters["channels"] = BenchChannels();
 }
 
 // Argument: 0 simulated devices, 1 pseudo-terminals.
 BENCHMARK(BM_IdlePorts)->ArgName("pty")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_IdleScanner)->ArgName("pty")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_IdleFileTick)->Unit(benchmark::kMicrosecond);
 
 } // namespace

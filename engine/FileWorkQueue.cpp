@@ -14,6 +14,8 @@ void FileWorkQueue::Post(Work work, int lane)
 
 void FileWorkQueue::Run()
 {
+    if (Empty())
+        return; // the common case on every file tick: not even a queue to swap
     std::deque<Item> taken;
     {
         const std::lock_guard lock(mutex_);

@@ -495,6 +495,8 @@ private:
     // Under the engine lock: what the line side asked for, into the pending work.
     void TakeRecordWork();
     void RunRecordWork();
+    // Nothing for this file tick: no request, no connection, no work waiting.
+    bool FileTickIdle();
     // The connection in progress as a crash would leave it.
     ConnectionInProgress CutConnection(const QString& id);
     // A failure of the file work: logged once for its file (Key) until it

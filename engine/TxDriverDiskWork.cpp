@@ -21,7 +21,8 @@ void TTxChannelDriver::RunQueuedFileWork()
 {
     try {
         fileWork_.Run();
-        failuresLogged_.remove(QStringLiteral("queued"));
+        if (!failuresLogged_.isEmpty())
+            failuresLogged_.remove(QStringLiteral("queued"));
     } catch (const FileError& e) {
         // Kept for the next tick; the driver's other file work goes on.
         FileWorkFailed(QStringLiteral("queued"), e.message(), false);

@@ -18,6 +18,8 @@ namespace korvane {
 void TTxChannelDriver::FileWork()
 {
     logFailure_ = nullptr;
+    if (FileTickIdle())
+        return;
     WriteChannelLines();
     if (!recovered_)
         RecoverFileWork();

@@ -282,7 +282,8 @@ void TTxChannelDriver::TakeRecordWork()
             recordConn_ = conn;
             recordPath_ = ConnectionFile;
         }
-        auto journal = [&](std::uint32_t request, std::uint32_t doneBit, const QString& path, const QString& line,
+        // The line is formatted only when it was asked for.
+        auto journal = [&](std::uint32_t request, std::uint32_t doneBit, const QString& path, auto line,
                            int notice) {
             if (!Events.take(request))
                 return;
@@ -294,18 +295,22 @@ void TTxChannelDriver::TakeRecordWork()
             FileWorkItem item;
             item.connection = conn;
             item.path = path;
-            item.bytes = AnsiToOem(line + QStringLiteral("\r\n"));
+            item.bytes = AnsiToOem(line() + QStringLiteral("\r\n"));
             item.doneBit = doneBit;
             item.notice = notice;
             items.push_back(item);
         };
         journal(DriverEvent::WriteTxJournal, DriverEvent::TxJournalWritten, TransmJrnFile,
-                TxJournalLine({TxJrnStart, TxJrnNumber, TxJrnTelegram, TxJrnRecordFile, TxJrnResult, JrnTxCount,
-                               JrnRxCount, TxJrnEnd}),
+                [&] {
+                    return TxJournalLine({TxJrnStart, TxJrnNumber, TxJrnTelegram, TxJrnRecordFile, TxJrnResult,
+                                          JrnTxCount, JrnRxCount, TxJrnEnd});
+                },
                 JournalNotifier::TransmitJournal);
         journal(DriverEvent::WriteRxJournal, DriverEvent::RxJournalWritten, ReceiveJrnFile,
-                RxJournalLine({AdapterNote, RxJrnStart, RxJrnFile, PartnerAnswerBack, ConnTxCount, ConnRxCount,
-                               RxJrnEnd}),
+                [&] {
+                    return RxJournalLine({AdapterNote, RxJrnStart, RxJrnFile, PartnerAnswerBack, ConnTxCount,
+                                          ConnRxCount, RxJrnEnd});
+                },
                 JournalNotifier::ReceiveJournal);
         succeeded = Events.take(DriverEvent::CallSucceeded) != 0;
         number = Number;

@@ -11,6 +11,8 @@
 
 #include <QDir>
 
+#include <utility>
+
 namespace korvane {
 
 TTxScanner* Scanner = nullptr;
@@ -294,10 +296,20 @@ void TTxScanner::FileWorkTimerTimer()
         } catch (...) {
             // Log() keeps its failures to itself; nothing else is queued here.
         }
-        for (std::size_t i = 0; i < Drivers.size(); ++i) {
+        // The main thread is never held for every channel's slow disk at
+        // once: past the budget the channels left wait for the next tick,
+        // which begins with them.
+        const std::uint64_t began = env_.Time->tickMs();
+        const std::size_t first = std::exchange(nextFileChannel_, 0);
+        for (std::size_t k = 0; k < Drivers.size(); ++k) {
+            const std::size_t i = (first + k) % Drivers.size();
             TTxChannelDriver* d = Drivers[i].get();
             if (!d)
                 continue;
+            if (k > 0 && env_.Time->tickMs() - began >= FileTickBudget) {
+                nextFileChannel_ = i;
+                break;
+            }
             try {
                 // The disk work the line side asked for goes first: a
                 // number saved for a reception precedes that reception's chunks.

@@ -76,6 +76,9 @@ public:
     static constexpr int FastInterval = TTxChannelDriver::FastInterval;
     static constexpr int ProtocolInterval = TTxChannelDriver::ProtocolInterval;
     static constexpr int FileInterval = 50;
+    // A file tick whose disk work has taken this long (a slow disk, many
+    // channels busy at once) leaves the channels after it to the next tick.
+    static constexpr std::uint64_t FileTickBudget = 25; // ms
 
     // Env must name Box, Beep, Time and Timers. No timer runs yet.
     explicit TTxScanner(ScannerEnvironment env, QObject* owner = nullptr);
@@ -141,6 +144,7 @@ private:
     std::unique_ptr<TickTimer> fileTimer_;
     std::atomic<bool> fastTickBusy_{false};
     std::array<QString, kChannelCount> fileWorkFailure_; // last failure logged, per channel
+    std::size_t nextFileChannel_ = 0; // where the next file tick begins (one the last left over)
     FileWorkQueue logQueue_;
     bool precise_ = false;
     std::unique_ptr<TxSoundWork> sounds_;

@@ -1,6 +1,7 @@
 #include "ui/StatusPanels.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
@@ -86,10 +87,14 @@ QSize StatusPanels::sizeHint() const
     return {width, fontMetrics().height() + 2 * Margin + 6};
 }
 
-void StatusPanels::paintEvent(QPaintEvent*)
+void StatusPanels::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
     for (int i = 0; i < widths_.size(); ++i) {
+        // A panel whose text changed is repainted alone (the tick
+        // statistics change twenty times a second): the others stay as drawn.
+        if (!event->rect().intersects(PanelRect(i)))
+            continue;
         QStyleOptionFrame frame;
         frame.initFrom(this);
         frame.rect = PanelRect(i).adjusted(0, 1, -Margin, -1);

@@ -107,6 +107,10 @@ public:
     // kept in the adapter. The mark a new exchange asks for is read once
     // no change of it waits in Work.
     void SettleFiledMark(const PendingFileWork& work);
+    // The file tick has a part of the filed mark to do: a mark or its
+    // clearing to queue, a fetched telegram not yet filed, or a mark asked
+    // for and not yet read (engine lock held).
+    bool FiledMarkPending() const { return clearPending_ || markSavePending_ || (markAsked_ && !markLoaded_); }
     // The channel's protocol was restarted before the exchange had ended:
     // the port may be in line mode now, so the exchange starts again from
     // its first state (the port put back into command mode).

@@ -78,11 +78,14 @@ TEST(CommPortClose, QueuedOutputIsDroppedSoThatCloseDoesNotWait)
 
 TEST(CommPortClose, CallersOnAnotherThreadSurviveCloseAndOpen)
 {
-    SimPort sim;
+    // A fixed amount of work on every side, so that a busy machine makes the
+    // test slower, never longer: the line's time is virtual and moves by the
+    // same steps each cycle (the port's threads stay real), the tick makes
+    // its rounds, and each open and close of the port waits for some of
+    // them to have run in between.
+    serial::VirtualClock clock;
+    SimPort sim({&clock, false});
     sim.port.SetBaudRate(br115200);
-    // A fixed amount of work on both sides, so that a busy machine makes the
-    // test slower, never longer: the tick makes its rounds, and each open and
-    // close of the port waits for some of them to have run in between.
     constexpr int Cycles = 15;
     constexpr long RoundsPerCycle = 20;
     constexpr long AllRounds = Cycles * RoundsPerCycle;
@@ -113,6 +116,7 @@ TEST(CommPortClose, CallersOnAnotherThreadSurviveCloseAndOpen)
     for (int i = 0; i < Cycles; ++i) {
         sim.port.Open();
         ASSERT_TRUE(sim.port.Opened());
+        clock.advance(5);
         EXPECT_TRUE(roundsRun(RoundsPerCycle / 2));
         sim.port.Close();
         EXPECT_EQ(sim.port.GetOutCount(), 0u);

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 #include <fcntl.h>
@@ -52,17 +53,56 @@ void syncFolder(const QString& path)
     }
 }
 
+// Path with its chain of symbolic links followed to the name that is not a
+// link (an existing file, or the name a dangling link points to). False
+// with errno set when the chain is too long (a loop) or cannot be read.
+bool resolveLinks(const QByteArray& path, QByteArray& resolved)
+{
+    constexpr int MaxLinks = 40; // as the kernel allows in one lookup
+    resolved = path;
+    for (int i = 0; i <= MaxLinks; ++i) {
+        struct stat st {};
+        if (::lstat(resolved.constData(), &st) != 0)
+            return errno == ENOENT; // a name not there yet is written as it is
+        if (!S_ISLNK(st.st_mode))
+            return true;
+        QByteArray link(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(resolved.constData(), link.data(), static_cast<size_t>(link.size()));
+        if (n < 0)
+            return false;
+        if (n >= link.size()) {
+            errno = ENAMETOOLONG;
+            return false;
+        }
+        link.truncate(n);
+        if (!link.startsWith('/')) {
+            const qsizetype slash = resolved.lastIndexOf('/');
+            link.prepend(slash < 0 ? QByteArray() : resolved.left(slash + 1));
+        }
+        resolved = link;
+    }
+    errno = ELOOP;
+    return false;
+}
+
 } // namespace
 
 bool WriteFileSafely(const QString& path, const QByteArray& data, QString* error)
 {
-    const QByteArray target = QFile::encodeName(path);
-    const QByteArray temp = target + SafeWriteSuffix;
-    auto fail = [&](int err) {
-        ::unlink(temp.constData());
+    auto failWith = [&](int err) {
         if (error)
             *error = QStringLiteral("Ошибка записи файла %1: %2").arg(path, reasonOf(err));
         return false;
+    };
+    // A name that is a link keeps being the link: the new content replaces
+    // the file it points to.
+    QByteArray target;
+    if (!resolveLinks(QFile::encodeName(path), target))
+        return failWith(errno);
+    const QByteArray temp = target + SafeWriteSuffix;
+    auto fail = [&](int err) {
+        ::unlink(temp.constData());
+        return failWith(err);
     };
 
     // The new file keeps the old one's permission bits. A device, a FIFO or
@@ -70,17 +110,19 @@ bool WriteFileSafely(const QString& path, const QByteArray& data, QString* error
     mode_t mode = 0666;
     struct stat old {};
     if (::stat(target.constData(), &old) == 0) {
-        if (!S_ISREG(old.st_mode)) {
-            if (error)
-                *error = QStringLiteral("Ошибка записи файла %1: %2").arg(path, reasonOf(EEXIST));
-            return false;
-        }
+        if (!S_ISREG(old.st_mode))
+            return failWith(EEXIST);
         mode = old.st_mode & 07777;
     }
 
-    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    // The temporary is a file of this write's own: whatever a cut write left
+    // under its name (a link included: unlink never follows one) goes first,
+    // and the new one is created exclusively, never through a link.
+    if (::unlink(temp.constData()) != 0 && errno != ENOENT)
+        return failWith(errno);
+    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd < 0)
-        return fail(errno);
+        return failWith(errno);
     if (!writeAll(fd, data.constData(), data.size()) || ::fsync(fd) != 0) {
         const int err = errno;
         ::close(fd);
@@ -92,24 +134,29 @@ bool WriteFileSafely(const QString& path, const QByteArray& data, QString* error
         ::chmod(temp.constData(), old.st_mode & 07777);
     if (::rename(temp.constData(), target.constData()) != 0)
         return fail(errno);
-    syncFolder(path);
+    syncFolder(QFile::decodeName(target));
     return true;
 }
 
 bool RemoveSafeWriteLeftover(const QString& path)
 {
-    const QString temp = path + QLatin1String(SafeWriteSuffix);
-    return QFileInfo::exists(temp) && QFile::remove(temp);
+    const QByteArray name = QFile::encodeName(path);
+    bool removed = ::unlink((name + SafeWriteSuffix).constData()) == 0;
+    QByteArray target;
+    if (resolveLinks(name, target) && target != name)
+        removed = (::unlink((target + SafeWriteSuffix).constData()) == 0) || removed;
+    return removed;
 }
 
 int RemoveSafeWriteLeftovers(const QString& folder)
 {
     int removed = 0;
     const QDir dir(folder);
-    const QStringList names =
-        dir.entryList({QStringLiteral("*") + QLatin1String(SafeWriteSuffix)}, QDir::Files | QDir::Hidden);
+    // System: a leftover that is a dangling link is listed too.
+    const QStringList names = dir.entryList({QStringLiteral("*") + QLatin1String(SafeWriteSuffix)},
+                                            QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : names)
-        removed += QFile::remove(dir.filePath(name)) ? 1 : 0;
+        removed += ::unlink(QFile::encodeName(dir.filePath(name)).constData()) == 0 ? 1 : 0;
     return removed;
 }
 

@@ -3,43 +3,76 @@
 #include "support/FileError.h"
 #include "support/OemText.h"
 
+#include <QByteArrayView>
 #include <QFile>
+#include <QHashFunctions>
+
+#include <sys/stat.h>
 
 namespace korvane {
 
 namespace {
 
-constexpr qsizetype kCheckedBytes = 64;
+// The part read is checked in blocks of this size, each by its hash, and
+// the last, shorter one byte for byte.
+constexpr qsizetype kBlock = qsizetype(1) << 16;
+
+size_t HashOfBlock(const char* bytes)
+{
+    return qHashBits(bytes, size_t(kBlock), 0);
+}
 
 } // namespace
 
-bool JournalTail::SameFileAsBefore(QFile& file) const
+bool JournalTail::SameFileAsBefore(QFile& file, const Identity& now) const
 {
     if (offset_ == 0)
         return true;
-    if (file.size() < offset_)
+    if (now != identity_ || file.size() < offset_ || !file.seek(0))
         return false;
-    if (!file.seek(offset_ - lastBytes_.size()))
-        return false;
-    return file.read(lastBytes_.size()) == lastBytes_;
+    // One buffer for every block: what was read before is not held twice.
+    QByteArray block(kBlock, Qt::Uninitialized);
+    auto readBlock = [&](qsizetype size) {
+        qsizetype got = 0;
+        while (got < size) {
+            const qint64 n = file.read(block.data() + got, size - got);
+            if (n <= 0)
+                return false;
+            got += n;
+        }
+        return true;
+    };
+    for (const size_t hash : blockHashes_)
+        if (!readBlock(kBlock) || HashOfBlock(block.constData()) != hash)
+            return false;
+    return readBlock(lastBlock_.size()) && QByteArrayView(block).first(lastBlock_.size()) == lastBlock_;
 }
 
 JournalTail::Update JournalTail::Read()
 {
     QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw FileError::openFailed(path_);
-    Update update;
-    if (!SameFileAsBefore(file)) {
-        update.Restart = true;
-        offset_ = 0;
-        lastBytes_.clear();
-    }
-    if (!file.seek(offset_))
+    struct stat st {};
+    if (::fstat(file.handle(), &st) != 0)
+        throw FileError::readFailed(path_);
+    const Identity now{static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
+    const bool same = SameFileAsBefore(file, now);
+    if (!file.seek(same ? offset_ : 0))
         throw FileError::readFailed(path_);
     const QByteArray added = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw FileError::readFailed(path_);
+    Update update;
+    if (!same) {
+        update.Restart = true;
+        offset_ = 0;
+    }
+    if (offset_ == 0) {
+        blockHashes_.clear();
+        lastBlock_.clear();
+    }
+    identity_ = now;
 
     // A line is complete at its LF, or at a CR followed by anything but LF;
     // a CR at the very end may still get its LF.
@@ -57,8 +90,11 @@ JournalTail::Update JournalTail::Read()
         update.Fragment = OemBytesToLines(rest).value(0);
 
     if (complete > 0) {
-        QByteArray seen = lastBytes_ + added.first(complete);
-        lastBytes_ = seen.right(kCheckedBytes);
+        lastBlock_ += added.first(complete);
+        qsizetype whole = 0;
+        for (; lastBlock_.size() - whole >= kBlock; whole += kBlock)
+            blockHashes_.append(HashOfBlock(lastBlock_.constData() + whole));
+        lastBlock_.remove(0, whole);
         offset_ += complete;
     }
     return update;

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 
 class QFile;
 
@@ -10,9 +12,13 @@ namespace korvane {
 
 // Follows a journal file (OEM text, lines ending CR LF) that only grows: each
 // Read gives what was appended since the Read before, so a journal of many
-// thousand lines is not read whole at every new line. A file that shrank or
-// whose bytes before the part read last have changed (a new journal under
-// the same name) is read again from its start.
+// thousand lines is not parsed and shown whole at every new line. A file
+// that is not the one read before is read again from its start: another
+// file under the name (a journal replaced by a rename has another device
+// and inode), one that shrank, or one rewritten in place whose bytes up to
+// the position read have changed anywhere (at every Read the part read
+// before is read again and checked by the hashes of its blocks; it is not
+// parsed again).
 class JournalTail {
 public:
     struct Update {
@@ -37,12 +43,23 @@ public:
     Update Read();
 
 private:
-    bool SameFileAsBefore(QFile& file) const;
+    // Identity of a file: its device and inode.
+    struct Identity {
+        quint64 device = 0;
+        quint64 inode = 0;
+        bool operator==(const Identity&) const = default;
+    };
+
+    bool SameFileAsBefore(QFile& file, const Identity& now) const;
 
     QString path_;
     qint64 offset_ = 0;
-    // The last bytes before Offset, to tell a new file from the one read.
-    QByteArray lastBytes_;
+    // To tell another file, or the one rewritten, from the file read: its
+    // identity at the last Read, the hashes of the whole blocks before
+    // Offset and the bytes of the shorter last one.
+    Identity identity_;
+    QList<size_t> blockHashes_;
+    QByteArray lastBlock_;
 };
 
 } // namespace korvane

@@ -20,7 +20,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -32,8 +31,6 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QTimer>
-
-#include <cstdio>
 
 namespace korvane::test {
 namespace {
@@ -548,7 +545,8 @@ TEST_F(AbonentDirectoryTest, ACancelledOrFailedImportOpensTheTableAgain)
     EXPECT_TRUE(box.shown[0].text.contains(dir.filePath("missing.txt"))) << box.shown[0].text.toStdString();
 }
 
-TEST_F(AbonentDirectoryTest, AnImportOf100000SubscribersTakesUnderTenSecondsUnderTheWaitCursor)
+// How long the import takes is measured in bench/SubscriberImportBench.
+TEST_F(AbonentDirectoryTest, AnImportOf100000SubscribersImportsThemAllUnderTheWaitCursor)
 {
     QByteArray bytes;
     constexpr int Records = 100000;
@@ -562,17 +560,11 @@ TEST_F(AbonentDirectoryTest, AnImportOf100000SubscribersTakesUnderTenSecondsUnde
         if (q().Active() && QApplication::overrideCursor())
             shapeWhileReopened = QApplication::overrideCursor()->shape();
     });
-    QElapsedTimer timer;
-    timer.start();
     Import(dir.filePath("big.txt"));
-    const qint64 ms = timer.elapsed();
-    EXPECT_LT(ms, 10000);
     EXPECT_EQ(q().RecordCount(), Records);
     EXPECT_EQ(q().CellText(Records - 1, q().FieldIndex(u"ABONENT_Name")), QStringLiteral("АБОНЕНТ %1").arg(Records - 1));
     EXPECT_EQ(shapeWhileReopened, Qt::WaitCursor);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    RecordProperty("import_ms", static_cast<int>(ms));
-    std::printf("import of %d subscribers: %lld ms\n", Records, static_cast<long long>(ms));
 }
 
 TEST_F(AbonentDirectoryTest, TelegramIsEnabledOnlyForARecordAndACurrentChannelWithADriver)

@@ -13,9 +13,10 @@ using std::chrono::steady_clock;
 
 namespace {
 
-// Polls Condition until it holds or Limit has passed.
+// Polls Condition until it holds or Limit has passed (a limit for a test
+// gone wrong, far beyond what a busy machine takes).
 template <class Condition>
-bool eventually(Condition condition, std::chrono::milliseconds limit = 2000ms)
+bool eventually(Condition condition, std::chrono::milliseconds limit = 60s)
 {
     const auto end = steady_clock::now() + limit;
     while (!condition()) {
@@ -56,16 +57,17 @@ TEST(PeriodicTimer, TicksAtItsPeriod)
     std::this_thread::sleep_for(30ms);
     EXPECT_EQ(ticks, 0) << "not running before start";
 
+    // A busy machine may skip deadlines, never add ticks: however long the
+    // first 30 ticks take, there are no more than the periods that passed.
     const auto begin = steady_clock::now();
     timer.start();
     EXPECT_TRUE(timer.running());
-    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(eventually([&] { return ticks >= 30; }));
     timer.stop();
     const auto elapsed = steady_clock::now() - begin;
 
     const int most = int(elapsed / 10ms) + 1;
     EXPECT_LE(ticks, most);
-    EXPECT_GE(ticks, 30) << "about 50 ticks expected in 0.5 s";
 }
 
 TEST(PeriodicTimer, ALateTickBringsNoBurstOfCatchUpTicks)
@@ -77,14 +79,13 @@ TEST(PeriodicTimer, ALateTickBringsNoBurstOfCatchUpTicks)
     });
     const auto begin = steady_clock::now();
     timer.start();
-    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(eventually([&] { return ticks >= 10; }));
     timer.stop();
     const auto elapsed = steady_clock::now() - begin;
 
     // Catching up would make up for the 15 deadlines lost in the slow tick.
     const int most = int((elapsed - 150ms) / 10ms) + 2;
     EXPECT_LE(ticks, most);
-    EXPECT_GE(ticks, 5);
 }
 
 TEST(PeriodicTimer, StopWaitsForTheTickInProgressAndNoTickFollows)

@@ -40,10 +40,10 @@ protected:
                          [this](const QString& error) { outcomes << error; });
         return port;
     }
-    // Runs the event loop until Count outcomes have come (or 10 s passed).
+    // Runs the event loop until Count outcomes have come (or a minute passed).
     bool WaitForOutcomes(qsizetype count)
     {
-        const QDeadlineTimer deadline(10000);
+        const QDeadlineTimer deadline(60000);
         while (outcomes.size() < count && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
         return outcomes.size() >= count;
@@ -75,10 +75,8 @@ TEST_F(PrinterPortTest, AFifoThatNobodyReadsFailsAtOnceWithoutHoldingTheCaller)
 {
     ASSERT_TRUE(MakeFifo());
     auto port = MakePort();
-    QElapsedTimer took;
-    took.start();
+    // An open that waited for a reader would wait for ever.
     port->Print({"ZCZC\r\n"});
-    EXPECT_LT(took.elapsed(), 1000);
     ASSERT_TRUE(WaitForOutcomes(1));
     EXPECT_EQ(outcomes, QStringList{QStringLiteral("Ошибка открытия файла ") + device});
     EXPECT_EQ(port->LastError(), outcomes.first());
@@ -91,15 +89,18 @@ TEST_F(PrinterPortTest, APortThatTakesNothingFailsAtItsDeadlineAndDropsTheOtherC
     // A reader that opens the FIFO and never reads: the pipe fills.
     const int reader = OpenReader();
     ASSERT_GE(reader, 0);
-    auto port = MakePort(300ms);
+    // The deadline leaves the call ten times the room it takes on a busy
+    // machine: a call that waited for the device would come back with the
+    // printout ended, no longer busy.
+    auto port = MakePort(5000ms);
     QElapsedTimer took;
     took.start();
     port->Print({QByteArray(4 << 20, 'x'), QByteArray("second copy")});
-    EXPECT_LT(took.elapsed(), 250);
     EXPECT_TRUE(port->Busy());
+    EXPECT_TRUE(outcomes.isEmpty());
     ASSERT_TRUE(WaitForOutcomes(1));
-    EXPECT_GE(took.elapsed(), 300);
-    EXPECT_EQ(outcomes, QStringList{QStringLiteral("Принтер %1 не принимает данные 0.3 с").arg(device)});
+    EXPECT_GE(took.elapsed(), 5000);
+    EXPECT_EQ(outcomes, QStringList{QStringLiteral("Принтер %1 не принимает данные 5 с").arg(device)});
     EXPECT_FALSE(port->Busy());
     ::close(reader);
 }
@@ -127,7 +128,7 @@ TEST_F(PrinterPortTest, AReaderGetsEveryByteAndAReaderThatLeavesIsAFailure)
         }
         ::close(readEnd);
     });
-    auto port = MakePort(2000ms);
+    auto port = MakePort();
     port->Print({big});
     ASSERT_TRUE(WaitForOutcomes(1));
     reader.join();
@@ -173,8 +174,8 @@ TEST_F(PrinterPortTest, PrintoutsOfTwoPortsOnOneDeviceComeOutWholeOneAfterTheOth
         }
         ::close(readEnd);
     });
-    auto editor = MakePort(5000ms);
-    auto browser = MakePort(5000ms);
+    auto editor = MakePort();
+    auto browser = MakePort();
     editor->Print({first});
     browser->Print({second});
     ASSERT_TRUE(WaitForOutcomes(2));
@@ -191,13 +192,15 @@ TEST_F(PrinterPortTest, APortGoingAwayAbandonsABlockedPrintoutAtOnce)
     ASSERT_TRUE(MakeFifo());
     const int reader = OpenReader();
     ASSERT_GE(reader, 0);
-    auto port = MakePort(60s);
+    // Far longer than a busy machine takes to tear the port down.
+    constexpr auto deadline = 300s;
+    auto port = MakePort(deadline);
     port->Print({QByteArray(4 << 20, 'x')});
     std::this_thread::sleep_for(50ms);
     QElapsedTimer took;
     took.start();
     port.reset();
-    EXPECT_LT(took.elapsed(), 1000);
+    EXPECT_LT(took.elapsed(), std::chrono::milliseconds(deadline).count() / 10);
     ::close(reader);
 }
 

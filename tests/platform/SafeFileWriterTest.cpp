@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 using namespace korvane;
 using korvane::test::ReadFileBytes;
 using korvane::test::WriteFileBytes;
@@ -95,6 +97,110 @@ TEST_F(SafeFileWriterTest, LeftoversOfACutWriteAreRemovedAndOthersKept)
     EXPECT_EQ(RemoveSafeWriteLeftovers(dir.path()), 1);
     EXPECT_EQ(names(), (QStringList{QStringLiteral("TEL00001.TLG"), QStringLiteral("TEL00003.TRS")}));
     EXPECT_EQ(ReadFileBytes(path()), "old");
+}
+
+// Settings, protocol, table and telegram files that are symbolic links:
+// the link stays and the file it points to gets the new content; a
+// leftover temporary that is a link is never written through.
+struct LinkCase {
+    const char* what;
+    const char* written; // the name given to the writer, under prog/
+    QList<QPair<QString, QString>> links; // name under the test folder -> where it points
+    QList<QPair<QString, QByteArray>> before; // files under the test folder
+    QStringList after; // every file under the test folder afterwards, "name: content" (links followed)
+    QStringList linksAfter; // the links there afterwards
+};
+
+TEST_F(SafeFileWriterTest, ALinkedNameIsWrittenWhereItPointsAndStaysALink)
+{
+    const LinkCase cases[] = {
+        {"a relative link to a file in another folder", "KORVANE2.INI",
+         {{"prog/KORVANE2.INI", "../keep/KORVANE2.INI"}},
+         {{"keep/KORVANE2.INI", "[COMMON]\r\nold=1\r\n"}},
+         {"keep/KORVANE2.INI: new", "prog/KORVANE2.INI: new"},
+         {"prog/KORVANE2.INI"}},
+        {"a chain of links, absolute then relative", "KORVANE2.PRO",
+         {{"prog/KORVANE2.PRO", "@/keep/current.PRO"}, {"keep/current.PRO", "real.PRO"}},
+         {{"keep/real.PRO", "old protocols"}},
+         {"keep/current.PRO: new", "keep/real.PRO: new", "prog/KORVANE2.PRO: new"},
+         {"keep/current.PRO", "prog/KORVANE2.PRO"}},
+        {"a link to a file not there yet", "DC2.PRO",
+         {{"prog/DC2.PRO", "../keep/DC2.PRO"}},
+         {},
+         {"keep/DC2.PRO: new", "prog/DC2.PRO: new"},
+         {"prog/DC2.PRO"}},
+        {"a leftover temporary linked to another file", "TEL00001.TLG",
+         {{"prog/TEL00001.TLG.kvnew", "../keep/victim"}},
+         {{"prog/TEL00001.TLG", "old telegram"}, {"keep/victim", "victim"}},
+         {"keep/victim: victim", "prog/TEL00001.TLG: new"},
+         {}},
+        {"a leftover temporary linked to a name not there", "TEL00001.TLG",
+         {{"prog/TEL00001.TLG.kvnew", "../keep/made"}},
+         {},
+         {"prog/TEL00001.TLG: new"},
+         {}},
+        {"a linked telegram with a leftover temporary beside its target linked elsewhere", "TEL00002.TLG",
+         {{"prog/TEL00002.TLG", "../keep/TEL00002.TLG"}, {"keep/TEL00002.TLG.kvnew", "victim"}},
+         {{"keep/TEL00002.TLG", "old"}, {"keep/victim", "victim"}},
+         {"keep/TEL00002.TLG: new", "keep/victim: victim", "prog/TEL00002.TLG: new"},
+         {"prog/TEL00002.TLG"}},
+    };
+    for (const LinkCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir root;
+        const QDir top(root.path());
+        ASSERT_TRUE(top.mkpath(QStringLiteral("prog")) && top.mkpath(QStringLiteral("keep")));
+        for (const auto& [name, bytes] : c.before)
+            ASSERT_TRUE(WriteFileBytes(top.filePath(name), bytes));
+        for (auto [name, to] : c.links) {
+            to.replace(QLatin1Char('@'), root.path());
+            ASSERT_EQ(::symlink(QFile::encodeName(to).constData(), QFile::encodeName(top.filePath(name)).constData()), 0);
+        }
+        QString error;
+        ASSERT_TRUE(WriteFileSafely(top.filePath(QStringLiteral("prog/") + QLatin1String(c.written)), "new", &error))
+            << error.toStdString();
+
+        QStringList files;
+        QStringList links;
+        for (const QString& folder : {QStringLiteral("keep"), QStringLiteral("prog")}) {
+            const QDir d(top.filePath(folder));
+            for (const QString& name : d.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
+                const QString at = folder + QLatin1Char('/') + name;
+                files << at + QStringLiteral(": ") + QString::fromLatin1(ReadFileBytes(top.filePath(at)));
+                if (QFileInfo(top.filePath(at)).isSymLink())
+                    links << at;
+            }
+        }
+        EXPECT_EQ(files.join(u'|').toStdString(), c.after.join(u'|').toStdString());
+        EXPECT_EQ(links.join(u'|').toStdString(), c.linksAfter.join(u'|').toStdString());
+    }
+}
+
+TEST_F(SafeFileWriterTest, ALinkLoopFailsAndSaysSo)
+{
+    ASSERT_EQ(::symlink("b.INI", QFile::encodeName(path(QStringLiteral("a.INI"))).constData()), 0);
+    ASSERT_EQ(::symlink("a.INI", QFile::encodeName(path(QStringLiteral("b.INI"))).constData()), 0);
+    QString error;
+    EXPECT_FALSE(WriteFileSafely(path(QStringLiteral("a.INI")), "new", &error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Ошибка записи файла ") + path(QStringLiteral("a.INI"))))
+        << error.toStdString();
+    EXPECT_TRUE(QFileInfo(path(QStringLiteral("a.INI"))).isSymLink());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System, QDir::Name),
+              (QStringList{QStringLiteral("a.INI"), QStringLiteral("b.INI")}));
+}
+
+// A leftover that is a link, even one pointing nowhere, is removed itself;
+// what it points to stays.
+TEST_F(SafeFileWriterTest, LeftoversThatAreLinksAreRemovedWithoutTheirTargets)
+{
+    ASSERT_TRUE(WriteFileBytes(path(QStringLiteral("victim")), "victim"));
+    ASSERT_EQ(::symlink("victim", QFile::encodeName(path() + SafeWriteSuffix).constData()), 0);
+    ASSERT_EQ(::symlink("nowhere", QFile::encodeName(path(QStringLiteral("TEL00002.TLG")) + SafeWriteSuffix).constData()), 0);
+    ASSERT_EQ(::symlink("nowhere", QFile::encodeName(path(QStringLiteral("TEL00003.TLG")) + SafeWriteSuffix).constData()), 0);
+    EXPECT_TRUE(RemoveSafeWriteLeftover(path(QStringLiteral("TEL00003.TLG"))));
+    EXPECT_EQ(RemoveSafeWriteLeftovers(dir.path()), 2);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{QStringLiteral("victim")});
+    EXPECT_EQ(ReadFileBytes(path(QStringLiteral("victim"))), "victim");
 }
 
 } // namespace

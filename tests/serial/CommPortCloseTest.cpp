@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -77,34 +78,50 @@ TEST(CommPortClose, QueuedOutputIsDroppedSoThatCloseDoesNotWait)
 
 TEST(CommPortClose, CallersOnAnotherThreadSurviveCloseAndOpen)
 {
-    SimPort sim;
+    // A fixed amount of work on every side, so that a busy machine makes the
+    // test slower, never longer: the line's time is virtual and moves by the
+    // same steps each cycle (the port's threads stay real), the tick makes
+    // its rounds, and each open and close of the port waits for some of
+    // them to have run in between.
+    serial::VirtualClock clock;
+    SimPort sim({&clock, false});
     sim.port.SetBaudRate(br115200);
-    std::atomic<bool> stop{false};
+    constexpr int Cycles = 15;
+    constexpr long RoundsPerCycle = 20;
+    constexpr long AllRounds = Cycles * RoundsPerCycle;
+    std::atomic<long> rounds{0};
+    // Until N more rounds of the tick have run, or all of them.
+    auto roundsRun = [&](long n) {
+        const long until = std::min(rounds.load() + n, AllRounds);
+        return waitUntil([&] { return rounds.load() >= until; }, 600'000);
+    };
     std::atomic<long> accepted{0};
     // The engine's fast tick writes and drives the lines from its own thread.
     std::thread tick([&] {
         const QByteArray chunk(64, 'w');
-        while (!stop.load()) {
+        for (long i = 0; i < AllRounds; ++i) {
             accepted += sim.port.Write(chunk.constData(), static_cast<std::uint32_t>(chunk.size()));
             sim.port.WriteByte(1);
             sim.port.SetBreak(true);
             sim.port.SetRTS(false);
             sim.port.ReadByte();
             (void)sim.port.GetOutCount();
+            ++rounds;
             // As the fast tick does, between its rounds the thread lets the
             // others run: a caller that never pauses starves Open and Close
             // of the port's lock under a slow (sanitized) build.
             std::this_thread::sleep_for(std::chrono::microseconds(100));
         }
     });
-    for (int i = 0; i < 15; ++i) {
+    for (int i = 0; i < Cycles; ++i) {
         sim.port.Open();
         ASSERT_TRUE(sim.port.Opened());
-        pumpFor(5);
+        clock.advance(5);
+        EXPECT_TRUE(roundsRun(RoundsPerCycle / 2));
         sim.port.Close();
         EXPECT_EQ(sim.port.GetOutCount(), 0u);
+        EXPECT_TRUE(roundsRun(RoundsPerCycle / 4));
     }
-    stop = true;
     tick.join();
     EXPECT_GT(accepted.load(), 0);
 }

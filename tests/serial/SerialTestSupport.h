@@ -19,7 +19,7 @@ namespace korvane::test {
 // Runs the main thread's event loop until done() holds or timeoutMs passed.
 // The default is generous: it only bounds a wait that should end much sooner,
 // so that a loaded test machine does not turn a slow pass into a failure.
-inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 10'000)
+inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 60'000)
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!done()) {

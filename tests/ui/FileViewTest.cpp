@@ -489,7 +489,7 @@ TEST_F(FileViewPrint, DosPrintToAPortNobodyReadsNeverHoldsUpTheWindow)
     bool returned = false;
     std::thread watchdog([&] {
         std::unique_lock lock(m);
-        if (cv.wait_for(lock, std::chrono::seconds(10), [&] { return returned; }))
+        if (cv.wait_for(lock, std::chrono::seconds(20), [&] { return returned; }))
             return;
         // Still blocked: a reader frees the writer so the test can fail.
         const int fd = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
@@ -509,7 +509,9 @@ TEST_F(FileViewPrint, DosPrintToAPortNobodyReadsNeverHoldsUpTheWindow)
     cv.notify_all();
     watchdog.join();
     qunsetenv("KORVANE_LPT1");
-    EXPECT_LT(ms, 1000) << "the window waited " << ms << " ms for the printer port";
+    // Ten times what a busy machine takes to return, half the watchdog's
+    // patience: a window that waited for the port is freed only after it.
+    EXPECT_LT(ms, 10000) << "the window waited " << ms << " ms for the printer port";
 }
 
 // ---- Help ----

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
@@ -92,8 +94,30 @@ TEST_F(JournalViewTest, ANoticeAddsOnlyTheAppendedLines)
     view.ShowTransmitJournal(path);
     ASSERT_EQ(view.RichEdit1()->document()->blockCount(), 20);
 
-    // A byte of the first line changes under the view (far from the end):
-    // a view that reads only what is new still shows the line as it read it.
+    // A mark on the first line shown: a view that adds what is new keeps
+    // it, one that reads and shows the whole file again loses it.
+    view.RichEdit1()->document()->firstBlock().setUserState(7);
+    Append(path, QStringLiteral("новая строка"));
+    view.RefreshJournal(1, TViewJrnForm::TransmitKind);
+    const QStringList shown = view.RichEdit1()->toPlainText().split(u'\n');
+    ASSERT_EQ(shown.size(), 21);
+    EXPECT_EQ(shown.first(), QStringLiteral("строка  1 журнала передачи"));
+    EXPECT_EQ(shown.last(), QStringLiteral("новая строка"));
+    EXPECT_EQ(view.RichEdit1()->document()->firstBlock().userState(), 7);
+    EXPECT_FALSE(view.RichEdit1()->isUndoRedoEnabled());
+}
+
+// A journal written over in place with other lines before its last ones:
+// the view shows the file as it is now, not the lines it read before.
+TEST_F(JournalViewTest, AJournalRewrittenInPlaceIsShownAsItIsNow)
+{
+    const QString path = Path("TRANSM.JRN");
+    for (int i = 1; i <= 20; ++i)
+        Append(path, QStringLiteral("строка %1 журнала передачи").arg(i, 2));
+    TViewJrnForm view;
+    view.SetChannel(1);
+    view.ShowTransmitJournal(path);
+    ASSERT_EQ(view.RichEdit1()->document()->blockCount(), 20);
     {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
@@ -104,9 +128,9 @@ TEST_F(JournalViewTest, ANoticeAddsOnlyTheAppendedLines)
     view.RefreshJournal(1, TViewJrnForm::TransmitKind);
     const QStringList shown = view.RichEdit1()->toPlainText().split(u'\n');
     ASSERT_EQ(shown.size(), 21);
-    EXPECT_EQ(shown.first(), QStringLiteral("строка  1 журнала передачи"));
+    EXPECT_EQ(shown.first(), QStringLiteral("Строка  1 журнала передачи"));
+    EXPECT_EQ(shown[1], QStringLiteral("строка  2 журнала передачи"));
     EXPECT_EQ(shown.last(), QStringLiteral("новая строка"));
-    EXPECT_FALSE(view.RichEdit1()->isUndoRedoEnabled());
 }
 
 TEST_F(JournalViewTest, ALineWrittenInPiecesShowsOnceAndANewJournalReplacesTheText)

@@ -15,6 +15,7 @@
 #include "ui/ProtocolEditorPage.h"
 #include "ui/QtMessageBox.h"
 #include "ui/SoundEventsPage.h"
+#include "ui/ToolkitTranslations.h"
 #include "ui/TxOption.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTextStream>
+#include <QTranslator>
 #include <QTreeWidget>
 
 using namespace korvane;
@@ -39,6 +41,8 @@ bool Photograph(QWidget& window, const QString& path)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    QTranslator toolkitTexts; // the standard buttons in Russian, as the program shows them
+    InstallToolkitTranslations(toolkitTexts);
     if (argc < 2) {
         QTextStream(stderr) << "usage: korvane2-options-screenshots <output folder>\n";
         return 2;

@@ -4,6 +4,7 @@
 // record. The prefixes found are those of the last records, so each search
 // reads nearly the whole table; a prefix found nowhere reads all of it.
 
+#include "bench/BenchSupport.h"
 #include "directories/DirectoryTables.h"
 #include "directories/SqliteTableFile.h"
 #include "directories/TxDataM.h"
@@ -24,14 +25,6 @@ namespace {
 using namespace korvane;
 
 constexpr int Subscribers = 100000;
-
-class SilentBox final : public MessageBox {
-public:
-    MessageResult show(const QString&, const QString&, MessageIcon, MessageButtons) override
-    {
-        return MessageResult::Ok;
-    }
-};
 
 struct Directory {
     Directory()
@@ -65,7 +58,7 @@ struct Directory {
     }
     std::unique_ptr<QApplication> app;
     QTemporaryDir folder;
-    SilentBox box;
+    bench::QuietBox box;
     std::unique_ptr<TTxDataModule> module;
     std::unique_ptr<TAbonentAddressDlg> dialog;
 };

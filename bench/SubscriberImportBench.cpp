@@ -3,6 +3,7 @@
 // through the dialog's import command as the operator starts it: the
 // reading, the inserts and the table opened again under the wait cursor.
 
+#include "bench/BenchSupport.h"
 #include "directories/DirectoryTables.h"
 #include "directories/SqliteTableFile.h"
 #include "directories/TxDataM.h"
@@ -24,14 +25,6 @@ namespace {
 using namespace korvane;
 
 constexpr int Subscribers = 100000;
-
-class SilentBox final : public MessageBox {
-public:
-    MessageResult show(const QString&, const QString&, MessageIcon, MessageButtons) override
-    {
-        return MessageResult::Ok;
-    }
-};
 
 // The application object, made on first use. The SQL module's own statics
 // are made inside its construction, so that they outlive the application
@@ -72,7 +65,7 @@ struct EmptyDirectory {
         dialog = std::make_unique<TAbonentAddressDlg>(*module, std::move(env));
     }
     QTemporaryDir folder;
-    SilentBox box;
+    bench::QuietBox box;
     std::unique_ptr<TTxDataModule> module;
     std::unique_ptr<TAbonentAddressDlg> dialog;
 };

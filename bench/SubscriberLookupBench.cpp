@@ -6,6 +6,7 @@
 // subscriber shown again in the directory's grid model: by opening the query
 // anew (the model reset) and by refreshing it (only the changed row).
 
+#include "bench/BenchSupport.h"
 #include "directories/AbonentLookup.h"
 #include "directories/DataSetModel.h"
 #include "directories/DirectoryStatements.h"
@@ -26,14 +27,6 @@ namespace {
 using namespace korvane;
 
 constexpr int Subscribers = 100000;
-
-class SilentBox final : public MessageBox {
-public:
-    MessageResult show(const QString&, const QString&, MessageIcon, MessageButtons) override
-    {
-        return MessageResult::Ok;
-    }
-};
 
 QString Number(int i)
 {
@@ -66,7 +59,7 @@ struct Directory {
     }
     std::unique_ptr<QCoreApplication> app;
     QTemporaryDir folder;
-    SilentBox box;
+    bench::QuietBox box;
     std::unique_ptr<TTxDataModule> module;
 };
 

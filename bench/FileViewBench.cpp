@@ -14,7 +14,7 @@
 
 #include "bench/BenchSupport.h"
 #include "engine/MemoryUsage.h"
-#include "ui/TxFileView.h"
+#include "ui/telegrams/TxFileView.h"
 
 #include <QApplication>
 #include <QDir>

@@ -5,7 +5,7 @@
 
 #include "bench/BenchSupport.h"
 #include "support/OemText.h"
-#include "ui/txViewJrn.h"
+#include "ui/telegrams/txViewJrn.h"
 
 #include <QApplication>
 #include <QFile>

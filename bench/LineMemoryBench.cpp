@@ -19,7 +19,7 @@
 #include "engine/ChannelWindow.h"
 #include "sim/SimNetwork.h"
 #include "sim/Transcript.h"
-#include "ui/TxChWind.h"
+#include "ui/channel/TxChWind.h"
 
 #include <QApplication>
 #include <QFile>

@@ -15,7 +15,7 @@
 #include "directories/dialogs/DirectoryGrid.h"
 #include "directories/dialogs/TXCONTRY.h"
 #include "directories/dialogs/Txabnent.h"
-#include "ui/QtMessageBox.h"
+#include "ui/toolkit/QtMessageBox.h"
 
 #include <QApplication>
 #include <QDir>

@@ -20,7 +20,7 @@
 #include "protocols/DriverModes.h"
 #include "protocols/TxProtoc.h"
 #include "support/OemText.h"
-#include "ui/DriverModesFiles.h"
+#include "ui/settings/DriverModesFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>

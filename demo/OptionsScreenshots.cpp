@@ -12,11 +12,11 @@
 #include "protocols/DefaultProtocols.h"
 #include "protocols/DriverModes.h"
 #include "support/Tunes.h"
-#include "ui/ProtocolEditorPage.h"
-#include "ui/QtMessageBox.h"
-#include "ui/SoundEventsPage.h"
-#include "ui/ToolkitTranslations.h"
-#include "ui/TxOption.h"
+#include "ui/settings/ProtocolEditorPage.h"
+#include "ui/toolkit/QtMessageBox.h"
+#include "ui/settings/SoundEventsPage.h"
+#include "ui/program/ToolkitTranslations.h"
+#include "ui/settings/TxOption.h"
 
 #include <QApplication>
 #include <QDir>

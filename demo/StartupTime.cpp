@@ -14,8 +14,8 @@
 #include "protocols/DriverModes.h"
 #include "sim/SimPortFactory.h"
 #include "support/Tunes.h"
-#include "ui/Program.h"
-#include "ui/TxChWind.h"
+#include "ui/program/Program.h"
+#include "ui/channel/TxChWind.h"
 
 #include <QApplication>
 #include <QDir>

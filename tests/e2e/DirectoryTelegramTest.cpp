@@ -8,8 +8,8 @@
 #include "directories/TxDataM.h"
 #include "directories/dialogs/Txabnent.h"
 #include "platform/CodePages.h"
-#include "ui/FileCommands.h"
-#include "ui/TxEdit.h"
+#include "ui/mainwindow/FileCommands.h"
+#include "ui/telegrams/TxEdit.h"
 
 #include <QAction>
 #include <QFileInfo>

@@ -10,9 +10,9 @@
 
 #include "protocols/TxProtoc.h"
 #include "support/OemText.h"
-#include "ui/ProtocolEditorPage.h"
-#include "ui/SettingsCommands.h"
-#include "ui/TxOption.h"
+#include "ui/settings/ProtocolEditorPage.h"
+#include "ui/mainwindow/SettingsCommands.h"
+#include "ui/settings/TxOption.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

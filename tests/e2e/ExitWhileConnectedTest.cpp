@@ -9,8 +9,8 @@
 #include "platform/IniFile.h"
 #include "support/LogFile.h"
 #include "platform/CodePages.h"
-#include "ui/StatusPanels.h"
-#include "ui/TxChWind.h"
+#include "ui/mainwindow/StatusPanels.h"
+#include "ui/channel/TxChWind.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -8,8 +8,8 @@
 #include "tests/ui/TypeKeys.h"
 
 #include "platform/CodePages.h"
-#include "ui/TxChWind.h"
-#include "ui/TxEdit.h"
+#include "ui/channel/TxChWind.h"
+#include "ui/telegrams/TxEdit.h"
 
 #include <QFileInfo>
 #include <QMdiArea>

@@ -4,10 +4,10 @@
 
 #include "tests/e2e/ProgramRig.h"
 
-#include "ui/ProgramPicture.h"
-#include "ui/TxABForm.h"
-#include "ui/TxFileView.h"
-#include "ui/txBadNumbers.h"
+#include "ui/program/ProgramPicture.h"
+#include "ui/settings/TxABForm.h"
+#include "ui/telegrams/TxFileView.h"
+#include "ui/telegrams/txBadNumbers.h"
 
 #include <QApplication>
 #include <QMdiArea>

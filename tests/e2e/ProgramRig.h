@@ -8,7 +8,7 @@
 #include "tests/fakes/FakeMessageBox.h"
 #include "tests/fakes/FakeSystemBeep.h"
 #include "tests/fakes/TestFiles.h"
-#include "ui/Program.h"
+#include "ui/program/Program.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -3,7 +3,7 @@
 // touching its folder; a first instance killed outright never blocks the
 // next start.
 
-#include "ui/SingleInstance.h"
+#include "ui/program/SingleInstance.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

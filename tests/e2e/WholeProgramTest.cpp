@@ -8,7 +8,7 @@
 #include "platform/IniFile.h"
 #include "protocols/TxProtoc.h"
 #include "support/LogFile.h"
-#include "ui/TxChWind.h"
+#include "ui/channel/TxChWind.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 // "Автоответы": the eight answerback edits, their filter and limit, the
 // round trip of the texts, Cancel, and the help requests.
-#include "ui/TxABForm.h"
+#include "ui/settings/TxABForm.h"
 
 #include "tests/fakes/FakeMessageBox.h"
 #include "tests/ui/QtPrinters.h"

@@ -1,10 +1,10 @@
 // "О программе...": its texts, the version, the JPEG picture decoded by
 // libjpeg, and the click anywhere that closes it.
-#include "ui/TxAbout.h"
+#include "ui/about/TxAbout.h"
 
 #include "tests/ui/QtPrinters.h"
-#include "ui/AboutPicture.h"
-#include "ui/JpegImage.h"
+#include "ui/about/AboutPicture.h"
+#include "ui/about/JpegImage.h"
 
 #include <QFrame>
 #include <QLabel>

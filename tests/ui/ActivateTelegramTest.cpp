@@ -5,7 +5,7 @@
 
 #include "platform/SafeFileWriter.h"
 #include "support/NumberLists.h"
-#include "ui/BlockedNumbers.h"
+#include "ui/telegrams/BlockedNumbers.h"
 
 #include <QPlainTextEdit>
 

@@ -1,4 +1,4 @@
-#include "ui/AdapterPresence.h"
+#include "ui/settings/AdapterPresence.h"
 
 #include "platform/serial/SerialDevice.h"
 #include "platform/serial/SerialPortMap.h"

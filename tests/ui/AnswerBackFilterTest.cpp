@@ -1,6 +1,6 @@
 // The key filter of answerbacks and header templates: what typing, the
 // paste keys and the length limit leave in an edit.
-#include "ui/AnswerBackFilter.h"
+#include "ui/settings/AnswerBackFilter.h"
 #include "tests/ui/QtPrinters.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 #include "protocols/DriverModes.h"
 #include "support/FileError.h"
 #include "tests/fakes/TestFiles.h"
-#include "ui/txAutoPrint.h"
+#include "ui/telegrams/txAutoPrint.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "ui/ChannelOptionsCommands.h"
+#include "ui/settings/ChannelOptionsCommands.h"
 
 #include "protocols/DefaultProtocols.h"
 #include "protocols/DriverModes.h"

@@ -1,6 +1,6 @@
-#include "ui/TxOption.h"
+#include "ui/settings/TxOption.h"
 
-#include "ui/ProtocolEditorPage.h"
+#include "ui/settings/ProtocolEditorPage.h"
 
 #include "tests/ui/ChannelOptionsFixture.h"
 #include "tests/ui/TypeKeys.h"

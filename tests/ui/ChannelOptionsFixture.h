@@ -3,7 +3,7 @@
 // A channel options dialog on the test set, with every box, port and file
 // chooser faked.
 
-#include "ui/TxOption.h"
+#include "ui/settings/TxOption.h"
 
 #include "protocols/DriverModes.h"
 

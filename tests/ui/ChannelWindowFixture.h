@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/TxChWind.h"
+#include "ui/channel/TxChWind.h"
 
 #include "engine/ChannelWindowCodes.h"
 #include "protocols/DriverModes.h"

@@ -3,8 +3,8 @@
 
 #include "engine/ChannelKeyRing.h"
 #include "widgets/LayoutScale.h"
-#include "ui/ODLED.h"
-#include "ui/StatusPanels.h"
+#include "ui/channel/ODLED.h"
+#include "ui/mainwindow/StatusPanels.h"
 
 #include <QAction>
 #include <QApplication>

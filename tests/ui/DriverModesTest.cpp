@@ -1,5 +1,5 @@
-#include "ui/DriverModesFiles.h"
-#include "ui/TxModeDr.h"
+#include "ui/settings/DriverModesFiles.h"
+#include "ui/settings/TxModeDr.h"
 
 #include "platform/IniFile.h"
 #include "tests/fakes/FakeMessageBox.h"

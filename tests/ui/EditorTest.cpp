@@ -1,12 +1,12 @@
-#include "ui/TxEdit.h"
+#include "ui/telegrams/TxEdit.h"
 
 #include "platform/CodePages.h"
 #include "tests/fakes/FakeMessageBox.h"
 #include "tests/fakes/FakeSystemBeep.h"
 #include "tests/fakes/TestFiles.h"
 #include "tests/ui/QtPrinters.h"
-#include "ui/EditorPrinting.h"
-#include "ui/StatusPanels.h"
+#include "ui/telegrams/EditorPrinting.h"
+#include "ui/mainwindow/StatusPanels.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/AdapterPresence.h"
+#include "ui/settings/AdapterPresence.h"
 
 #include <vector>
 

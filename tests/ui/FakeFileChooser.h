@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/FileChooser.h"
+#include "ui/toolkit/FileChooser.h"
 
 #include <QStringList>
 

@@ -5,7 +5,7 @@
 #include "tests/channel/ChannelRig.h"
 
 #include "engine/CallFailurePolicy.h"
-#include "ui/TxFileView.h"
+#include "ui/telegrams/TxFileView.h"
 
 #include <QTreeView>
 

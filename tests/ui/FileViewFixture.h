@@ -9,8 +9,8 @@
 #include "support/OemText.h"
 #include "tests/fakes/TestFiles.h"
 #include "tests/ui/QtPrinters.h"
-#include "ui/StatusPanels.h"
-#include "ui/TxFileView.h"
+#include "ui/mainwindow/StatusPanels.h"
+#include "ui/telegrams/TxFileView.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,8 +1,8 @@
-#include "ui/txViewJrn.h"
+#include "ui/telegrams/txViewJrn.h"
 
 #include "support/OemText.h"
 #include "tests/ui/QtPrinters.h"
-#include "ui/StatusPanels.h"
+#include "ui/mainwindow/StatusPanels.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -2,9 +2,9 @@
 // the program points the forwarders at them, a lookup says the directory is
 // not open and a print fails, so no telegram is renamed as printed.
 
-#include "ui/LateServices.h"
+#include "ui/program/LateServices.h"
 
-#include "ui/PrintError.h"
+#include "ui/telegrams/PrintError.h"
 
 #include <QStringList>
 

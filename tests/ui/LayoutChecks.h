@@ -3,7 +3,7 @@
 // Checks of a window's layout shared by the layout tests and the main
 // window's tests.
 
-#include "ui/TxEdit.h"
+#include "ui/telegrams/TxEdit.h"
 
 #include <QFontMetrics>
 #include <QString>

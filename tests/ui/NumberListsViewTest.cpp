@@ -1,9 +1,9 @@
-#include "ui/txBadNumbers.h"
+#include "ui/telegrams/txBadNumbers.h"
 
 #include "engine/CallFailurePolicy.h"
 #include "support/NumberLists.h"
 #include "tests/ui/QtPrinters.h"
-#include "ui/DriverModesFiles.h"
+#include "ui/settings/DriverModesFiles.h"
 
 #include <QAction>
 #include <QListWidget>

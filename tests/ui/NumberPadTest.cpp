@@ -1,4 +1,4 @@
-#include "ui/txInpNum.h"
+#include "ui/channel/txInpNum.h"
 
 #include "platform/IniFile.h"
 #include "tests/ui/ChannelWindowFixture.h"

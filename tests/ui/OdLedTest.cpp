@@ -1,4 +1,4 @@
-#include "ui/ODLED.h"
+#include "ui/channel/ODLED.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "ui/ProtocolCheck.h"
+#include "ui/settings/ProtocolCheck.h"
 
 #include "tests/ui/ProtocolSetFixture.h"
 

@@ -1,4 +1,4 @@
-#include "ui/ProtocolEditorPage.h"
+#include "ui/settings/ProtocolEditorPage.h"
 
 #include "tests/ui/ProtocolSetFixture.h"
 #include "tests/ui/TypeKeys.h"

@@ -1,4 +1,4 @@
-#include "ui/QtFileChooser.h"
+#include "ui/toolkit/QtFileChooser.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "ui/QtMessageBox.h"
-#include "ui/ToolkitTranslations.h"
+#include "ui/toolkit/QtMessageBox.h"
+#include "ui/program/ToolkitTranslations.h"
 
 #include <QApplication>
 #include <QMessageBox>

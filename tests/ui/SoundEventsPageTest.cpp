@@ -1,4 +1,4 @@
-#include "ui/SoundEventsPage.h"
+#include "ui/settings/SoundEventsPage.h"
 
 #include "protocols/DefaultProtocols.h"
 #include "protocols/DriverModes.h"

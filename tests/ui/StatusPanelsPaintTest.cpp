@@ -1,7 +1,7 @@
 // The panels of a status bar: a panel whose text changed is drawn again
 // alone, the others are left as they were drawn.
 
-#include "ui/StatusPanels.h"
+#include "ui/mainwindow/StatusPanels.h"
 
 #include <QImage>
 #include <QPainter>

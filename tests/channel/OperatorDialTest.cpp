@@ -4,6 +4,7 @@
 // reaches the operator's number without the telegram.
 
 #include "tests/channel/ChannelRig.h"
+#include "tests/channel/OutgoingCalls.h"
 
 #include "engine/OutgoingTelegrams.h"
 #include "tests/engine/FakeChannelWindow.h"
@@ -22,36 +23,6 @@ const QString kStations = QStringLiteral("station 2345 <_2345 XYZ\n"
                                          "station 2399 <_2399 OPR\n"
                                          "do answerback\n");
 const QString kTelegram = QStringLiteral("|#8-2345(2345 XYZ)\r\n|#8-2346(2346 ABC)\r\nTELEGRAM A\r\n");
-const QStringList kNoPolarity = {"out +", "out -", "in +", "in -"};
-
-void SetWait(const QString& number, std::int16_t seconds)
-{
-    const ListsBusyLock lock;
-    int i = UnsuccNumbers->IndexOf(number);
-    if (i < 0)
-        i = UnsuccNumbers->Add(number, std::make_unique<TUnsucNumObject>());
-    UnsuccNumbers->ObjectAs<TUnsucNumObject>(i)->Wait = seconds;
-}
-
-// What the terminal sent while it was connected to Station; Connected
-// tells whether it was connected to it at all.
-QString TextSentTo(ChannelRig& c, const QString& station, bool* connectedOnce = nullptr)
-{
-    QString text;
-    bool connected = false;
-    for (const TranscriptLine& l : ReadableTranscript(c.Transcript(), kNoPolarity)) {
-        if (l.what == QLatin1String("connect ") + station) {
-            connected = true;
-            if (connectedOnce)
-                *connectedOnce = true;
-        } else if (l.what == QLatin1String("clear") || l.what.startsWith(QLatin1String("connect "))) {
-            connected = false;
-        } else if (connected && l.what.startsWith(QLatin1String("out \""))) {
-            text += l.what;
-        }
-    }
-    return text;
-}
 
 // One case: the channel checks the answerbacks it receives, or not (then a
 // telegram sent on a wrong number would reach a wrong subscriber unnoticed).

@@ -4,6 +4,7 @@
 // the scan of a long outgoing folder and the writing of done marks meet.
 
 #include "tests/channel/ChannelRig.h"
+#include "tests/channel/OutgoingCalls.h"
 
 #include "engine/OutgoingListing.h"
 #include "engine/OutgoingTelegrams.h"
@@ -23,33 +24,6 @@ const QString kStations = QStringLiteral("station 2345 <_2345 XYZ\n"
                                          "do answerback\n");
 const QString kTelegramA = QStringLiteral("|#8-2345(2345 XYZ)\r\n|#8-2346(2346 ABC)\r\nTELEGRAM A\r\n");
 const QString kOther = QStringLiteral("|#8-2347(2347 DEF)\r\nOTHER TELEGRAM\r\n");
-const QStringList kNoPolarity = {"out +", "out -", "in +", "in -"};
-
-// Number waits Seconds for its next attempt (0: callable now).
-void SetWait(const QString& number, std::int16_t seconds)
-{
-    const ListsBusyLock lock;
-    int i = UnsuccNumbers->IndexOf(number);
-    if (i < 0)
-        i = UnsuccNumbers->Add(number, std::make_unique<TUnsucNumObject>());
-    UnsuccNumbers->ObjectAs<TUnsucNumObject>(i)->Wait = seconds;
-}
-
-// What the terminal sent while it was connected to Station.
-QString TextSentTo(ChannelRig& c, const QString& station)
-{
-    QString text;
-    bool connected = false;
-    for (const TranscriptLine& l : ReadableTranscript(c.Transcript(), kNoPolarity)) {
-        if (l.what == QLatin1String("connect ") + station)
-            connected = true;
-        else if (l.what == QLatin1String("clear") || l.what.startsWith(QLatin1String("connect ")))
-            connected = false;
-        else if (connected && l.what.startsWith(QLatin1String("out \"")))
-            text += l.what;
-    }
-    return text;
-}
 
 TEST(OutgoingSelection, ADoneMarkWrittenDuringALongScanHandsOverOneDestinationThatStaysWithItsCall)
 {

@@ -9,7 +9,7 @@
 // Reports the resident size after the first minutes and at the end, its
 // growth per hour after the first minutes (rss_growth_mib_per_h: what is
 // left is the scroll-back text, which stops at the windows' line limit,
-// some fourteen hours in) and over the last quarter of the run
+// some fifty minutes in) and over the last quarter of the run
 // (rss_growth_last_quarter_mib_per_h; near 0 in a run past the limit).
 // KORVANE_BENCH_MINUTES sets the virtual time (default 60);
 // KORVANE_BENCH_UNBOUNDED=1 keeps every character with its undo history

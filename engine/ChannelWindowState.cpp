@@ -480,6 +480,10 @@ void ChannelWindowState::SetAnswerBackAndProtocol(const QString& answerBack, con
 
 void ChannelWindowState::SetConnectionTime(const QTime& time)
 {
+    // Shown to the second; told at every protocol tick.
+    const int second = time.isValid() ? time.msecsSinceStartOfDay() / 1000 : -2;
+    if (connectionSecond_.exchange(second) == second)
+        return;
     gui_.Post([this, time] {
         if (time == connectionTime_)
             return;
@@ -574,6 +578,9 @@ void ChannelWindowState::SetAdapterProgramError(const QString& text)
 
 void ChannelWindowState::SetLedLight(ChannelLed led, bool light)
 {
+    std::atomic<int>& shown = led == ChannelLed::Tx ? txLight_ : rxLight_;
+    if (shown.exchange(light ? 1 : 0) == (light ? 1 : 0))
+        return;
     gui_.Post([this, led, light] { view_.SetLedLight(led, light); });
 }
 

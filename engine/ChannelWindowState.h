@@ -180,6 +180,12 @@ private:
     int txCount_ = 0;
     int rxCount_ = 0;
     QTime connectionTime_{0, 0};
+    // What each LED was last told to show (-1: nothing yet), so that the
+    // protocol tick, which tells them at every step, posts only changes.
+    std::atomic<int> txLight_{-1};
+    std::atomic<int> rxLight_{-1};
+    // The second of the connection time last posted (-1: none), for the same reason.
+    std::atomic<int> connectionSecond_{-1};
 
     // Last: destroyed first, dropping calls still queued for this window.
     GuiThreadQueue gui_;

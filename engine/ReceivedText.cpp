@@ -1,24 +1,40 @@
 #include "engine/ReceivedText.h"
 
-#include <algorithm>
-
 namespace korvane {
+
+ReceivedText::ReceivedText()
+    : positions_(Capacity)
+    , bytes_(Capacity)
+{
+}
 
 void ReceivedText::Note(std::int64_t position, std::uint8_t b)
 {
-    entries_.push_back({position, b});
-    if (entries_.size() > Capacity)
-        entries_.pop_front();
+    const std::size_t slot = Slot(count_);
+    positions_[slot] = position;
+    bytes_[slot] = b;
+    if (count_ < Capacity)
+        ++count_;
+    else
+        oldest_ = (oldest_ + 1) % Capacity;
 }
 
 QByteArray ReceivedText::Since(std::int64_t from) const
 {
-    const auto first = std::lower_bound(entries_.begin(), entries_.end(), from,
-                                        [](const Entry& e, std::int64_t p) { return e.Position < p; });
+    // The first character kept at From or later: positions only grow.
+    std::size_t low = 0;
+    std::size_t high = count_;
+    while (low < high) {
+        const std::size_t mid = low + (high - low) / 2;
+        if (positions_[Slot(mid)] < from)
+            low = mid + 1;
+        else
+            high = mid;
+    }
     QByteArray out;
-    out.reserve(static_cast<qsizetype>(entries_.end() - first));
-    for (auto it = first; it != entries_.end(); ++it)
-        out.append(static_cast<char>(it->Byte));
+    out.reserve(static_cast<qsizetype>(count_ - low));
+    for (std::size_t i = low; i < count_; ++i)
+        out.append(static_cast<char>(bytes_[Slot(i)]));
     return out;
 }
 

@@ -114,6 +114,11 @@ public:
     // the protocol (HandleException). Returns false when Work failed.
     template <typename Work>
     bool Guarded(const QString& tag, Work&& work);
+    // Guarded under this class's DoIt tag followed by Part
+    // ("TTxIdle.DoIt.AutoTrm"); the tag is only made when something is
+    // caught, so the work of every fast tick allocates nothing for it.
+    template <typename Work>
+    bool GuardedDoIt(Work&& work, QStringView part = {});
     // The exception tag of this class's DoIt ("TTxPause.DoIt").
     QString DoItTag() const { return ClassName + QStringLiteral(".DoIt"); }
     // The number as it is dialled: the driver's dial string when a fixed
@@ -139,6 +144,20 @@ bool TTxElementPro::Guarded(const QString& tag, Work&& work)
         work();
         return true;
     } catch (...) { // of any kind
+        NoteCaught(tag);
+        return false;
+    }
+}
+
+template <typename Work>
+bool TTxElementPro::GuardedDoIt(Work&& work, QStringView part)
+{
+    try {
+        work();
+        return true;
+    } catch (...) { // of any kind
+        QString tag = DoItTag();
+        tag += part;
         NoteCaught(tag);
         return false;
     }

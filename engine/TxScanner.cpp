@@ -11,6 +11,8 @@
 
 #include <QDir>
 
+#include <cmath>
+
 #include <utility>
 
 namespace korvane {
@@ -235,6 +237,18 @@ QString TTxScanner::TickStatistics() const
                              static_cast<double>(TickPeriodMin), static_cast<double>(TickPeriodMax));
 }
 
+const QString& TTxScanner::ShownTickStatistics()
+{
+    // As shown, to a tenth of a millisecond.
+    const auto tenths = [](long double ms) { return std::llround(static_cast<double>(ms) * 10.0); };
+    const std::array<long long, 3> figures{tenths(TickPeriodLast), tenths(TickPeriodMin), tenths(TickPeriodMax)};
+    if (tickStatistics_.isEmpty() || figures != tickStatisticsFigures_) {
+        tickStatisticsFigures_ = figures;
+        tickStatistics_ = TickStatistics();
+    }
+    return tickStatistics_;
+}
+
 void TTxScanner::ProtocolTimerTimer()
 {
     if (ProtocolBusy)
@@ -272,7 +286,7 @@ void TTxScanner::ProtocolTimerTimer()
                 }
             }
         }
-        statistics = TickStatistics();
+        statistics = ShownTickStatistics();
     }
     if (env_.ShowTickStatistics)
         env_.ShowTickStatistics(statistics);

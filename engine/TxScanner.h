@@ -126,6 +126,10 @@ public:
 private:
     void StartChannel(int c, const TChannelOptions& r);
     void MeasureTickPeriod();
+    // TickStatistics, formatted again only when one of its figures changed
+    // (they change once in SampleCount fast ticks; it is shown at every
+    // protocol tick).
+    const QString& ShownTickStatistics();
     void Log(const QString& line);
     // A line for the daily log written by the next file tick (for lines
     // made under the engine lock).
@@ -147,6 +151,8 @@ private:
     std::size_t nextFileChannel_ = 0; // where the next file tick begins (one the last left over)
     FileWorkQueue logQueue_;
     bool precise_ = false;
+    QString tickStatistics_;
+    std::array<long long, 3> tickStatisticsFigures_{};
     std::unique_ptr<TxSoundWork> sounds_;
     std::unique_ptr<TxPrintWork> printing_;
 };

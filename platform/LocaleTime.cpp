@@ -7,8 +7,10 @@ namespace korvane {
 
 QString LongTimeFormat()
 {
+    // Made once: the clocks ask for the format every second.
+    static const QRegularExpression zone(QStringLiteral("\\s*\\bt+\\b\\s*"));
     QString format = QLocale().timeFormat(QLocale::LongFormat);
-    format.remove(QRegularExpression(QStringLiteral("\\s*\\bt+\\b\\s*")));
+    format.remove(zone);
     return format.trimmed();
 }
 

@@ -41,7 +41,7 @@ void TTxWInvaitSendNum::Start()
 
 void TTxWInvaitSendNum::DoIt()
 {
-    Guarded(DoItTag(), [this] {
+    GuardedDoIt([this] {
         // 1. A broken line.
         if (LineBroken()) {
             JumpTo(OnFailure);
@@ -98,7 +98,7 @@ void TTxSendNumB::Start()
 
 void TTxSendNumB::DoIt()
 {
-    Guarded(DoItTag(), [this] {
+    GuardedDoIt([this] {
         switch (Phase) {
         case NextCharacter:
             NextChar();
@@ -264,7 +264,7 @@ void TTxSendNumA::Start()
 
 void TTxSendNumA::DoIt()
 {
-    Guarded(DoItTag(), [this] {
+    GuardedDoIt([this] {
         if (Disconnected()) {
             JumpWithResult(OnClear, FailureCodes::Dis);
             return;
@@ -295,7 +295,7 @@ void TTxWaitAnswerStat::Start()
 
 void TTxWaitAnswerStat::DoIt()
 {
-    Guarded(DoItTag(), [this] {
+    GuardedDoIt([this] {
         if (LineBroken()) {
             JumpTo(OnClear);
             return;

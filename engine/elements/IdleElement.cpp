@@ -98,7 +98,7 @@ bool TTxCheckInputLine::TakeBackWaitingDestination()
 
 void TTxCheckInputLine::DoIt()
 {
-    Guarded(DoItTag(), [this] {
+    GuardedDoIt([this] {
         // 1. The intelligent adapter's exchange runs to its end first.
         if (AdapterExchange())
             return;
@@ -143,7 +143,7 @@ void TTxCheckInputLine::AdapterExchangeStep()
 bool TTxCheckInputLine::LineWatch()
 {
     bool ended = false;
-    const bool ok = Guarded(DoItTag() + QStringLiteral(".CheckBreakLine"), [this, &ended] {
+    const bool ok = GuardedDoIt([this, &ended] {
         if (LineBroken()) {
             JumpTo(OnClear);
             ended = true;
@@ -151,7 +151,7 @@ bool TTxCheckInputLine::LineWatch()
             StartReceive();
             ended = true;
         }
-    });
+    }, u".CheckBreakLine");
     return ended || !ok;
 }
 
@@ -183,7 +183,7 @@ void TTxCheckInputLine::ShowAlarm()
 
 void TTxCheckInputLine::AutomaticTransmission()
 {
-    Guarded(DoItTag() + QStringLiteral(".AutoTrm"), [this] {
+    GuardedDoIt([this] {
         TTxChannelDriver& d = Driver();
         // a. Ask the file side for the next destination once the scan delay is out.
         if (d.ScanDelay <= 0 && !d.Events.has(DriverEvent::DestinationChosen | DriverEvent::ScanOutgoing))
@@ -194,7 +194,7 @@ void TTxCheckInputLine::AutomaticTransmission()
         if (d.Events.take(DriverEvent::DestinationChosen) && !d.Number.isEmpty() && !d.TlgPath.isEmpty())
             StartTransmission();
         ScanLeft = ScanWait;
-    });
+    }, u".AutoTrm");
 }
 
 void TTxCheckInputLine::StartTransmission()

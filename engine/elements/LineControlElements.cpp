@@ -32,7 +32,7 @@ void TTxAtOnceElement::Start()
 
 void TTxAtOnceElement::DoIt()
 {
-    Guarded(DoItTag(), [this] { GoNext(); });
+    GuardedDoIt([this] { GoNext(); });
 }
 
 // ---- polarity ----
@@ -82,7 +82,7 @@ void TTxImpulse::Start()
 
 void TTxImpulse::DoIt()
 {
-    Guarded(DoItTag(), [this] {
+    GuardedDoIt([this] {
         if (Left > 0) {
             Left -= FastInterval;
             return;
@@ -106,7 +106,7 @@ void TTxPause::Start()
 
 void TTxPause::DoIt()
 {
-    Guarded(DoItTag(), [this] {
+    GuardedDoIt([this] {
         if (Left >= 1)
             Left -= FastInterval;
         else
@@ -132,7 +132,7 @@ void TTxJumpTo::Start()
 
 void TTxJumpTo::DoIt()
 {
-    Guarded(DoItTag(), [this] {
+    GuardedDoIt([this] {
         if (Target)
             JumpTo(*Target);
         else

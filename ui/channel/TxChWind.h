@@ -73,10 +73,13 @@ class TTxMemo : public QPlainTextEdit {
     Q_OBJECT
 
 public:
-    // Some fourteen hours of a line busy without a pause (a 69-character
-    // line every ten seconds at 50 baud), so the operator can scroll back
-    // through the day's calls; a few MiB of text at most.
-    static constexpr int LineLimit = 5000;
+    // The last calls of the channel: fifty minutes of a line busy without
+    // a pause (a 69-character line every ten seconds at 50 baud), a dozen
+    // minutes of short calls back to back. The text document costs about
+    // 1 kB a full line, so the windows of eight busy channels reach their
+    // size within the first minutes and stay at some 2 MiB together; the
+    // whole of every call is in its record and journal.
+    static constexpr int LineLimit = 300;
 
     explicit TTxMemo(TTxChannelWindow& owner, QWidget* parent = nullptr);
 

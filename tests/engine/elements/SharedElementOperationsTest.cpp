@@ -110,4 +110,14 @@ TEST_F(SharedOperations, AGuardedTickCatchesAFailureOfAnyKind)
     EXPECT_TRUE(r.LogLines().join('\n').contains("[TTxPause.DoIt]]")) << r.LogLines().join('\n').toStdString();
 }
 
+TEST_F(SharedOperations, AGuardedDoItIsLoggedUnderTheClassesDoItTagAndItsPart)
+{
+    EXPECT_TRUE(pause->GuardedDoIt([] {}, u".AutoTrm"));
+    EXPECT_FALSE(r.Driver().RestartPending);
+    EXPECT_FALSE(pause->GuardedDoIt([] { throw 42; }, u".AutoTrm"));
+    EXPECT_TRUE(r.Driver().RestartPending) << "the protocol starts again";
+    r.Advance(50);
+    EXPECT_TRUE(r.LogLines().join('\n').contains("[TTxPause.DoIt.AutoTrm]]")) << r.LogLines().join('\n').toStdString();
+}
+
 } // namespace

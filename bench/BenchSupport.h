@@ -8,7 +8,10 @@
 #include "platform/SystemBeep.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QtGlobal>
+
+#include <unistd.h>
 
 namespace korvane::bench {
 
@@ -27,6 +30,16 @@ inline int EnvInt(const char* name, int fallback)
 {
     const int v = qEnvironmentVariableIntValue(name);
     return v > 0 ? v : fallback;
+}
+
+// The resident size of process Pid (0: this one) in MiB; 0 when it is gone.
+inline double ResidentMiB(qint64 pid = 0)
+{
+    QFile statm(pid > 0 ? QStringLiteral("/proc/%1/statm").arg(pid) : QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
 }
 
 class QuietBox final : public MessageBox {

@@ -22,14 +22,11 @@
 #include "ui/channel/TxChWind.h"
 
 #include <QApplication>
-#include <QFile>
 
 #include <benchmark/benchmark.h>
 
 #include <memory>
 #include <vector>
-
-#include <unistd.h>
 
 using namespace korvane;
 
@@ -46,15 +43,6 @@ QApplication& App()
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QApplication app(argc, argv);
     return app;
-}
-
-double ResidentMiB()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
 }
 
 void BM_BusyLinesMemory(benchmark::State& state)
@@ -107,12 +95,12 @@ void BM_BusyLinesMemory(benchmark::State& state)
             }
             QApplication::processEvents();
             if (second == kWarmUpMinutes * 60 - 1)
-                warm = ResidentMiB();
+                warm = bench::ResidentMiB();
             if (second == lastQuarterStart)
-                lastQuarter = ResidentMiB();
+                lastQuarter = bench::ResidentMiB();
         }
         QApplication::processEvents();
-        const double end = ResidentMiB();
+        const double end = bench::ResidentMiB();
         state.counters["minutes"] = minutes;
         state.counters["rss_warm_mib"] = warm;
         state.counters["rss_end_mib"] = end;

@@ -34,11 +34,8 @@
 #include <QThread>
 
 #include <benchmark/benchmark.h>
-#include <signal.h>
-#include <unistd.h>
 
-#include <memory>
-#include <vector>
+#include <algorithm>
 
 using namespace korvane;
 
@@ -142,16 +139,7 @@ public:
     }
     qint64 Pid() const { return process_.processId(); }
 
-    double ResidentMiB() const
-    {
-        QFile status(QStringLiteral("/proc/%1/status").arg(Pid()));
-        if (!status.open(QIODevice::ReadOnly))
-            return 0;
-        for (const QByteArray& line : status.readAll().split('\n'))
-            if (line.startsWith("VmRSS:"))
-                return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-        return 0;
-    }
+    double ResidentMiB() const { return bench::ResidentMiB(Pid()); }
 
     // Nanoseconds on a CPU: every thread of the program, or the main one.
     std::int64_t CpuNs(bool mainThreadOnly = false) const

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <utility>
 
 namespace korvane {
 
@@ -129,6 +130,9 @@ public:
     // ---------------------------------------------------------------------
 
 private:
+    // Runs Work; when it throws, the tag MakeTag() gives is noted (NoteCaught).
+    template <typename Work, typename MakeTag>
+    bool GuardedUnder(Work&& work, MakeTag&& makeTag);
     // Logs the exception being handled under Tag and restarts the protocol.
     void NoteCaught(const QString& tag);
 
@@ -137,30 +141,28 @@ private:
     TTxChannelDriver& driver_;
 };
 
-template <typename Work>
-bool TTxElementPro::Guarded(const QString& tag, Work&& work)
+template <typename Work, typename MakeTag>
+bool TTxElementPro::GuardedUnder(Work&& work, MakeTag&& makeTag)
 {
     try {
         work();
         return true;
     } catch (...) { // of any kind
-        NoteCaught(tag);
+        NoteCaught(makeTag());
         return false;
     }
 }
 
 template <typename Work>
+bool TTxElementPro::Guarded(const QString& tag, Work&& work)
+{
+    return GuardedUnder(std::forward<Work>(work), [&tag] { return tag; });
+}
+
+template <typename Work>
 bool TTxElementPro::GuardedDoIt(Work&& work, QStringView part)
 {
-    try {
-        work();
-        return true;
-    } catch (...) { // of any kind
-        QString tag = DoItTag();
-        tag += part;
-        NoteCaught(tag);
-        return false;
-    }
+    return GuardedUnder(std::forward<Work>(work), [this, part] { return DoItTag().append(part); });
 }
 
 } // namespace korvane

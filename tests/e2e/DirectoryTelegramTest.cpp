@@ -33,11 +33,8 @@ TEST_F(DirectoryTelegramTest, NewTelegramHoldsTheSubscribersAddressLineAloneAndG
     if (QStringList missing; !korvane::test::AllElementsBuilt(missing))
         GTEST_SKIP() << "element classes not built yet: " << missing.join(QStringLiteral(", ")).toStdString();
     // Nothing else queued: the directory's telegram is the only one on the line.
-    Unqueue(QStringLiteral("TEL00001.TLG"));
-    Unqueue(QStringLiteral("TEL00002.TLG"));
-    Start();
+    ASSERT_TRUE(StartWithNothingQueued());
     TMainForm& form = program->MainForm();
-    ASSERT_TRUE(RunUntil([&] { return form.ChannelWindowOf(1) != nullptr; }, 10));
     QMdiArea* mdi = form.MdiArea();
     const auto editors = [mdi] {
         QList<TEditForm*> out;

@@ -137,11 +137,8 @@ TEST_F(EditedProtocolRunsTest, PreambleTypedOnPageElementsGoesOutOnTheNextCall)
     if (QStringList missing; !korvane::test::AllElementsBuilt(missing))
         GTEST_SKIP() << "element classes not built yet: " << missing.join(QStringLiteral(", ")).toStdString();
     // No call before the edit: every preamble on the line is the edited one.
-    Unqueue(QStringLiteral("TEL00001.TLG"));
-    Unqueue(QStringLiteral("TEL00002.TLG"));
-    Start();
+    ASSERT_TRUE(StartWithNothingQueued());
     TMainForm& form = program->MainForm();
-    ASSERT_TRUE(RunUntil([&] { return form.ChannelWindowOf(1) != nullptr; }, 10));
     ASSERT_EQ(PreambleOnDisk(), BuiltInPreamble);
     const int openings = PortOpenings();
     ASSERT_GE(openings, 1);

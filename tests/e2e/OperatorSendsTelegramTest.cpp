@@ -53,11 +53,8 @@ TEST_F(OperatorSendsTelegramTest, TelegramTypedInTheEditorGoesOutAndIsJournalled
     if (QStringList missing; !korvane::test::AllElementsBuilt(missing))
         GTEST_SKIP() << "element classes not built yet: " << missing.join(QStringLiteral(", ")).toStdString();
     // The operator's telegram is the only one on the line.
-    Unqueue(QStringLiteral("TEL00001.TLG"));
-    Unqueue(QStringLiteral("TEL00002.TLG"));
-    Start();
+    ASSERT_TRUE(StartWithNothingQueued());
     TMainForm& form = program->MainForm();
-    ASSERT_TRUE(RunUntil([&] { return form.ChannelWindowOf(1) != nullptr; }, 10));
 
     QAction* create = nullptr;
     ASSERT_TRUE(RunUntil([&] { return (create = CreateTelegramItem()) && create->isEnabled(); }, 10))

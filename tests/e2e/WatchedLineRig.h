@@ -2,6 +2,7 @@
 
 #include "tests/e2e/ProgramRig.h"
 #include "tests/e2e/WatchedNetwork.h"
+#include "ui/mainwindow/Main.h"
 
 #include <QFile>
 
@@ -23,11 +24,19 @@ protected:
         qputenv("KORVANE_COM1", QByteArray("sim:e2e-watched-line"));
     }
 
-    // Takes one of the demonstration's queued telegrams out of the
-    // outgoing folder before the program starts.
-    void Unqueue(const QString& name)
+    // Starts the program with neither of the demonstration's queued
+    // telegrams, so that the test's own work is all its line carries. True
+    // once channel 1's window is open.
+    [[nodiscard]] bool StartWithNothingQueued()
     {
-        ASSERT_TRUE(QFile::remove(outgoing + QLatin1Char('/') + name)) << name.toStdString();
+        for (const QString& name : {QStringLiteral("TEL00001.TLG"), QStringLiteral("TEL00002.TLG")}) {
+            if (!QFile::remove(outgoing + QLatin1Char('/') + name)) {
+                ADD_FAILURE() << "not in the outgoing folder: " << name.toStdString();
+                return false;
+            }
+        }
+        Start();
+        return RunUntil([this] { return program->MainForm().ChannelWindowOf(1) != nullptr; }, 10);
     }
 
     // Lives after the program (ProgramRig::TearDown ends it first).
